@@ -1,0 +1,22 @@
+#include "platform/Clock.h"
+
+#include "platform/DayCount.h"
+
+#include <chrono>
+#include <ctime>
+
+namespace lexfall {
+
+double SystemClock::Today() const {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return DayCountFromCivil({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
+}
+
+std::uint64_t SystemClock::SeedValue() const {
+    return static_cast<std::uint64_t>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count());
+}
+
+} // namespace lexfall

@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <random>
+
+namespace lexfall {
+
+// The one random generator of the program; tests script its numbers.
+class Random {
+public:
+    virtual ~Random() = default;
+    // A uniform integer from 0 to range - 1.
+    virtual int Below(int range) = 0;
+};
+
+class SeededRandom final : public Random {
+public:
+    explicit SeededRandom(std::uint64_t seed) : engine_(seed) {}
+    int Below(int range) override {
+        return std::uniform_int_distribution<int>(0, range - 1)(engine_);
+    }
+
+private:
+    std::mt19937_64 engine_;
+};
+
+} // namespace lexfall

@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+
+namespace lexfall {
+
+// Wave sounds and music commands. Playback never blocks and never reports failure.
+class Sound {
+public:
+    virtual ~Sound() = default;
+    // A wave file by its name relative to the current directory, e.g. "sound\\chimes.wav".
+    virtual void PlayWave(const std::string& relativeName) = 0;
+    // A multimedia command text such as "PLAY LexfallMusic from 0".
+    virtual void SendCommand(const std::string& command) = 0;
+};
+
+class SilentSound final : public Sound {
+public:
+    void PlayWave(const std::string&) override {}
+    void SendCommand(const std::string&) override {}
+};
+
+} // namespace lexfall
