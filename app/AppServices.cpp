@@ -1,0 +1,22 @@
+#include "app/AppServices.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
+
+namespace lexfall {
+
+AppServices::AppServices() : sound_(std::make_unique<SilentSound>()) {}
+
+AppServices::~AppServices() = default;
+
+FormServices AppServices::Services() {
+    const QString dir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
+    return FormServices{
+        dir.toStdString(), clock_, random_, dialogs_, *sound_, ReadSystemRegionalSettings(),
+        // The result is ignored: a link that cannot be opened fails silently.
+        [](const QString& target) { QDesktopServices::openUrl(QUrl(target)); }};
+}
+
+} // namespace lexfall

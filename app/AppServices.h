@@ -1,0 +1,23 @@
+#pragma once
+#include "app/FormServices.h"
+#include "platform/qt/QtDialogs.h"
+
+#include <memory>
+
+namespace lexfall {
+
+// The real implementations of the window's services, owned for the whole run.
+class AppServices {
+public:
+    AppServices();
+    ~AppServices();
+    FormServices Services();
+
+private:
+    SystemClock clock_;
+    SeededRandom random_;
+    QtDialogs dialogs_;
+    std::unique_ptr<Sound> sound_;
+};
+
+} // namespace lexfall

@@ -1,0 +1,27 @@
+#pragma once
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Random.h"
+#include "platform/Regional.h"
+#include "platform/Sound.h"
+
+#include <QString>
+
+#include <functional>
+#include <string>
+
+namespace lexfall {
+
+// Everything the window reaches outside itself, handed in so tests can replace each piece.
+struct FormServices {
+    std::string appDir; // the program's folder, with a trailing separator
+    Clock& clock;
+    Random& random;
+    Dialogs& dialogs;
+    Sound& sound;
+    RegionalSettings regional;
+    // Opens a web or mail address with the desktop's handler; failures stay silent.
+    std::function<void(const QString&)> openLink;
+};
+
+} // namespace lexfall

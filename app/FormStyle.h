@@ -1,0 +1,28 @@
+#pragma once
+#include <QColor>
+#include <QFont>
+
+class QWidget;
+class QLabel;
+
+namespace lexfall::style {
+
+// Colours of the window, as red, green, blue.
+inline const QColor kBlack{0, 0, 0};
+inline const QColor kRed{255, 0, 0};
+inline const QColor kGreen{0, 128, 0};
+inline const QColor kMaroon{128, 0, 0};
+inline const QColor kInactiveCaption{128, 128, 128};
+inline const QColor kDesktop{0, 128, 128};
+
+// The window's face: a plain sans-serif 11 pixels high (8 points).
+QFont WindowFont();
+QFont BoldFont(int pixelSize = 11);
+
+QColor TextColour(const QLabel* label);
+void SetTextColour(QLabel* label, const QColor& colour);
+
+// Places widget at (left, top) with the given size inside its parent.
+void Place(QWidget* widget, int left, int top, int width, int height);
+
+} // namespace lexfall::style

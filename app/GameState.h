@@ -1,0 +1,22 @@
+#pragma once
+#include "board/Board.h"
+#include "records/ScoreRec.h"
+#include "settings/Settings.h"
+
+#include <cstdint>
+
+namespace lexfall {
+
+// All game state that lives for the whole run, in one place owned by the window.
+struct GameState {
+    TChars Chars{};
+    TBlock CurBlock{};
+    std::uint8_t NextChar = 0;
+    bool Cheated = false; // the board was cleared with the clear key in this game
+    TScoreRec GameRec{};
+    TScoreRec MyRec{};
+    TScoreRec WorldRec{};
+    Settings settings;
+};
+
+} // namespace lexfall

@@ -1,0 +1,33 @@
+#pragma once
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+namespace lexfall {
+
+// A timer with the semantics the game was designed around: enabling a running timer or setting
+// the interval it already has changes nothing; a new interval starts a full period anew; an
+// interval of 0 never ticks (a QTimer with interval 0 would fire on every event-loop pass).
+class GameTimer : public QObject {
+    Q_OBJECT
+public:
+    GameTimer(int interval, std::function<void()> onTick, QObject* parent = nullptr);
+
+    bool Enabled() const { return enabled_; }
+    int Interval() const { return interval_; }
+    void SetEnabled(bool enabled);
+    void SetInterval(int interval);
+    // True while a period is actually counting down.
+    bool Counting() const { return timer_.isActive(); }
+
+private:
+    void Restart();
+
+    QTimer timer_;
+    bool enabled_ = false;
+    int interval_;
+    std::function<void()> onTick_;
+};
+
+} // namespace lexfall

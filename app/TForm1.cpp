@@ -1,0 +1,111 @@
+#include "app/TForm1.h"
+
+#include "app/Canvas.h"
+#include "app/ErrorGuard.h"
+#include "app/FormStyle.h"
+#include "app/GameTimer.h"
+#include "app/KeyPreview.h"
+#include "app/LinkLabel.h"
+#include "app/TilePainter.h"
+#include "board/LetterTables.h"
+#include "platform/DayCount.h"
+#include "records/ScoreRec.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace lexfall {
+
+namespace {
+constexpr int kDefaultDropInterval = 750;
+constexpr int kClockInterval = 1000;
+} // namespace
+
+TForm1::TForm1(FormServices services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)) {
+    Timer1 = std::make_unique<GameTimer>(kDefaultDropInterval, [this] {
+        Guard([this] { Timer1Timer(); });
+    });
+    Timer2 = std::make_unique<GameTimer>(kClockInterval, [this] {
+        Guard([this] { Timer2Timer(); });
+    });
+    BuildLayout();
+    keyPreview_ = std::make_unique<KeyPreview>(this, [this](int key, ShiftState shift) {
+        Guard([&] { FormKeyDown(key, shift); });
+    });
+    connect(Button1, &QPushButton::clicked, this, [this] { Guard([this] { Button1Click(Button1); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Guard([this] { Button2Click(Button2); }); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Guard([this] { Button3Click(Button3); }); });
+    connect(Button6, &QPushButton::clicked, this, [this] { Guard([this] { Button6Click(Button6); }); });
+    connect(Button7, &QPushButton::clicked, this, [this] { Guard([this] { Button7Click(Button7); }); });
+    Image4->onClick = [this] { Image4Click(); };
+    LabelURL->onClick = [this] { LabelURLClick(); };
+    LabelEmail->onClick = [this] { LabelEmailClick(); };
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    // The key preview is owned by this window; drop it before the controls go.
+    keyPreview_.reset();
+}
+
+template <typename Handler> void TForm1::Guard(Handler&& handler) {
+    Guarded(services_.dialogs, std::forward<Handler>(handler));
+}
+
+void TForm1::FormCreate() {
+    // Each step is guarded on its own: a failing step is reported and the later steps still
+    // run, so the program always comes up playable.
+    Guard([this] {
+        setContentsMargins(kBorderWidth, kBorderWidth, kBorderWidth, kBorderWidth);
+        adjustSize();
+    });
+    Guard([this] { ClearArea(); });
+    Guard([this] { Image2->Image().fill(Qt::black); });
+    Guard([this] { services_.random.Seed(services_.clock.SeedValue()); });
+    Guard([this] { state.NextChar = DrawNextBlock(); });
+    Guard([this] {
+        Label1->setText(QString::fromStdString(FormatIsoDate(services_.clock.Today())));
+        Label1->adjustSize();
+    });
+    Guard([this] {
+        MyScore[0]->setText(QString::fromLatin1(RecordName(state.GameRec).c_str()));
+        MyScore[0]->adjustSize();
+    });
+    Guard([this] {
+        ShowMyRec();
+        ShowWorldRec();
+    });
+    Guard([this] {
+        for (QPushButton* button : {Button5, Button8, Button9})
+            button->setEnabled(true);
+    });
+}
+
+bool TForm1::GameRunning() const { return !Button1->isEnabled(); }
+
+void TForm1::ShowPage(QFrame* target, QFrame* leaving) {
+    target->setEnabled(true);
+    target->show();
+    target->raise();
+    leaving->setEnabled(false);
+    leaving->hide();
+}
+
+void TForm1::Button3Click(QObject*) { ShowPage(PanelGame, PanelRecord); }
+void TForm1::Button6Click(QObject*) { ShowPage(PanelOptions, PanelRecord); }
+void TForm1::Button7Click(QObject*) { ShowPage(PanelGame, PanelOptions); }
+
+void TForm1::Image4Click() { services_.openLink(QString::fromLatin1(kWebSite)); }
+void TForm1::LabelURLClick() { services_.openLink(QString::fromLatin1(kWebSite)); }
+void TForm1::LabelEmailClick() {
+    services_.openLink(QStringLiteral("mailto:") + QString::fromLatin1(kSupportMail));
+}
+
+void TForm1::PlayWave(const char* name) {
+    if (state.settings.Sound)
+        services_.sound.PlayWave(name);
+}
+
+} // namespace lexfall

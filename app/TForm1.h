@@ -1,0 +1,135 @@
+#pragma once
+#include "app/FormServices.h"
+#include "app/GameState.h"
+#include "board/GameKeys.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QFrame;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QToolButton;
+
+namespace lexfall {
+
+class Canvas;
+class GameTimer;
+class Dictionary;
+class KeyPreview;
+class LinkLabel;
+
+// The main window. Its handlers translate an event, call the rules and apply what they report
+// to the controls; the game state itself lives in `state`.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(FormServices services, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Handlers. A null sender means the program's own call (see each).
+    void FormCreate();
+    void Button1Click(QObject* sender);  // Start; no sender: the next letter enters
+    void Button2Click(QObject* sender);  // Records; no sender: the end-of-game evaluation
+    void Button3Click(QObject* sender);  // records page -> game page
+    void Button6Click(QObject* sender);  // records page -> options page
+    void Button7Click(QObject* sender);  // options page -> game page
+    void Button8Click(QObject* sender);  // Save Rec; no sender: the automatic save
+    void Timer1Timer();
+    void Timer2Timer();
+    void FormKeyDown(int virtualKey, ShiftState shiftState);
+    void Image4Click();
+    void LabelURLClick();
+    void LabelEmailClick();
+
+    // Steps of the game the handlers share.
+    void ClearArea();
+    void DrawBlock();
+    void FixBlock(TBlock& block);
+    void CheckWord(TBlock& block);
+    void ClearWord(int startCol, int endCol, const std::string& word, const TBlock& block);
+    std::uint8_t DrawNextBlock();
+    std::uint8_t GetChar();
+    void ClearScore();
+    void ShowMyRec();
+    void ShowWorldRec();
+    void NewRecord(QLabel* ownLabel, QLabel* gameLabel, QColor colour);
+
+    bool GameRunning() const;
+    GameState state;
+
+    // Controls, named as the layout names them.
+    Canvas* Image4 = nullptr; // banner
+    QFrame* PanelGame = nullptr;
+    QFrame* PanelRecord = nullptr;
+    QFrame* PanelOptions = nullptr;
+    QFrame* Panel1 = nullptr;
+    Canvas* Image1 = nullptr; // board
+    Canvas* Image2 = nullptr; // preview
+    Canvas* Image3 = nullptr; // sprite
+    QPlainTextEdit* Memo1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QPushButton* Button6 = nullptr;
+    QPushButton* Button7 = nullptr;
+    QPushButton* Button8 = nullptr;
+    QPushButton* Button9 = nullptr;
+    std::array<QLabel*, 8> MyScore{};
+    std::array<QLabel*, 8> MyRecord{};
+    std::array<QLabel*, 8> WRecord{};
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* LabelBroken = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QCheckBox* CheckBoxMusic = nullptr;
+    QCheckBox* CheckBoxSound = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QLineEdit* MaskEdit1 = nullptr;
+    QToolButton* UpDownUp = nullptr;
+    QToolButton* UpDownDown = nullptr;
+    QLineEdit* EditIP = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* EditPort = nullptr;
+    QCheckBox* CheckBox3 = nullptr;
+    QLineEdit* EditProxyUser = nullptr;
+    QLineEdit* EditProxyPwd = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QFrame* PanelAbout = nullptr;
+    LinkLabel* LabelURL = nullptr;
+    LinkLabel* LabelEmail = nullptr;
+    std::unique_ptr<GameTimer> Timer1; // drop timer
+    std::unique_ptr<GameTimer> Timer2; // game clock
+
+    static constexpr int kBorderWidth = 8;
+    static constexpr const char* kWebSite = "https://lexfall.example.org/";
+    static constexpr const char* kSupportMail = "support@lexfall.example.org";
+
+private:
+    void BuildLayout();
+    void BuildGamePage();
+    void BuildRecordsPage();
+    void BuildOptionsPage();
+    void BuildAboutBox();
+    void ShowPage(QFrame* target, QFrame* leaving);
+    void PlaceSprite();
+    void StartNewGame();
+    void SwapLetter();
+    void ClearBoardKey();
+    void PlayWave(const char* name);
+    template <typename Handler> void Guard(Handler&& handler);
+
+    FormServices services_;
+    std::unique_ptr<KeyPreview> keyPreview_;
+};
+
+} // namespace lexfall

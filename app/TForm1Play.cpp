@@ -1,0 +1,145 @@
+// The play field: Start, the falling letter, landing and the keys.
+#include "app/Canvas.h"
+#include "app/FormStyle.h"
+#include "app/GameTimer.h"
+#include "app/TForm1.h"
+#include "app/TilePainter.h"
+#include "board/LetterTables.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace lexfall {
+
+void TForm1::Button1Click(QObject*) {
+    if (!GameRunning())
+        StartNewGame();
+    state.CurBlock = {EntryCol, 0, state.NextChar};
+    // The sprite copies the preview before the preview shows the following letter.
+    DrawBlock();
+    PlaceSprite();
+    Image3->SetTransparent(false);
+    state.NextChar = DrawNextBlock();
+    Timer1->SetEnabled(true);
+}
+
+void TForm1::StartNewGame() {
+    Button1->setEnabled(false);
+    Button8->setEnabled(false);
+    InitChars(state.Chars);
+    ClearArea();
+    ClearScore();
+    for (int index : {2, 3, 1})
+        MyScore[index]->setText(QStringLiteral("0"));
+    Timer2->SetEnabled(true);
+    for (int index : {1, 2, 3, 7})
+        for (QLabel* label : {MyScore[index], MyRecord[index], WRecord[index]})
+            style::SetTextColour(label, style::kBlack);
+    // A speed below 1 would give a drop timer that never ticks; such a game starts at the
+    // default speed instead.
+    const int speed = state.settings.Speed;
+    Timer1->SetInterval(speed >= 1 ? speed : 750);
+    LabelBroken->clear();
+    style::SetTextColour(LabelBroken, style::kBlack);
+    Memo1->clear();
+    state.Cheated = false;
+}
+
+void TForm1::ClearArea() {
+    tiles::ClearBoardPicture(Image1->Image());
+    Image1->Changed();
+}
+
+void TForm1::DrawBlock() {
+    tiles::CopyPreviewToSprite(Image2->Image(), Image3->Image());
+    Image3->Changed();
+}
+
+void TForm1::PlaceSprite() {
+    Image3->move(kBorderWidth + BlockSize * state.CurBlock.Col,
+                 kBorderWidth + BlockSize * state.CurBlock.Row);
+}
+
+std::uint8_t TForm1::DrawNextBlock() {
+    const NextLetter next = NextLetterFor(services_.random.Below(kLetterRange));
+    tiles::DrawPreviewTile(Image2->Image(), static_cast<char>(next.letter),
+                           GroupColour(next.group));
+    Image2->Changed();
+    return next.letter;
+}
+
+std::uint8_t TForm1::GetChar() { return SwapLetterFor(services_.random.Below(kLetterRange)); }
+
+void TForm1::Timer1Timer() {
+    if (BlockDrop(state.Chars, state.CurBlock))
+        PlaceSprite();
+    else
+        FixBlock(state.CurBlock);
+}
+
+void TForm1::FixBlock(TBlock& block) {
+    ++state.GameRec.UsedLetters;
+    MyScore[2]->setText(QString::number(state.GameRec.UsedLetters));
+    MyScore[2]->adjustSize();
+    if (block.Row == 0) {
+        Timer1->SetEnabled(false);
+        Timer2->SetEnabled(false);
+        Button1->setEnabled(true);
+        Button2Click(nullptr);
+        return;
+    }
+    tiles::LandTile(Image1->Image(), Image3->Image(), block.Col, block.Row);
+    Image1->Changed();
+    CheckWord(block);
+    Button1Click(nullptr);
+}
+
+void TForm1::FormKeyDown(int virtualKey, ShiftState shiftState) {
+    if (!GameRunning())
+        return;
+    switch (ActionForKey(virtualKey, shiftState)) {
+    case KeyAction::HardDrop:
+        // Only moves the letter; the next tick fixes it, so it can still slide sideways.
+        while (BlockDrop(state.Chars, state.CurBlock)) {
+        }
+        PlaceSprite();
+        break;
+    case KeyAction::MoveLeft:
+        BlockMove(state.Chars, state.CurBlock, -1);
+        PlaceSprite();
+        break;
+    case KeyAction::MoveRight:
+        BlockMove(state.Chars, state.CurBlock, +1);
+        PlaceSprite();
+        break;
+    case KeyAction::Swap:
+        SwapLetter();
+        break;
+    case KeyAction::ClearBoard:
+        ClearBoardKey();
+        break;
+    case KeyAction::None:
+        break;
+    }
+}
+
+void TForm1::SwapLetter() {
+    TBlock& block = state.CurBlock;
+    block.Letter = GetChar();
+    state.Chars[block.Col][block.Row] = block.Letter;
+    tiles::DrawSwappedLetter(Image3->Image(), static_cast<char>(block.Letter));
+    Image3->Changed();
+}
+
+void TForm1::ClearBoardKey() {
+    PlayWave("sound\\chimes.wav");
+    state.Cheated = true;
+    Memo1->appendPlainText(QStringLiteral("Cheating, the Score won't be saved."));
+    ClearArea();
+    InitChars(state.Chars);
+    // The falling letter keeps its cell, so grid and picture agree when it lands.
+    state.Chars[state.CurBlock.Col][state.CurBlock.Row] = state.CurBlock.Letter;
+}
+
+} // namespace lexfall
