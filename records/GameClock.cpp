@@ -1,0 +1,11 @@
+#include "records/GameClock.h"
+
+namespace lexfall {
+
+std::int32_t SpeedUpInterval(std::int32_t interval, std::int32_t usedTime) {
+    if (interval < usedTime && interval > kMinDropInterval)
+        return interval - 1;
+    return interval;
+}
+
+} // namespace lexfall

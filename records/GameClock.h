@@ -1,0 +1,15 @@
+#pragma once
+#include <cstdint>
+
+namespace lexfall {
+
+// The drop interval never shrinks below this, so letters keep falling (and a game still ends)
+// however long it runs. 1 ms changes nothing of the speed-up before that point.
+constexpr std::int32_t kMinDropInterval = 1;
+
+// The game clock's speed-up, run at each one-second tick after UsedTime has been counted:
+// the new drop interval in ms. It shrinks by 1 ms while it is below the seconds played
+// (strictly), down to kMinDropInterval; an interval already at or below that stays as it is.
+std::int32_t SpeedUpInterval(std::int32_t interval, std::int32_t usedTime);
+
+} // namespace lexfall

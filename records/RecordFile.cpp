@@ -1,0 +1,102 @@
+#include "records/RecordFile.h"
+
+#include "records/RecordStream.h"
+
+#include <optional>
+
+namespace lexfall {
+namespace {
+
+constexpr const char* kFileName = "Records.dat";
+constexpr const char* kNoRecord = "No Record";
+constexpr const char* kMissingText = " Cannot find \"Records.dat\" file, new one created. ";
+constexpr const char* kMyRecInvalidText = " Your Records is invalid, and have been clean. ";
+constexpr const char* kWorldRecInvalidText =
+    " World Records is invalid, and have been clean. Please recheck it.";
+
+bool IsMissing(const std::filesystem::path& path) {
+    // Anything but a plain "not there" (no access to the folder, say) is left to the open,
+    // whose error then names the cause.
+    std::error_code error;
+    return std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found;
+}
+
+// A slot as read, or nothing when it is short or fails the validity check.
+std::optional<TScoreRec> ReadValid(TRecordStream& stream) {
+    TScoreRec rec{};
+    if (stream.ReadRecord(rec) != stream.RecordSize() || !IsValidRecord(rec))
+        return std::nullopt;
+    return rec;
+}
+
+void CreateWithBoth(const std::filesystem::path& path, Dialogs& dialogs, const TScoreRec& myRec,
+                    const TScoreRec& worldRec) {
+    dialogs.ShowMessage(kMissingText);
+    TRecordStream stream(path, StreamMode::Create);
+    stream.AppendRecord(myRec);
+    stream.AppendRecord(worldRec);
+}
+
+} // namespace
+
+void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double today,
+                 TScoreRec& myRec, TScoreRec& worldRec) {
+    ClearRecord(myRec, kNoRecord, today);
+    ClearRecord(worldRec, kNoRecord, today);
+    const std::filesystem::path path = appDir / kFileName;
+    const bool missing = IsMissing(path);
+    if (missing)
+        dialogs.ShowMessage(kMissingText);
+    TRecordStream stream(path, missing ? StreamMode::Create : StreamMode::Open);
+
+    // Appended, not written at 0: the stray bytes of a file shorter than one record stay.
+    if (stream.RecordCount() == 0) {
+        stream.AppendRecord(myRec);
+        stream.AppendRecord(worldRec);
+        return;
+    }
+
+    stream.FirstRecord();
+    if (const auto rec = ReadValid(stream)) {
+        myRec = *rec;
+    } else {
+        stream.FirstRecord();
+        stream.WriteRecord(myRec);
+        dialogs.ShowMessage(kMyRecInvalidText);
+    }
+
+    // A file of one whole record fails here; worldRec stays cleared and the file unwritten.
+    stream.FirstRecord();
+    stream.NextRecord();
+    if (const auto rec = ReadValid(stream)) {
+        worldRec = *rec;
+    } else {
+        stream.FirstRecord();
+        stream.NextRecord();
+        stream.WriteRecord(worldRec);
+        dialogs.ShowMessage(kWorldRecInvalidText);
+    }
+}
+
+void SaveMyRec(const std::filesystem::path& appDir, Dialogs& dialogs, const TScoreRec& myRec,
+               const TScoreRec& worldRec) {
+    const std::filesystem::path path = appDir / kFileName;
+    if (IsMissing(path))
+        return CreateWithBoth(path, dialogs, myRec, worldRec);
+    TRecordStream stream(path, StreamMode::Open);
+    stream.FirstRecord();
+    stream.WriteRecord(myRec);
+}
+
+void SaveWorldRec(const std::filesystem::path& appDir, Dialogs& dialogs, const TScoreRec& myRec,
+                  const TScoreRec& worldRec) {
+    const std::filesystem::path path = appDir / kFileName;
+    if (IsMissing(path))
+        return CreateWithBoth(path, dialogs, myRec, worldRec);
+    TRecordStream stream(path, StreamMode::Open);
+    stream.FirstRecord();
+    stream.NextRecord();
+    stream.WriteRecord(worldRec);
+}
+
+} // namespace lexfall

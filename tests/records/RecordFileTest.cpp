@@ -1,0 +1,290 @@
+#include "records/RecordFile.h"
+#include "platform/Error.h"
+#include "records/RecordStream.h"
+#include "support/Doubles.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace lexfall {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kMissingText = " Cannot find \"Records.dat\" file, new one created. ";
+const std::string kMyRecText = " Your Records is invalid, and have been clean. ";
+const std::string kWorldRecText =
+    " World Records is invalid, and have been clean. Please recheck it.";
+constexpr double kToday = 46366.0;
+
+// A valid record for figures whose score 3600 W^4 / (L T) comes out whole.
+TScoreRec MakeRecord(const std::string& name, std::int32_t time, std::int32_t letters,
+                     std::int32_t words, double date) {
+    const std::int64_t w4 = std::int64_t{words} * words * words * words;
+    const std::int64_t divisor = std::int64_t{letters} * time;
+    if (name.size() > kMaxNameLength || divisor <= 0 || (3600 * w4) % divisor != 0)
+        throw std::invalid_argument("pick a name of up to 20 characters and a whole score");
+    TScoreRec rec{};
+    rec.NameLength = static_cast<std::uint8_t>(name.size());
+    std::memcpy(rec.NameChars, name.data(), name.size());
+    rec.UsedTime = time;
+    rec.UsedLetters = letters;
+    rec.CompletedWords = words;
+    rec.Total = static_cast<std::int32_t>(3600 * w4 / divisor + words);
+    rec.Date = date;
+    return rec;
+}
+
+std::string Slot(const TScoreRec& rec) {
+    return std::string(reinterpret_cast<const char*>(&rec), sizeof rec);
+}
+
+const TScoreRec kMine = MakeRecord("Alice", 30, 10, 2, 45000.0);  // total 194
+const TScoreRec kWorld = MakeRecord("Bob", 300, 40, 10, 45100.0); // total 3010
+const TScoreRec kOther = MakeRecord("Carol", 300, 40, 10, 45200.0);
+
+TScoreRec Broken(TScoreRec rec) {
+    ++rec.Total;
+    return rec;
+}
+
+void ExpectCleared(const TScoreRec& rec) {
+    // Fields are copied out first: the packed record's fields cannot be bound to references.
+    const std::int32_t figures[] = {rec.UsedTime, rec.UsedLetters, rec.CompletedWords, rec.Total};
+    const double date = rec.Date;
+    EXPECT_EQ(RecordName(rec), "No Record");
+    EXPECT_THAT(figures, ::testing::Each(0));
+    EXPECT_EQ(date, kToday);
+}
+
+class RecordFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = MakeTempDir();
+        file_ = dir_ / "Records.dat";
+    }
+    void TearDown() override {
+        for (const fs::path& dir : dirs_)
+            fs::remove_all(dir);
+    }
+
+    fs::path MakeTempDir() {
+        std::string pattern = (fs::temp_directory_path() / "lexfall-records-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        dirs_.push_back(pattern);
+        return pattern;
+    }
+    void WriteFile(const std::string& bytes) const {
+        std::ofstream(file_, std::ios::binary | std::ios::trunc) << bytes;
+    }
+    std::string ReadFile() const {
+        std::ifstream in(file_, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    void Load() { LoadRecords(dir_, dialogs_, kToday, myRec_, worldRec_); }
+
+    fs::path dir_;
+    fs::path file_;
+    std::vector<fs::path> dirs_;
+    testing::RecordingDialogs dialogs_;
+    TScoreRec myRec_ = kOther;
+    TScoreRec worldRec_ = kOther;
+};
+
+// No file: one message, then a new file with two cleared records.
+TEST_F(RecordFileTest, MissingFileIsCreated) {
+    Load();
+    EXPECT_EQ(dialogs_.messages, std::vector<std::string>{kMissingText});
+    ExpectCleared(myRec_);
+    ExpectCleared(worldRec_);
+    EXPECT_EQ(ReadFile(), Slot(myRec_) + Slot(worldRec_));
+}
+
+// An empty file is filled silently.
+TEST_F(RecordFileTest, EmptyFileIsFilledWithoutMessage) {
+    WriteFile("");
+    Load();
+    EXPECT_TRUE(dialogs_.messages.empty());
+    ExpectCleared(myRec_);
+    ExpectCleared(worldRec_);
+    EXPECT_EQ(ReadFile(), Slot(myRec_) + Slot(worldRec_));
+}
+
+// A file shorter than one record keeps its bytes in front of the two appended records.
+TEST_F(RecordFileTest, ShortFileKeepsStrayBytes) {
+    const std::string stray(20, '\x55');
+    WriteFile(stray);
+    Load();
+    EXPECT_TRUE(dialogs_.messages.empty());
+    ExpectCleared(myRec_);
+    EXPECT_EQ(ReadFile(), stray + Slot(myRec_) + Slot(worldRec_));
+}
+
+// A valid file is loaded and not written at all.
+TEST_F(RecordFileTest, ValidFileIsLoadedUntouched) {
+    WriteFile(Slot(kMine) + Slot(kWorld));
+    const auto stamp = fs::last_write_time(file_) - std::chrono::hours(1);
+    fs::last_write_time(file_, stamp);
+    Load();
+    EXPECT_TRUE(dialogs_.messages.empty());
+    EXPECT_EQ(Slot(myRec_), Slot(kMine));
+    EXPECT_EQ(Slot(worldRec_), Slot(kWorld));
+    EXPECT_EQ(ReadFile(), Slot(kMine) + Slot(kWorld));
+    EXPECT_EQ(fs::last_write_time(file_), stamp);
+}
+
+// Each bad slot is repaired on its own, with its own message; the other slot stays as it was.
+TEST_F(RecordFileTest, BadSlotIsRepairedAlone) {
+    for (const int bad : {0, 1}) {
+        SCOPED_TRACE(bad);
+        dialogs_.messages.clear();
+        WriteFile(Slot(bad == 0 ? Broken(kMine) : kMine) +
+                  Slot(bad == 1 ? Broken(kWorld) : kWorld));
+        Load();
+        EXPECT_EQ(dialogs_.messages,
+                  std::vector<std::string>{bad == 0 ? kMyRecText : kWorldRecText});
+        ExpectCleared(bad == 0 ? myRec_ : worldRec_);
+        EXPECT_EQ(Slot(bad == 0 ? worldRec_ : myRec_), Slot(bad == 0 ? kWorld : kMine));
+        EXPECT_EQ(ReadFile(), Slot(myRec_) + Slot(worldRec_));
+    }
+}
+
+// Both slots bad: both repaired, messages in slot order; bytes after the two slots untouched.
+TEST_F(RecordFileTest, BothBadInOrderTailUntouched) {
+    const std::string tail = Slot(kOther);
+    WriteFile(Slot(Broken(kMine)) + Slot(Broken(kWorld)) + tail);
+    Load();
+    EXPECT_EQ(dialogs_.messages, (std::vector<std::string>{kMyRecText, kWorldRecText}));
+    ExpectCleared(myRec_);
+    ExpectCleared(worldRec_);
+    EXPECT_EQ(ReadFile(), Slot(myRec_) + Slot(worldRec_) + tail);
+}
+
+// Three valid records: the first two are used, the third is never touched.
+TEST_F(RecordFileTest, ThirdRecordIsIgnored) {
+    WriteFile(Slot(kMine) + Slot(kWorld) + Slot(kOther));
+    Load();
+    EXPECT_EQ(Slot(myRec_), Slot(kMine));
+    EXPECT_EQ(Slot(worldRec_), Slot(kWorld));
+    EXPECT_EQ(ReadFile(), Slot(kMine) + Slot(kWorld) + Slot(kOther));
+}
+
+// One whole record: the error is raised, WorldRec is cleared first and the file is not grown.
+TEST_F(RecordFileTest, OneWholeRecordRaisesWithWorldRecCleared) {
+    for (const std::string& extra : {std::string(), std::string(44, 'x')}) {
+        WriteFile(Slot(kMine) + extra);
+        try {
+            Load();
+            FAIL() << "no error";
+        } catch (const Error& e) {
+            EXPECT_STREQ(e.what(), "Cannot read beyond end of file");
+        }
+        EXPECT_EQ(Slot(myRec_), Slot(kMine));
+        ExpectCleared(worldRec_);
+        EXPECT_EQ(ReadFile(), Slot(kMine) + extra);
+    }
+}
+
+// A file that cannot be opened or created: the error is raised, both records are cleared.
+TEST_F(RecordFileTest, UnusableFileLeavesClearedRecords) {
+    fs::create_directory(file_); // a folder where the file should be; fails even for root
+    EXPECT_THROW(Load(), Error);
+    ExpectCleared(myRec_);
+    ExpectCleared(worldRec_);
+    EXPECT_TRUE(dialogs_.messages.empty());
+
+    myRec_ = worldRec_ = kOther;
+    dir_ /= "gone"; // a missing folder: reported missing, then creating fails
+    EXPECT_THROW(Load(), Error);
+    ExpectCleared(myRec_);
+    ExpectCleared(worldRec_);
+    EXPECT_EQ(dialogs_.messages, std::vector<std::string>{kMissingText});
+}
+
+// A file held by another opener is neither read nor written.
+TEST_F(RecordFileTest, HeldFileFailsAndStaysAsItWas) {
+    WriteFile(Slot(Broken(kMine)) + Slot(kWorld));
+    TRecordStream holder(file_, StreamMode::Open);
+    EXPECT_THROW(Load(), Error);
+    ExpectCleared(myRec_);
+    ExpectCleared(worldRec_);
+    EXPECT_THROW(SaveMyRec(dir_, dialogs_, kMine, kWorld), Error);
+    EXPECT_THROW(SaveWorldRec(dir_, dialogs_, kMine, kWorld), Error);
+    EXPECT_TRUE(dialogs_.messages.empty());
+    EXPECT_EQ(ReadFile(), Slot(Broken(kMine)) + Slot(kWorld));
+}
+
+// A damaged name length never makes the name longer than its 20 characters.
+TEST_F(RecordFileTest, DamagedNameLengthIsBounded) {
+    TScoreRec damaged = MakeRecord("ABCDEFGHIJKLMNOPQRST", 30, 10, 2, 45000.0);
+    damaged.NameLength = 255;
+    WriteFile(Slot(damaged) + Slot(kWorld));
+    Load();
+    EXPECT_TRUE(dialogs_.messages.empty());
+    EXPECT_EQ(RecordName(myRec_), "ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(ReadFile(), Slot(damaged) + Slot(kWorld));
+}
+
+// Each save writes its own slot only.
+TEST_F(RecordFileTest, SavesWriteTheirSlotOnly) {
+    const std::string tail = "tail";
+    WriteFile(Slot(kMine) + Slot(kWorld) + tail);
+    SaveMyRec(dir_, dialogs_, kOther, kOther);
+    EXPECT_EQ(ReadFile(), Slot(kOther) + Slot(kWorld) + tail);
+    SaveWorldRec(dir_, dialogs_, kMine, kMine);
+    EXPECT_EQ(ReadFile(), Slot(kOther) + Slot(kMine) + tail);
+    EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+// A save after the file was deleted reports it and writes both records, MyRec first.
+TEST_F(RecordFileTest, SaveRecreatesDeletedFile) {
+    for (const auto save : {&SaveMyRec, &SaveWorldRec}) {
+        dialogs_.messages.clear();
+        WriteFile(Slot(kOther) + Slot(kOther));
+        fs::remove(file_);
+        save(dir_, dialogs_, kMine, kWorld);
+        EXPECT_EQ(dialogs_.messages, std::vector<std::string>{kMissingText});
+        EXPECT_EQ(ReadFile(), Slot(kMine) + Slot(kWorld));
+    }
+}
+
+// SaveWorldRec into a file of one whole record fails and leaves it as it was.
+TEST_F(RecordFileTest, SaveWorldRecNeedsTwoSlots) {
+    WriteFile(Slot(kMine));
+    EXPECT_THROW(SaveWorldRec(dir_, dialogs_, kMine, kWorld), Error);
+    EXPECT_EQ(ReadFile(), Slot(kMine));
+}
+
+// The file is found through appDir whatever the current directory is.
+TEST_F(RecordFileTest, CurrentDirectoryDoesNotMatter) {
+    const fs::path elsewhere = MakeTempDir();
+    const fs::path before = fs::current_path();
+    fs::current_path(elsewhere);
+    try {
+        Load();
+        SaveMyRec(dir_, dialogs_, kMine, kWorld);
+        SaveWorldRec(dir_, dialogs_, kMine, kWorld);
+        LoadRecords(dir_, dialogs_, kToday, myRec_, worldRec_);
+    } catch (...) {
+        fs::current_path(before);
+        throw;
+    }
+    fs::current_path(before);
+    EXPECT_EQ(Slot(myRec_), Slot(kMine));
+    EXPECT_EQ(Slot(worldRec_), Slot(kWorld));
+    EXPECT_EQ(ReadFile(), Slot(kMine) + Slot(kWorld));
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+}
+
+} // namespace
+} // namespace lexfall
