@@ -26,6 +26,8 @@ void SetTextColour(QLabel* label, const QColor& colour) {
     label->setPalette(palette);
 }
 
+bool OwnEnabled(const QWidget* widget) { return widget->isEnabledTo(widget->parentWidget()); }
+
 void Place(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(left, top, width, height);
 }

@@ -22,6 +22,9 @@ QFont BoldFont(int pixelSize = 11);
 QColor TextColour(const QLabel* label);
 void SetTextColour(QLabel* label, const QColor& colour);
 
+// The control's own enabled flag, whatever the state of the page that holds it.
+bool OwnEnabled(const QWidget* widget);
+
 // Places widget at (left, top) with the given size inside its parent.
 void Place(QWidget* widget, int left, int top, int width, int height);
 

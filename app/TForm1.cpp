@@ -83,7 +83,7 @@ void TForm1::FormCreate() {
     });
 }
 
-bool TForm1::GameRunning() const { return !Button1->isEnabled(); }
+bool TForm1::GameRunning() const { return !style::OwnEnabled(Button1); }
 
 void TForm1::ShowPage(QFrame* target, QFrame* leaving) {
     target->setEnabled(true);

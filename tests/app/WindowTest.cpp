@@ -1,0 +1,126 @@
+#include "FormFixture.h"
+
+#include "app/FormStyle.h"
+
+#include "app/TilePainter.h"
+
+#include <QFrame>
+
+namespace lexfall::testing {
+namespace {
+
+class Window : public FormTest {};
+
+// After start-up the game page is in front and the records page is filled.
+TEST_F(Window, StartUpShowsTheGamePageAndFillsTheRecordsPage) {
+    TForm1& f = Form();
+    EXPECT_EQ(f.windowTitle(), "Lexfall");
+    EXPECT_EQ(f.centralWidget()->size(), QSize(505, 518));
+    EXPECT_EQ(f.contentsMargins(), QMargins(8, 8, 8, 8));
+    EXPECT_FALSE(f.PanelGame->isHidden());
+    EXPECT_TRUE(f.PanelGame->isEnabled());
+    for (QFrame* page : {f.PanelRecord, f.PanelOptions}) {
+        EXPECT_TRUE(page->isHidden());
+        EXPECT_FALSE(page->isEnabled());
+    }
+    EXPECT_EQ(f.Label1->text(), "2026-12-10");
+    EXPECT_EQ(f.MyScore[0]->text(), "Player1");
+    for (QPushButton* button : {f.Button5, f.Button8, f.Button9})
+        EXPECT_TRUE(style::OwnEnabled(button));
+    EXPECT_TRUE(style::OwnEnabled(f.Button1));
+    EXPECT_TRUE(f.Image3->Transparent());
+    EXPECT_EQ(f.Image1->Image().pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(f.Image1->Image().pixel(319, 399), qRgb(0, 0, 0));
+}
+
+// The four ways between the pages, and no others.
+TEST_F(Window, PageNavigation) {
+    TForm1& f = Form();
+    auto shown = [&] {
+        std::vector<QFrame*> pages;
+        for (QFrame* page : {f.PanelGame, f.PanelRecord, f.PanelOptions})
+            if (!page->isHidden() && page->isEnabled())
+                pages.push_back(page);
+        return pages;
+    };
+    f.Button2Click(f.Button2);
+    EXPECT_EQ(shown(), std::vector<QFrame*>{f.PanelRecord});
+    f.Button6Click(f.Button6);
+    EXPECT_EQ(shown(), std::vector<QFrame*>{f.PanelOptions});
+    f.Button7Click(f.Button7);
+    EXPECT_EQ(shown(), std::vector<QFrame*>{f.PanelGame});
+    f.Button2Click(f.Button2);
+    f.Button3Click(f.Button3);
+    EXPECT_EQ(shown(), std::vector<QFrame*>{f.PanelGame});
+    // Each page's buttons live on that page only.
+    EXPECT_EQ(f.Button2->parentWidget(), f.PanelGame);
+    EXPECT_EQ(f.Button6->parentWidget(), f.PanelRecord);
+    EXPECT_EQ(f.Button7->parentWidget(), f.PanelOptions);
+}
+
+TEST_F(Window, LinksOpenTheWebSiteAndANewMail) {
+    TForm1& f = Form();
+    f.Image4Click();
+    f.LabelURLClick();
+    f.LabelEmailClick();
+    ASSERT_EQ(links.size(), 3u);
+    EXPECT_EQ(links[0], links[1]);
+    EXPECT_EQ(links[0].rfind("https://", 0), 0u);
+    EXPECT_EQ(links[2], std::string("mailto:") + TForm1::kSupportMail);
+}
+
+// The preview tile: white, gold frame on columns and rows 31 and 68, white margin at 30 and
+// 69, letter in its group colour, everything around it black.
+TEST_F(Window, PreviewTilePixels) {
+    random.numbers = {kD};
+    TForm1& f = Form();
+    const QImage& preview = f.Image2->Image();
+    const QRgb gold = qRgb(255, 215, 0);
+    const QRgb white = qRgb(255, 255, 255);
+    for (int i = 31; i <= 68; ++i) {
+        EXPECT_EQ(preview.pixel(i, 31), gold);
+        EXPECT_EQ(preview.pixel(i, 68), gold);
+        EXPECT_EQ(preview.pixel(31, i), gold);
+        EXPECT_EQ(preview.pixel(68, i), gold);
+    }
+    for (int i = 30; i <= 69; ++i) {
+        EXPECT_EQ(preview.pixel(i, 30), white);
+        EXPECT_EQ(preview.pixel(30, i), white);
+        EXPECT_EQ(preview.pixel(i, 69), white);
+        EXPECT_EQ(preview.pixel(69, i), white);
+    }
+    int black = 0;
+    int green = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const bool inTile = x >= 30 && x < 70 && y >= 30 && y < 70;
+            if (!inTile)
+                black += preview.pixel(x, y) == qRgb(0, 0, 0);
+            else
+                green += preview.pixel(x, y) == qRgb(0, 100, 0);
+        }
+    EXPECT_EQ(black, 100 * 100 - 40 * 40) << "the surround stays black";
+    EXPECT_GT(green, 20) << "D is drawn in dark green";
+}
+
+TEST(CentreOffset, HalvesGoToTheEvenNeighbour) {
+    EXPECT_EQ(30 + tiles::CentreOffset(40, 17), 42); // 11.5 -> 12
+    EXPECT_EQ(30 + tiles::CentreOffset(40, 19), 40); // 10.5 -> 10
+    EXPECT_EQ(tiles::CentreOffset(40, 20), 10);
+    EXPECT_EQ(tiles::CentreOffset(40, 41), 0);  // -0.5 -> 0
+    EXPECT_EQ(tiles::CentreOffset(40, 43), -2); // -1.5 -> -2
+}
+
+// A word's cells go black and the strip above moves one cell down, in the picture alone.
+TEST(ClearWordCells, CopiesTheStripAboveOneCellDown) {
+    QImage board(320, 400, QImage::Format_RGB32);
+    board.fill(Qt::black);
+    board.setPixel(45, 285, qRgb(1, 2, 3)); // column 1, row 7
+    board.setPixel(45, 325, qRgb(9, 9, 9)); // the word's row 8
+    tiles::ClearWordCells(board, 1, 3, 8);
+    EXPECT_EQ(board.pixel(45, 325), qRgb(1, 2, 3));
+    EXPECT_EQ(board.pixel(45, 285), qRgb(0, 0, 0));
+}
+
+} // namespace
+} // namespace lexfall::testing
