@@ -18,8 +18,8 @@ inline constexpr const char* RecBrokenWave = "sound\\RecBroken.wav";
 // and releases whatever is open; name is not used. Failures pass silently.
 void PlayMusic(Sound& sound, const std::string& appDir, const std::string& name, bool on);
 
-// The names of the entries of appDir + "sound" that match *.mid, letter case ignored as the
-// original platform's search does; hidden entries and folders are included. Sorted by name
+// The names of the entries of appDir + "sound" that match *.mid, letter case ignored as a
+// Windows folder search does; hidden entries and folders are included. Sorted by name
 // without regard to case, each once. A missing or unreadable folder gives no names.
 std::vector<std::string> ListMusicFiles(const std::string& appDir);
 
