@@ -1,6 +1,8 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace lexfall {
 
@@ -17,5 +19,22 @@ struct Settings {
     std::string ProxyUser; // at most 255 characters
     std::string ProxyPwd;  // at most 128 characters
 };
+
+// Text limits of the settings above.
+constexpr std::size_t MusicLimit = 255;
+constexpr std::size_t ProxyLimit = 15;
+constexpr std::size_t ProxyUserLimit = 255;
+constexpr std::size_t ProxyPwdLimit = 128;
+
+// Storing a longer text into a setting keeps its first characters.
+inline std::string KeepFirst(std::string_view text, std::size_t limit) {
+    return std::string(text.substr(0, limit));
+}
+
+// Storing an integer into Speed or Port keeps its low 16 bits, used as a signed number:
+// 65535 becomes -1, 70000 becomes 4464.
+inline std::int16_t KeepLow16(std::int64_t value) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(value & 0xFFFF));
+}
 
 } // namespace lexfall

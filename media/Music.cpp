@@ -1,0 +1,65 @@
+#include "media/Music.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+namespace lexfall {
+namespace {
+
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size())
+        return false;
+    const std::string_view tail = text.substr(text.size() - suffix.size());
+    return std::equal(tail.begin(), tail.end(), suffix.begin(),
+                      [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
+}
+
+// Case-insensitive order, with byte order between names that differ only in case.
+bool NameBefore(const std::string& a, const std::string& b) {
+    std::string foldedA = a;
+    std::string foldedB = b;
+    std::transform(a.begin(), a.end(), foldedA.begin(), LowerAscii);
+    std::transform(b.begin(), b.end(), foldedB.begin(), LowerAscii);
+    return foldedA != foldedB ? foldedA < foldedB : a < b;
+}
+
+} // namespace
+
+void PlayMusic(Sound& sound, const std::string& appDir, const std::string& name, bool on) {
+    const std::string alias = MusicAlias;
+    if (on) {
+        // appDir keeps its own separator; the one before the name is always a backslash.
+        sound.SendCommand("OPEN \"" + appDir + "sound" + "\\" + name + "\" TYPE SEQUENCER ALIAS " +
+                          alias);
+        sound.SendCommand("PLAY " + alias + " from 0");
+    } else {
+        sound.SendCommand("STOP " + alias);
+        sound.SendCommand("CLOSE " + alias);
+    }
+}
+
+std::vector<std::string> ListMusicFiles(const std::string& appDir) {
+    std::vector<std::string> names;
+    std::error_code error;
+    std::filesystem::directory_iterator entry(appDir + "sound", error);
+    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        std::string name = entry->path().filename().string();
+        if (EndsWithNoCase(name, ".mid"))
+            names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end(), NameBefore);
+    return names;
+}
+
+void PlayGameWave(Sound& sound, bool soundOn, const char* wave) {
+    if (soundOn)
+        sound.PlayWave(wave);
+}
+
+} // namespace lexfall

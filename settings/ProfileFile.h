@@ -1,0 +1,71 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace lexfall {
+
+// The rules of the private-profile (INI) text, applied to a file's contents in memory.
+// Sections and keys match without regard to ASCII case; lines the rules do not touch keep
+// their bytes and their own line endings.
+namespace profile {
+
+// A read returns at most this many characters of a value.
+constexpr std::size_t MaxValueLength = 2047;
+
+// Line ending of a new file, and of added lines when the file has none yet.
+constexpr std::string_view NewFileLineEnd = "\r\n";
+
+// The value of key in the first section named section, as a read returns it: blanks around
+// it and one pair of enclosing quotes dropped, cut to MaxValueLength. Nothing when the
+// section or the key is missing; a present empty value gives the empty text.
+std::optional<std::string> FindValue(std::string_view content, std::string_view section,
+                                     std::string_view key);
+
+// The contents with key set to value: replaced where it stands, else added after the last
+// non-blank line of its section, else in a new section at the end. The value is cut at its
+// first line break or NUL (so it cannot add lines of its own), and put in quotes when a read
+// would otherwise drop its outer blanks or quotes. Throws std::invalid_argument for a section
+// or key name that cannot be written as one.
+std::string SetValue(std::string_view content, std::string_view section, std::string_view key,
+                     std::string_view value);
+
+// An integer value as the profile reader takes it: signed decimal within 32 bits, or, when
+// longer than two characters and beginning "0x" or "0X", up to 32 bits of hexadecimal.
+// Nothing for anything else.
+std::optional<std::int32_t> ParseInteger(std::string_view text);
+
+} // namespace profile
+
+// One INI file on disk, read and written a key at a time. Each read opens the file afresh and
+// creates nothing; each write reads the file, changes one key and writes it back before
+// returning, creating the file when it is missing.
+class ProfileFile {
+public:
+    explicit ProfileFile(std::string path) : path_(std::move(path)) {}
+
+    const std::string& Path() const { return path_; }
+
+    // A missing or unreadable file, section or key gives def.
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view def) const;
+    // A missing, empty or non-integer value gives def.
+    std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                             std::int32_t def) const;
+    // Read as an integer; any integer other than 0 is true.
+    bool ReadBool(std::string_view section, std::string_view key, bool def) const;
+
+    // A refused write throws Error("Unable to write to " + path) and leaves the file as it was.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
+    void WriteInteger(std::string_view section, std::string_view key, std::int32_t value) const;
+    // Written "1" or "0".
+    void WriteBool(std::string_view section, std::string_view key, bool value) const;
+
+private:
+    std::string path_;
+};
+
+} // namespace lexfall

@@ -1,0 +1,56 @@
+#include "settings/SettingsFile.h"
+
+#include "settings/ProfileFile.h"
+
+namespace lexfall {
+namespace {
+
+constexpr const char* Options = "Options";
+constexpr const char* Register = "Register";
+constexpr const char* DefaultUserName = "Player1";
+
+} // namespace
+
+Settings LoadSettings(const std::string& path) {
+    const ProfileFile file(path);
+    const Settings defaults;
+    Settings settings;
+    settings.UserName = file.ReadString(Register, "UserName", DefaultUserName);
+    settings.AutoSave = file.ReadBool(Options, "AutoSave", defaults.AutoSave);
+    settings.EnableProxy = file.ReadBool(Options, "EnableProxy", defaults.EnableProxy);
+    settings.Music = KeepFirst(file.ReadString(Options, "Music", ""), MusicLimit);
+    settings.Proxy = KeepFirst(file.ReadString(Options, "Proxy", ""), ProxyLimit);
+    settings.ProxyUser = KeepFirst(file.ReadString(Options, "ProxyUser", ""), ProxyUserLimit);
+    settings.ProxyPwd = KeepFirst(file.ReadString(Options, "ProxyPwd", ""), ProxyPwdLimit);
+    settings.Port = KeepLow16(file.ReadInteger(Options, "Port", defaults.Port));
+    settings.Speed = KeepLow16(file.ReadInteger(Options, "Speed", defaults.Speed));
+    settings.Sound = file.ReadBool(Options, "Sound", defaults.Sound);
+    // The default covers only a missing key; a key present but empty needs this too.
+    if (settings.UserName.empty())
+        settings.UserName = DefaultUserName;
+    return settings;
+}
+
+void WriteIni(const std::string& path, const Settings& settings) {
+    const ProfileFile file(path);
+    file.WriteBool(Options, "AutoSave", settings.AutoSave);
+    file.WriteBool(Options, "EnableProxy", settings.EnableProxy);
+    file.WriteString(Options, "Music", settings.Music);
+    file.WriteString(Options, "Proxy", settings.Proxy);
+    file.WriteString(Options, "ProxyUser", settings.ProxyUser);
+    file.WriteString(Options, "ProxyPwd", settings.ProxyPwd);
+    file.WriteInteger(Options, "Port", settings.Port);
+    file.WriteInteger(Options, "Speed", settings.Speed);
+    file.WriteBool(Options, "Sound", settings.Sound);
+}
+
+RegisterInfo ReadRegisterInfo(const std::string& path) {
+    const ProfileFile file(path);
+    RegisterInfo info;
+    info.UserName = file.ReadString(Register, "Username", "");
+    info.Email = file.ReadString(Register, "Email", "");
+    info.RegCode = file.ReadString(Register, "RegCode", "");
+    return info;
+}
+
+} // namespace lexfall
