@@ -6,10 +6,14 @@
 #include "app/GameTimer.h"
 #include "app/KeyPreview.h"
 #include "app/LinkLabel.h"
+#include "app/MusicComboBox.h"
 #include "app/TilePainter.h"
 #include "board/LetterTables.h"
+#include "media/Music.h"
 #include "platform/DayCount.h"
+#include "records/RecordFile.h"
 #include "records/ScoreRec.h"
+#include "words/Dictionary.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -23,7 +27,8 @@ constexpr int kClockInterval = 1000;
 } // namespace
 
 TForm1::TForm1(FormServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)) {
+    : QMainWindow(parent), services_(std::move(services)),
+      dictionary_(std::make_unique<Dictionary>(services_.appDir, services_.dialogs)) {
     Timer1 = std::make_unique<GameTimer>(kDefaultDropInterval, [this] {
         Guard([this] { Timer1Timer(); });
     });
@@ -39,6 +44,8 @@ TForm1::TForm1(FormServices services, QWidget* parent)
     connect(Button3, &QPushButton::clicked, this, [this] { Guard([this] { Button3Click(Button3); }); });
     connect(Button6, &QPushButton::clicked, this, [this] { Guard([this] { Button6Click(Button6); }); });
     connect(Button7, &QPushButton::clicked, this, [this] { Guard([this] { Button7Click(Button7); }); });
+    connect(Button8, &QPushButton::clicked, this, [this] { Guard([this] { Button8Click(Button8); }); });
+    ConnectOptionsPage();
     Image4->onClick = [this] { Image4Click(); };
     LabelURL->onClick = [this] { LabelURLClick(); };
     LabelEmail->onClick = [this] { LabelEmailClick(); };
@@ -66,13 +73,14 @@ void TForm1::FormCreate() {
     Guard([this] { services_.random.Seed(services_.clock.SeedValue()); });
     Guard([this] { state.NextChar = DrawNextBlock(); });
     Guard([this] {
+        LoadRecords(services_.appDir, services_.dialogs, services_.clock.Today(), state.MyRec,
+                    state.WorldRec);
+    });
+    Guard([this] {
         Label1->setText(QString::fromStdString(FormatIsoDate(services_.clock.Today())));
         Label1->adjustSize();
     });
-    Guard([this] {
-        MyScore[0]->setText(QString::fromLatin1(RecordName(state.GameRec).c_str()));
-        MyScore[0]->adjustSize();
-    });
+    Guard([this] { LoadSettingsStep(); });
     Guard([this] {
         ShowMyRec();
         ShowWorldRec();
@@ -81,6 +89,8 @@ void TForm1::FormCreate() {
         for (QPushButton* button : {Button5, Button8, Button9})
             button->setEnabled(true);
     });
+    Guard([this] { StartMusic(); });
+    Guard([this] { FillOptionsPage(); });
 }
 
 bool TForm1::GameRunning() const { return !style::OwnEnabled(Button1); }
@@ -103,9 +113,6 @@ void TForm1::LabelEmailClick() {
     services_.openLink(QStringLiteral("mailto:") + QString::fromLatin1(kSupportMail));
 }
 
-void TForm1::PlayWave(const char* name) {
-    if (state.settings.Sound)
-        services_.sound.PlayWave(name);
-}
+void TForm1::PlayWave(const char* name) { PlayGameWave(services_.sound, state.settings.Sound, name); }
 
 } // namespace lexfall

@@ -24,6 +24,7 @@ class GameTimer;
 class Dictionary;
 class KeyPreview;
 class LinkLabel;
+class MusicComboBox;
 
 // The main window. Its handlers translate an event, call the rules and apply what they report
 // to the controls; the game state itself lives in `state`.
@@ -61,6 +62,20 @@ public:
     void ShowWorldRec();
     void NewRecord(QLabel* ownLabel, QLabel* gameLabel, QColor colour);
 
+    // Options page.
+    void FillOptionsPage();
+    void WriteIni();
+    void CheckBoxSoundClick(QObject* sender);
+    void CheckBox2Click(QObject* sender);
+    void ChangeSpeed(QObject* sender);
+    void UpDown1Click(QObject* sender, bool up);
+    void CheckBoxMusicClick(QObject* sender);
+    void ComboBox1Change(QObject* sender);
+    void ComboBox1Click(QObject* sender);
+
+    // LabelBroken's text as the game keeps it, texts joined by two carriage returns.
+    const std::string& BrokenText() const { return brokenText_; }
+
     bool GameRunning() const;
     GameState state;
 
@@ -90,7 +105,7 @@ public:
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* LabelBroken = nullptr;
-    QComboBox* ComboBox1 = nullptr;
+    MusicComboBox* ComboBox1 = nullptr;
     QCheckBox* CheckBoxMusic = nullptr;
     QCheckBox* CheckBoxSound = nullptr;
     QCheckBox* CheckBox2 = nullptr;
@@ -126,10 +141,25 @@ private:
     void SwapLetter();
     void ClearBoardKey();
     void PlayWave(const char* name);
+    void EvaluateGame();
+    bool AutoSave();
+    void ShowRecordsPage();
+    void SetBrokenText(const std::string& text);
+    void AppendBroken(const std::string& text);
+    void ShowRatios(const std::array<QLabel*, 8>& labels, const TScoreRec& rec);
+    void ShowRecord(const std::array<QLabel*, 8>& labels, QLabel* dateLabel, const TScoreRec& rec);
+    void LoadSettingsStep();
+    void StartMusic();
+    void ConnectOptionsPage();
+    std::string SettingsPath() const;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     template <typename Handler> void Guard(Handler&& handler);
 
     FormServices services_;
     std::unique_ptr<KeyPreview> keyPreview_;
+    std::unique_ptr<Dictionary> dictionary_;
+    std::string brokenText_;
+    int speedArrowPosition_ = 750; // the up-down control's own position
 };
 
 } // namespace lexfall

@@ -2,6 +2,7 @@
 #include "app/Canvas.h"
 #include "app/FormStyle.h"
 #include "app/LinkLabel.h"
+#include "app/MusicComboBox.h"
 #include "app/TForm1.h"
 
 #include <QCheckBox>
@@ -187,10 +188,7 @@ void TForm1::BuildRecordsPage() {
 void TForm1::BuildOptionsPage() {
     QWidget* page = PanelOptions;
     MakeHeading(page, "Music", 24, 65);
-    ComboBox1 = new QComboBox(page);
-    ComboBox1->setEditable(true);
-    ComboBox1->setInsertPolicy(QComboBox::InsertAlphabetically);
-    ComboBox1->setFrame(false);
+    ComboBox1 = new MusicComboBox(page);
     Place(ComboBox1, 104, 22, 185, 21);
     CheckBoxMusic = MakeCheckBox(page, "Enable", true, 312, 24, 97);
 

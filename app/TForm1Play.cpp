@@ -5,6 +5,8 @@
 #include "app/TForm1.h"
 #include "app/TilePainter.h"
 #include "board/LetterTables.h"
+#include "media/Music.h"
+#include "words/Dictionary.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -13,6 +15,7 @@
 namespace lexfall {
 
 void TForm1::Button1Click(QObject*) {
+    dictionary_->OpenDict();
     if (!GameRunning())
         StartNewGame();
     state.CurBlock = {EntryCol, 0, state.NextChar};
@@ -91,7 +94,8 @@ void TForm1::FixBlock(TBlock& block) {
     }
     tiles::LandTile(Image1->Image(), Image3->Image(), block.Col, block.Row);
     Image1->Changed();
-    CheckWord(block);
+    // A failing word search is shown and the game goes on: the next letter still enters.
+    Guard([&] { CheckWord(block); });
     Button1Click(nullptr);
 }
 
@@ -133,7 +137,7 @@ void TForm1::SwapLetter() {
 }
 
 void TForm1::ClearBoardKey() {
-    PlayWave("sound\\chimes.wav");
+    PlayWave(ChimesWave);
     state.Cheated = true;
     Memo1->appendPlainText(QStringLiteral("Cheating, the Score won't be saved."));
     ClearArea();

@@ -1,14 +1,73 @@
-// The game clock, the end of a game and the records page.
+// The word search on a landing, the game clock, the end of a game and the records page.
 #include "app/Canvas.h"
 #include "app/FormStyle.h"
 #include "app/GameTimer.h"
 #include "app/TForm1.h"
+#include "app/TilePainter.h"
+#include "media/Music.h"
 #include "platform/DayCount.h"
+#include "records/Figures.h"
+#include "records/GameClock.h"
+#include "records/RecordFile.h"
+#include "words/Dictionary.h"
+#include "words/WordSearch.h"
 
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace lexfall {
+namespace {
+
+void SetCaption(QLabel* label, const std::string& text) {
+    label->setText(QString::fromLatin1(text.c_str()));
+    label->adjustSize();
+}
+
+// Stops both game timers and starts them again when the landing's work is done, on every
+// path: each then begins a fresh full period.
+class TimersPaused {
+public:
+    TimersPaused(GameTimer& drop, GameTimer& clock) : drop_(drop), clock_(clock) {
+        drop_.SetEnabled(false);
+        clock_.SetEnabled(false);
+    }
+    ~TimersPaused() {
+        drop_.SetEnabled(true);
+        clock_.SetEnabled(true);
+    }
+    TimersPaused(const TimersPaused&) = delete;
+    TimersPaused& operator=(const TimersPaused&) = delete;
+
+private:
+    GameTimer& drop_;
+    GameTimer& clock_;
+};
+
+} // namespace
+
+void TForm1::CheckWord(TBlock& block) {
+    const TimersPaused paused(*Timer1, *Timer2);
+    if (const auto found = FindWord(state.Chars, block, *dictionary_))
+        ClearWord(found->StartCol, found->EndCol, found->Word, block);
+}
+
+void TForm1::ClearWord(int startCol, int endCol, const std::string& word, const TBlock& block) {
+    PlayWave(ChimesWave);
+    TScoreRec& game = state.GameRec;
+    ++game.CompletedWords;
+    SetCaption(MyScore[3], FormatWhole(game.CompletedWords));
+    if (const auto perMinute = WordsPerMinute(game))
+        SetCaption(MyScore[5], FormatRatio(*perMinute, services_.regional));
+    if (const auto perWord = SecondsPerWord(game))
+        SetCaption(MyScore[6], FormatRatio(*perWord, services_.regional));
+    Memo1->appendPlainText(QString::number(game.CompletedWords) + ':' +
+                           QString::fromLatin1(word.c_str()));
+    // The picture is moved in pixels, never redrawn from the grid; the grid follows it.
+    tiles::ClearWordCells(Image1->Image(), startCol, endCol, block.Row);
+    Image1->Changed();
+    ClearWordCells(state.Chars, block.Row, startCol, endCol);
+}
 
 void TForm1::ClearScore() {
     TScoreRec& game = state.GameRec;
@@ -21,27 +80,133 @@ void TForm1::ClearScore() {
 
 void TForm1::Timer2Timer() {
     ++state.GameRec.UsedTime;
-    MyScore[1]->setText(QString::number(state.GameRec.UsedTime));
-    MyScore[1]->adjustSize();
+    Timer1->SetInterval(SpeedUpInterval(Timer1->Interval(), state.GameRec.UsedTime));
+    SetCaption(MyScore[1], FormatWhole(state.GameRec.UsedTime));
 }
 
 void TForm1::Button2Click(QObject* sender) {
-    if (sender == nullptr) {
-        // The end-of-game evaluation.
-    }
-    ShowPage(PanelRecord, PanelGame);
+    if (sender == nullptr)
+        EvaluateGame();
+    ShowRecordsPage();
 }
 
-void TForm1::Button8Click(QObject*) {}
+void TForm1::ShowRecordsPage() {
+    // Whichever page the player is on gives way: a game can end behind the options page.
+    for (QFrame* page : {PanelGame, PanelOptions})
+        if (!page->isHidden())
+            ShowPage(PanelRecord, page);
+}
 
-void TForm1::CheckWord(TBlock&) {}
+void TForm1::EvaluateGame() {
+    dictionary_->CloseDict();
+    PlayWave(GameOverWave);
+    TScoreRec& game = state.GameRec;
+    const TScoreRec& world = state.WorldRec;
+    const TScoreRec& mine = state.MyRec;
+    game.Total = TotalScore(game);
+    SetCaption(MyScore[7], FormatWhole(game.Total));
+    ShowRatios(MyScore, game);
 
-void TForm1::ClearWord(int, int, const std::string&, const TBlock&) {}
+    const std::int32_t TScoreRec::*figures[] = {&TScoreRec::UsedTime, &TScoreRec::UsedLetters,
+                                                &TScoreRec::CompletedWords};
+    for (int row = 1; row <= 3; ++row) {
+        const auto figure = figures[row - 1];
+        if (world.*figure > 0 && game.*figure > world.*figure)
+            NewRecord(MyRecord[row], MyScore[row], style::kRed);
+        else if (game.*figure > mine.*figure)
+            NewRecord(MyRecord[row], MyScore[row], style::kGreen);
+    }
 
-void TForm1::NewRecord(QLabel*, QLabel*, QColor) {}
+    if (world.Total > 0 && game.Total > world.Total) {
+        NewRecord(MyRecord[7], MyScore[7], style::kRed);
+        if (state.Cheated) {
+            AppendBroken("But, no cheating again.");
+        } else {
+            Button8->setEnabled(true);
+            if (!state.settings.AutoSave)
+                AppendBroken("Don't forget saveput your world class record onto game server.");
+            else
+                AutoSave();
+        }
+    } else if (game.Total > mine.Total) {
+        NewRecord(MyRecord[7], MyScore[7], style::kGreen);
+        if (state.Cheated) {
+            AppendBroken("But, the cheating Record won't be saved.");
+        } else {
+            Button8->setEnabled(true);
+            if (state.settings.AutoSave && AutoSave())
+                AppendBroken("The new record has been saved automatically.");
+        }
+    } else if (!brokenText_.empty()) {
+        AppendBroken("But you can't save it until you break the Total Score Record.");
+    }
+}
 
-void TForm1::ShowMyRec() {}
+bool TForm1::AutoSave() {
+    // A failed save is shown and the evaluation goes on, without claiming that it saved.
+    try {
+        Button8Click(nullptr);
+        return true;
+    } catch (const std::exception& error) {
+        services_.dialogs.ShowMessage(error.what());
+        return false;
+    }
+}
 
-void TForm1::ShowWorldRec() {}
+void TForm1::NewRecord(QLabel* ownLabel, QLabel* gameLabel, QColor colour) {
+    PlayWave(RecBrokenWave);
+    for (QLabel* label : {ownLabel, gameLabel, LabelBroken})
+        if (style::TextColour(label) != style::kRed)
+            style::SetTextColour(label, colour);
+    if (brokenText_.empty())
+        SetBrokenText(style::TextColour(LabelBroken) == style::kRed
+                          ? "Congratulations! You have broken World Record!"
+                          : "Congratulations! You have broken Your Record!");
+}
+
+void TForm1::SetBrokenText(const std::string& text) {
+    brokenText_ = text;
+    // The texts are joined by two carriage returns; on screen that is one empty line.
+    QString shown = QString::fromLatin1(text.c_str());
+    shown.replace('\r', '\n');
+    LabelBroken->setText(shown);
+    LabelBroken->adjustSize();
+}
+
+void TForm1::AppendBroken(const std::string& text) { SetBrokenText(brokenText_ + "\r\r" + text); }
+
+void TForm1::Button8Click(QObject* sender) {
+    if (sender != nullptr &&
+        !services_.dialogs.Confirm("Save your current game score as your record, are you sure?"))
+        return;
+    state.MyRec = state.GameRec;
+    ShowMyRec();
+    SaveMyRec(services_.appDir, services_.dialogs, state.MyRec, state.WorldRec);
+    Button8->setEnabled(false);
+}
+
+void TForm1::ShowRatios(const std::array<QLabel*, 8>& labels, const TScoreRec& rec) {
+    if (const auto perWord = LettersPerWord(rec))
+        SetCaption(labels[4], FormatRatio(*perWord, services_.regional));
+    if (const auto perMinute = WordsPerMinute(rec))
+        SetCaption(labels[5], FormatRatio(*perMinute, services_.regional));
+    if (const auto secondsPerWord = SecondsPerWord(rec))
+        SetCaption(labels[6], FormatRatio(*secondsPerWord, services_.regional));
+}
+
+void TForm1::ShowRecord(const std::array<QLabel*, 8>& labels, QLabel* dateLabel,
+                        const TScoreRec& rec) {
+    SetCaption(labels[0], RecordName(rec));
+    SetCaption(labels[1], FormatWhole(rec.UsedTime));
+    SetCaption(labels[2], FormatWhole(rec.UsedLetters));
+    SetCaption(labels[3], FormatWhole(rec.CompletedWords));
+    ShowRatios(labels, rec);
+    SetCaption(labels[7], FormatWhole(rec.Total));
+    SetCaption(dateLabel, FormatIsoDate(rec.Date));
+}
+
+void TForm1::ShowMyRec() { ShowRecord(MyRecord, Label2, state.MyRec); }
+
+void TForm1::ShowWorldRec() { ShowRecord(WRecord, Label3, state.WorldRec); }
 
 } // namespace lexfall

@@ -1,0 +1,140 @@
+// The options page: sound, auto-save, the drop speed and the music choice.
+#include "app/ErrorGuard.h"
+#include "app/MusicComboBox.h"
+#include "app/TForm1.h"
+#include "media/Music.h"
+#include "settings/SettingsFile.h"
+#include "settings/SpeedField.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QToolButton>
+
+namespace lexfall {
+
+void TForm1::ConnectOptionsPage() {
+    // A tick changed by the program runs the handler as a click would; setting the tick it
+    // already has runs nothing. `toggled` has exactly that behaviour.
+    connect(CheckBoxSound, &QCheckBox::toggled, this,
+            [this] { Guard([this] { CheckBoxSoundClick(CheckBoxSound); }); });
+    connect(CheckBox2, &QCheckBox::toggled, this,
+            [this] { Guard([this] { CheckBox2Click(CheckBox2); }); });
+    connect(CheckBoxMusic, &QCheckBox::toggled, this,
+            [this] { Guard([this] { CheckBoxMusicClick(CheckBoxMusic); }); });
+    connect(UpDownUp, &QToolButton::clicked, this,
+            [this] { Guard([this] { UpDown1Click(UpDownUp, true); }); });
+    connect(UpDownDown, &QToolButton::clicked, this,
+            [this] { Guard([this] { UpDown1Click(UpDownDown, false); }); });
+    ComboBox1->onTextChange = [this] { Guard([this] { ComboBox1Change(ComboBox1); }); };
+    ComboBox1->onDropDown = [this] { Guard([this] { ComboBox1Click(ComboBox1); }); };
+    MaskEdit1->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9 ]{0,4}")), this));
+    MaskEdit1->installEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == MaskEdit1 && event->type() == QEvent::FocusOut)
+        Guard([this] { ChangeSpeed(MaskEdit1); });
+    return QMainWindow::eventFilter(watched, event);
+}
+
+std::string TForm1::SettingsPath() const { return services_.appDir + SettingsFileName; }
+
+void TForm1::WriteIni() { ::lexfall::WriteIni(SettingsPath(), state.settings); }
+
+void TForm1::LoadSettingsStep() {
+    state.settings = LoadSettings(SettingsPath());
+    SetRecordName(state.GameRec, state.settings.UserName);
+    MyScore[0]->setText(QString::fromLatin1(RecordName(state.GameRec).c_str()));
+    MyScore[0]->adjustSize();
+}
+
+void TForm1::StartMusic() {
+    const Settings& settings = state.settings;
+    if (!settings.Music.empty()) {
+        ComboBox1->SetText(QString::fromLatin1(settings.Music.c_str()));
+        CheckBoxMusic->setChecked(true);
+        PlayMusic(services_.sound, services_.appDir, settings.Music, true);
+    } else {
+        ComboBox1->setEnabled(false);
+        CheckBoxMusic->setChecked(false);
+    }
+}
+
+void TForm1::FillOptionsPage() {
+    const Settings& settings = state.settings;
+    CheckBoxSound->setChecked(settings.Sound);
+    CheckBox2->setChecked(settings.AutoSave);
+    speedArrowPosition_ = settings.Speed;
+    MaskEdit1->setText(QString::fromStdString(SpeedFieldText(settings.Speed)));
+    // The proxy fields show the settings as read; their handler does not run here.
+    EditIP->setText(QString::fromLatin1(settings.Proxy.c_str()));
+    EditPort->setText(QString::number(settings.Port));
+    EditProxyUser->setText(QString::fromLatin1(settings.ProxyUser.c_str()));
+    EditProxyPwd->setText(QString::fromLatin1(settings.ProxyPwd.c_str()));
+    {
+        const QSignalBlocker blocker(CheckBox1);
+        CheckBox1->setChecked(settings.EnableProxy);
+    }
+    for (QLineEdit* field : {EditIP, EditPort, EditProxyUser, EditProxyPwd})
+        field->setEnabled(!settings.EnableProxy);
+}
+
+void TForm1::CheckBoxSoundClick(QObject*) {
+    state.settings.Sound = CheckBoxSound->isChecked();
+    WriteIni();
+}
+
+void TForm1::CheckBox2Click(QObject*) {
+    state.settings.AutoSave = CheckBox2->isChecked();
+    WriteIni();
+}
+
+void TForm1::ChangeSpeed(QObject*) {
+    state.settings.Speed = SpeedFromFieldText(MaskEdit1->text().toStdString());
+    WriteIni();
+}
+
+void TForm1::UpDown1Click(QObject*, bool up) {
+    speedArrowPosition_ =
+        StepSpeedField(MaskEdit1->text().toStdString(), speedArrowPosition_, up);
+    MaskEdit1->setText(QString::fromStdString(SpeedFieldText(speedArrowPosition_)));
+    ChangeSpeed(nullptr);
+}
+
+void TForm1::CheckBoxMusicClick(QObject*) {
+    Settings& settings = state.settings;
+    if (CheckBoxMusic->isChecked()) {
+        ComboBox1->setEnabled(true);
+        if (ComboBox1->currentText().isEmpty())
+            ComboBox1->SetText(ComboBox1->count() > 0 ? ComboBox1->itemText(0) : QString());
+        settings.Music = KeepFirst(ComboBox1->currentText().toLatin1().toStdString(), MusicLimit);
+        PlayMusic(services_.sound, services_.appDir, settings.Music, true);
+    } else {
+        PlayMusic(services_.sound, services_.appDir, settings.Music, false);
+        ComboBox1->setEnabled(false);
+        settings.Music.clear(); // the name stays shown in the box
+    }
+    WriteIni();
+}
+
+void TForm1::ComboBox1Change(QObject*) {
+    Settings& settings = state.settings;
+    PlayMusic(services_.sound, services_.appDir, settings.Music, false);
+    settings.Music = KeepFirst(ComboBox1->currentText().toLatin1().toStdString(), MusicLimit);
+    PlayMusic(services_.sound, services_.appDir, settings.Music, true);
+    WriteIni();
+}
+
+void TForm1::ComboBox1Click(QObject*) {
+    ComboBox1->clear();
+    ComboBox1->SetText(QString::fromLatin1(state.settings.Music.c_str()));
+    for (const std::string& name : ListMusicFiles(services_.appDir))
+        ComboBox1->addItem(QString::fromLatin1(name.c_str()));
+}
+
+} // namespace lexfall
