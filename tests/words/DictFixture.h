@@ -1,0 +1,125 @@
+#pragma once
+// Small Dict.dll files for the dictionary tests, and a Dictionary whose system calls can be
+// counted and made to fail.
+#include "words/Dictionary.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace lexfall::testing {
+
+// A fresh folder, removed with everything in it at the end of the test.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "dicttest.XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        path_ = pattern + "/";
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    // With a trailing separator, as the game's AppDir.
+    const std::string& path() const { return path_; }
+    std::string dict() const { return path_ + "Dict.dll"; }
+
+private:
+    std::string path_;
+};
+
+// One record as the file holds it: length byte, letters shifted by 65 + position, zeros.
+inline std::vector<std::uint8_t> EncodeRecord(const std::string& word) {
+    std::vector<std::uint8_t> record(DictRecordSize, 0);
+    record[0] = static_cast<std::uint8_t>(word.size());
+    for (std::size_t i = 1; i <= word.size(); ++i)
+        record[i] = static_cast<std::uint8_t>(static_cast<std::uint8_t>(word[i - 1]) + 65 + i);
+    return record;
+}
+
+// Blocks by word length, each already in file order; written longest first, so the returned
+// block starts lay the file out like the game's table.
+using DictBlocks = std::map<int, std::vector<std::string>, std::greater<>>;
+
+inline TDictBlockStarts WriteDict(const std::string& file, const DictBlocks& blocks) {
+    TDictBlockStarts starts{};
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    std::int32_t next = 0;
+    for (int length = DictLongestWord; length >= DictShortestWord; --length) {
+        starts[static_cast<std::size_t>(length - DictShortestWord)] = next;
+        const auto found = blocks.find(length);
+        if (found == blocks.end())
+            continue;
+        for (const auto& word : found->second) {
+            const auto record = EncodeRecord(word);
+            out.write(reinterpret_cast<const char*>(record.data()),
+                      static_cast<std::streamsize>(record.size()));
+            ++next;
+        }
+    }
+    return starts;
+}
+
+inline void AppendBytes(const std::string& file, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::app);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::vector<std::uint8_t> ReadBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Counts every read by its offset and fails opening, reading or closing on request.
+class ProbedDictionary : public Dictionary {
+public:
+    using Dictionary::Dictionary;
+
+    std::vector<std::int64_t> readOffsets;
+    bool denyWriteOpen = false; // an existing file that cannot be opened read-write
+    bool denyAnyOpen = false;
+    long readResult = 0; // when not 0, every read returns this instead (with EIO)
+    bool failClose = false;
+
+protected:
+    int OpenFile(const std::string& filePath, int flags, unsigned mode) override {
+        const bool write = (flags & O_ACCMODE) != O_RDONLY;
+        if (denyAnyOpen || (denyWriteOpen && write && std::filesystem::exists(filePath))) {
+            errno = EACCES;
+            return -1;
+        }
+        return Dictionary::OpenFile(filePath, flags, mode);
+    }
+    long ReadAt(int fd, std::uint8_t* buffer, std::size_t size, std::int64_t offset) override {
+        readOffsets.push_back(offset);
+        if (readResult != 0) {
+            errno = EIO;
+            return readResult;
+        }
+        return Dictionary::ReadAt(fd, buffer, size, offset);
+    }
+    int CloseFile(int fd) override {
+        const int result = Dictionary::CloseFile(fd);
+        if (!failClose)
+            return result;
+        errno = EIO;
+        return -1;
+    }
+};
+
+} // namespace lexfall::testing

@@ -1,0 +1,165 @@
+#include "words/Dictionary.h"
+
+#include "platform/Error.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace lexfall {
+
+namespace {
+
+constexpr const char* kMissingMessage = "Can not find dictionary, please re_install Lexfall.";
+
+[[noreturn]] void ThrowFileError(const std::string& path, int error) {
+    throw Error(path + ": " + std::strerror(error));
+}
+
+// Compares the record's letters, unscrambled, with word in unsigned byte order.
+int CompareRecord(const std::uint8_t* record, const std::string& word) {
+    for (std::size_t i = 1; i <= word.size(); ++i) {
+        const auto letter = static_cast<std::uint8_t>(record[i] - 65 - i);
+        const auto wanted = static_cast<std::uint8_t>(word[i - 1]);
+        if (letter != wanted)
+            return letter < wanted ? -1 : 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+Dictionary::Dictionary(std::string appDir, Dialogs& dialogs)
+    : Dictionary(std::move(appDir), dialogs, DefaultDictBlockStart) {}
+
+Dictionary::Dictionary(std::string appDir, Dialogs& dialogs, const TDictBlockStarts& blockStarts)
+    : path_(std::move(appDir) + "Dict.dll"), dialogs_(dialogs), blockStarts_(blockStarts) {}
+
+Dictionary::~Dictionary() {
+    if (DictFile >= 0)
+        ::close(DictFile);
+}
+
+int Dictionary::OpenFile(const std::string& filePath, int flags, unsigned mode) {
+    return ::open(filePath.c_str(), flags, static_cast<mode_t>(mode));
+}
+
+long Dictionary::ReadAt(int fd, std::uint8_t* buffer, std::size_t size, std::int64_t offset) {
+    return ::pread(fd, buffer, size, static_cast<off_t>(offset));
+}
+
+int Dictionary::CloseFile(int fd) {
+    return ::close(fd);
+}
+
+void Dictionary::OpenDict() {
+    // Only the first call of a game opens anything. A handle lost in a failed close is
+    // opened anew, so the next game does not run on a dead dictionary.
+    if (DictOpen && DictFile >= 0)
+        return;
+
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR))
+        dialogs_.ShowMessage(kMissingMessage);
+
+    const int fd = OpenExistingOrCreate();
+    // A folder named Dict.dll opens read-only but is no dictionary.
+    int error = 0;
+    if (::fstat(fd, &info) != 0)
+        error = errno;
+    else if (S_ISDIR(info.st_mode))
+        error = EISDIR;
+    if (error != 0) {
+        ::close(fd);
+        ThrowFileError(path_, error);
+    }
+
+    const auto records = static_cast<std::int64_t>(info.st_size) / DictRecordSize;
+    DictFile = fd;
+    DictRecordCount = static_cast<std::int32_t>(
+        std::min<std::int64_t>(records, std::numeric_limits<std::int32_t>::max()));
+    DictBlockStart = blockStarts_;
+    DictOpen = true;
+}
+
+int Dictionary::OpenExistingOrCreate() {
+    // A second round covers a file that appears or vanishes between the calls.
+    int error = ENOENT;
+    for (int round = 0; round < 2; ++round) {
+        int fd = OpenFile(path_, O_RDWR | O_CLOEXEC, 0);
+        if (fd >= 0) {
+            readOnly_ = false;
+            return fd;
+        }
+        error = errno;
+        if (error != ENOENT) {
+            // It exists but is not writable: read it as it stands, never replace it.
+            fd = OpenFile(path_, O_RDONLY | O_CLOEXEC, 0);
+            if (fd >= 0) {
+                readOnly_ = true;
+                return fd;
+            }
+            error = errno;
+            if (error != ENOENT)
+                ThrowFileError(path_, error);
+        }
+        // Missing: create it empty. O_EXCL, so an existing dictionary is never truncated.
+        fd = OpenFile(path_, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            readOnly_ = false;
+            return fd;
+        }
+        error = errno;
+        if (error != EEXIST)
+            ThrowFileError(path_, error);
+    }
+    ThrowFileError(path_, error);
+}
+
+bool Dictionary::CheckKey(const std::string& word) {
+    const auto length = static_cast<int>(std::min<std::size_t>(word.size(), 255));
+    if (length < DictShortestWord || length > DictLongestWord || DictFile < 0)
+        return false;
+
+    std::int64_t lo = std::max(BlockStartOf(DictBlockStart, length), std::int32_t{0});
+    std::int64_t hi =
+        (length == 3 ? DictRecordCount : BlockStartOf(DictBlockStart, length - 1)) - 1;
+    // A file shorter than the table (the empty one made for a missing dictionary) ends first.
+    hi = std::min<std::int64_t>(hi, std::int64_t{DictRecordCount} - 1);
+
+    std::uint8_t record[DictRecordSize];
+    while (lo <= hi) {
+        const std::int64_t mid = (lo + hi) / 2;
+        // A failed or short read answers false: a lookup must never stop the game.
+        if (ReadAt(DictFile, record, DictRecordSize, mid * std::int64_t{DictRecordSize}) !=
+            static_cast<long>(DictRecordSize))
+            return false;
+        const int order = CompareRecord(record, word);
+        if (order == 0)
+            return true;
+        if (order < 0)
+            lo = mid + 1;
+        else
+            hi = mid - 1;
+    }
+    return false;
+}
+
+void Dictionary::CloseDict() {
+    if (!DictOpen)
+        return;
+    if (DictFile >= 0) {
+        // The descriptor is gone even when close fails, so it is never closed twice.
+        const int fd = std::exchange(DictFile, -1);
+        if (CloseFile(fd) != 0)
+            ThrowFileError(path_, errno);
+    }
+    DictOpen = false;
+}
+
+} // namespace lexfall
