@@ -13,10 +13,10 @@ AppServices::~AppServices() = default;
 
 FormServices AppServices::Services() {
     const QString dir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
-    return FormServices{
-        dir.toStdString(), clock_, random_, dialogs_, *sound_, ReadSystemRegionalSettings(),
-        // The result is ignored: a link that cannot be opened fails silently.
-        [](const QString& target) { QDesktopServices::openUrl(QUrl(target)); }};
+    return FormServices{dir.toStdString(), clock_, random_, dialogs_, *sound_,
+                        ReadSystemRegionalSettings(),
+                        // The result is ignored: a link that cannot be opened fails silently.
+                        [](const QString& target) { QDesktopServices::openUrl(QUrl(target)); }};
 }
 
 } // namespace lexfall

@@ -18,7 +18,9 @@ QFont BoldFont(int pixelSize) {
     return font;
 }
 
-QColor TextColour(const QLabel* label) { return label->palette().color(QPalette::WindowText); }
+QColor TextColour(const QLabel* label) {
+    return label->palette().color(QPalette::WindowText);
+}
 
 void SetTextColour(QLabel* label, const QColor& colour) {
     QPalette palette = label->palette();
@@ -26,7 +28,9 @@ void SetTextColour(QLabel* label, const QColor& colour) {
     label->setPalette(palette);
 }
 
-bool OwnEnabled(const QWidget* widget) { return widget->isEnabledTo(widget->parentWidget()); }
+bool OwnEnabled(const QWidget* widget) {
+    return widget->isEnabledTo(widget->parentWidget());
+}
 
 void Place(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(left, top, width, height);

@@ -12,7 +12,7 @@ class MusicComboBox : public QComboBox {
 public:
     explicit MusicComboBox(QWidget* parent);
 
-    std::function<void()> onDropDown; // before the list is shown
+    std::function<void()> onDropDown;   // before the list is shown
     std::function<void()> onTextChange; // the player changed the text (typing or choosing)
 
     void showPopup() override;

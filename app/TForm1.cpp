@@ -29,22 +29,25 @@ constexpr int kClockInterval = 1000;
 TForm1::TForm1(FormServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)),
       dictionary_(std::make_unique<Dictionary>(services_.appDir, services_.dialogs)) {
-    Timer1 = std::make_unique<GameTimer>(kDefaultDropInterval, [this] {
-        Guard([this] { Timer1Timer(); });
-    });
-    Timer2 = std::make_unique<GameTimer>(kClockInterval, [this] {
-        Guard([this] { Timer2Timer(); });
-    });
+    Timer1 = std::make_unique<GameTimer>(kDefaultDropInterval,
+                                         [this] { Guard([this] { Timer1Timer(); }); });
+    Timer2 =
+        std::make_unique<GameTimer>(kClockInterval, [this] { Guard([this] { Timer2Timer(); }); });
     BuildLayout();
-    keyPreview_ = std::make_unique<KeyPreview>(this, [this](int key, ShiftState shift) {
-        Guard([&] { FormKeyDown(key, shift); });
-    });
-    connect(Button1, &QPushButton::clicked, this, [this] { Guard([this] { Button1Click(Button1); }); });
-    connect(Button2, &QPushButton::clicked, this, [this] { Guard([this] { Button2Click(Button2); }); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Guard([this] { Button3Click(Button3); }); });
-    connect(Button6, &QPushButton::clicked, this, [this] { Guard([this] { Button6Click(Button6); }); });
-    connect(Button7, &QPushButton::clicked, this, [this] { Guard([this] { Button7Click(Button7); }); });
-    connect(Button8, &QPushButton::clicked, this, [this] { Guard([this] { Button8Click(Button8); }); });
+    keyPreview_ = std::make_unique<KeyPreview>(
+        this, [this](int key, ShiftState shift) { Guard([&] { FormKeyDown(key, shift); }); });
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { Guard([this] { Button1Click(Button1); }); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { Guard([this] { Button2Click(Button2); }); });
+    connect(Button3, &QPushButton::clicked, this,
+            [this] { Guard([this] { Button3Click(Button3); }); });
+    connect(Button6, &QPushButton::clicked, this,
+            [this] { Guard([this] { Button6Click(Button6); }); });
+    connect(Button7, &QPushButton::clicked, this,
+            [this] { Guard([this] { Button7Click(Button7); }); });
+    connect(Button8, &QPushButton::clicked, this,
+            [this] { Guard([this] { Button8Click(Button8); }); });
     ConnectOptionsPage();
     Image4->onClick = [this] { Image4Click(); };
     LabelURL->onClick = [this] { LabelURLClick(); };
@@ -57,8 +60,8 @@ TForm1::~TForm1() {
     keyPreview_.reset();
 }
 
-template <typename Handler> void TForm1::Guard(Handler&& handler) {
-    Guarded(services_.dialogs, std::forward<Handler>(handler));
+void TForm1::Guard(const std::function<void()>& handler) {
+    Guarded(services_.dialogs, handler);
 }
 
 void TForm1::FormCreate() {
@@ -93,7 +96,9 @@ void TForm1::FormCreate() {
     Guard([this] { FillOptionsPage(); });
 }
 
-bool TForm1::GameRunning() const { return !style::OwnEnabled(Button1); }
+bool TForm1::GameRunning() const {
+    return !style::OwnEnabled(Button1);
+}
 
 void TForm1::ShowPage(QFrame* target, QFrame* leaving) {
     target->setEnabled(true);
@@ -103,16 +108,28 @@ void TForm1::ShowPage(QFrame* target, QFrame* leaving) {
     leaving->hide();
 }
 
-void TForm1::Button3Click(QObject*) { ShowPage(PanelGame, PanelRecord); }
-void TForm1::Button6Click(QObject*) { ShowPage(PanelOptions, PanelRecord); }
-void TForm1::Button7Click(QObject*) { ShowPage(PanelGame, PanelOptions); }
+void TForm1::Button3Click(QObject*) {
+    ShowPage(PanelGame, PanelRecord);
+}
+void TForm1::Button6Click(QObject*) {
+    ShowPage(PanelOptions, PanelRecord);
+}
+void TForm1::Button7Click(QObject*) {
+    ShowPage(PanelGame, PanelOptions);
+}
 
-void TForm1::Image4Click() { services_.openLink(QString::fromLatin1(kWebSite)); }
-void TForm1::LabelURLClick() { services_.openLink(QString::fromLatin1(kWebSite)); }
+void TForm1::Image4Click() {
+    services_.openLink(QString::fromLatin1(kWebSite));
+}
+void TForm1::LabelURLClick() {
+    services_.openLink(QString::fromLatin1(kWebSite));
+}
 void TForm1::LabelEmailClick() {
     services_.openLink(QStringLiteral("mailto:") + QString::fromLatin1(kSupportMail));
 }
 
-void TForm1::PlayWave(const char* name) { PlayGameWave(services_.sound, state.settings.Sound, name); }
+void TForm1::PlayWave(const char* name) {
+    PlayGameWave(services_.sound, state.settings.Sound, name);
+}
 
 } // namespace lexfall

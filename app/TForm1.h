@@ -6,6 +6,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -36,12 +37,12 @@ public:
 
     // Handlers. A null sender means the program's own call (see each).
     void FormCreate();
-    void Button1Click(QObject* sender);  // Start; no sender: the next letter enters
-    void Button2Click(QObject* sender);  // Records; no sender: the end-of-game evaluation
-    void Button3Click(QObject* sender);  // records page -> game page
-    void Button6Click(QObject* sender);  // records page -> options page
-    void Button7Click(QObject* sender);  // options page -> game page
-    void Button8Click(QObject* sender);  // Save Rec; no sender: the automatic save
+    void Button1Click(QObject* sender); // Start; no sender: the next letter enters
+    void Button2Click(QObject* sender); // Records; no sender: the end-of-game evaluation
+    void Button3Click(QObject* sender); // records page -> game page
+    void Button6Click(QObject* sender); // records page -> options page
+    void Button7Click(QObject* sender); // options page -> game page
+    void Button8Click(QObject* sender); // Save Rec; no sender: the automatic save
     void Timer1Timer();
     void Timer2Timer();
     void FormKeyDown(int virtualKey, ShiftState shiftState);
@@ -153,7 +154,8 @@ private:
     void ConnectOptionsPage();
     std::string SettingsPath() const;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    template <typename Handler> void Guard(Handler&& handler);
+    // Runs handler under the default error handler.
+    void Guard(const std::function<void()>& handler);
 
     FormServices services_;
     std::unique_ptr<KeyPreview> keyPreview_;

@@ -175,7 +175,8 @@ void TForm1::BuildRecordsPage() {
     style::SetTextColour(LabelBroken, style::kGreen);
 
     Button9 = MakeButton(page, "&Get MyRec", 72, 412, "Get my best record from game server.");
-    Button5 = MakeButton(page, "&Put MyRec", 152, 412, "Put my current saved record to game server.");
+    Button5 =
+        MakeButton(page, "&Put MyRec", 152, 412, "Put my current saved record to game server.");
     Button4 = MakeButton(page, "Check &WR", 232, 412, "Get the newest World Record.");
     Button8 = MakeButton(page, "&Save Rec", 312, 412, "Save my current record on my computer.");
     Button6 = MakeButton(page, "&Options", 392, 380, "Go Setting");

@@ -42,9 +42,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-std::string TForm1::SettingsPath() const { return services_.appDir + SettingsFileName; }
+std::string TForm1::SettingsPath() const {
+    return services_.appDir + SettingsFileName;
+}
 
-void TForm1::WriteIni() { ::lexfall::WriteIni(SettingsPath(), state.settings); }
+void TForm1::WriteIni() {
+    ::lexfall::WriteIni(SettingsPath(), state.settings);
+}
 
 void TForm1::LoadSettingsStep() {
     state.settings = LoadSettings(SettingsPath());
@@ -100,8 +104,7 @@ void TForm1::ChangeSpeed(QObject*) {
 }
 
 void TForm1::UpDown1Click(QObject*, bool up) {
-    speedArrowPosition_ =
-        StepSpeedField(MaskEdit1->text().toStdString(), speedArrowPosition_, up);
+    speedArrowPosition_ = StepSpeedField(MaskEdit1->text().toStdString(), speedArrowPosition_, up);
     MaskEdit1->setText(QString::fromStdString(SpeedFieldText(speedArrowPosition_)));
     ChangeSpeed(nullptr);
 }

@@ -72,7 +72,9 @@ std::uint8_t TForm1::DrawNextBlock() {
     return next.letter;
 }
 
-std::uint8_t TForm1::GetChar() { return SwapLetterFor(services_.random.Below(kLetterRange)); }
+std::uint8_t TForm1::GetChar() {
+    return SwapLetterFor(services_.random.Below(kLetterRange));
+}
 
 void TForm1::Timer1Timer() {
     if (BlockDrop(state.Chars, state.CurBlock))

@@ -173,7 +173,9 @@ void TForm1::SetBrokenText(const std::string& text) {
     LabelBroken->adjustSize();
 }
 
-void TForm1::AppendBroken(const std::string& text) { SetBrokenText(brokenText_ + "\r\r" + text); }
+void TForm1::AppendBroken(const std::string& text) {
+    SetBrokenText(brokenText_ + "\r\r" + text);
+}
 
 void TForm1::Button8Click(QObject* sender) {
     if (sender != nullptr &&
@@ -205,8 +207,12 @@ void TForm1::ShowRecord(const std::array<QLabel*, 8>& labels, QLabel* dateLabel,
     SetCaption(dateLabel, FormatIsoDate(rec.Date));
 }
 
-void TForm1::ShowMyRec() { ShowRecord(MyRecord, Label2, state.MyRec); }
+void TForm1::ShowMyRec() {
+    ShowRecord(MyRecord, Label2, state.MyRec);
+}
 
-void TForm1::ShowWorldRec() { ShowRecord(WRecord, Label3, state.WorldRec); }
+void TForm1::ShowWorldRec() {
+    ShowRecord(WRecord, Label3, state.WorldRec);
+}
 
 } // namespace lexfall

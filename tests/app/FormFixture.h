@@ -32,10 +32,9 @@ protected:
 
     TForm1& Form() {
         if (!form)
-            form = std::make_unique<TForm1>(FormServices{appDir, clock, random, dialogs, sound,
-                                                         RegionalSettings{}, [this](const QString& t) {
-                                                             links.push_back(t.toStdString());
-                                                         }});
+            form = std::make_unique<TForm1>(
+                FormServices{appDir, clock, random, dialogs, sound, RegionalSettings{},
+                             [this](const QString& t) { links.push_back(t.toStdString()); }});
         return *form;
     }
 
