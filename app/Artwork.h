@@ -1,0 +1,25 @@
+#pragma once
+// The banner and the program icon. tools/mkbanner draws them at build time and links them in as
+// bytes, so the program needs no picture files beside it.
+#include <cstddef>
+#include <span>
+
+namespace lexfall::artwork {
+
+struct Blob {
+    const unsigned char* data;
+    std::size_t size;
+};
+
+// The 505 x 50 banner over the pages, as a JPEG file.
+Blob BannerJpeg();
+
+struct IconPng {
+    int size; // width and height in pixels
+    Blob png;
+};
+
+// The program icon as PNG files, largest first: 128, 96, 64, 48, 32, 24 and 16 pixels square.
+std::span<const IconPng> IconPngs();
+
+} // namespace lexfall::artwork
