@@ -1,6 +1,8 @@
 // The window's controls, at the positions and sizes of its layout.
+#include "app/Artwork.h"
 #include "app/Canvas.h"
 #include "app/FormStyle.h"
+#include "app/JpegImage.h"
 #include "app/LinkLabel.h"
 #include "app/MusicComboBox.h"
 #include "app/TForm1.h"
@@ -8,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -86,6 +89,18 @@ void TForm1::BuildLayout() {
     Image4 = new Canvas(505, 50, client);
     Image4->move(0, 0);
     Image4->setCursor(Qt::PointingHandCursor);
+    const artwork::Blob banner = artwork::BannerJpeg();
+    const QImage bannerImage = DecodeJpeg(banner.data, banner.size);
+    if (!bannerImage.isNull())
+        Image4->Image() = bannerImage.convertToFormat(QImage::Format_RGB32);
+
+    QIcon icon;
+    for (const artwork::IconPng& size : artwork::IconPngs()) {
+        QPixmap pixmap;
+        if (pixmap.loadFromData(size.png.data, static_cast<uint>(size.png.size), "PNG"))
+            icon.addPixmap(pixmap);
+    }
+    setWindowIcon(icon);
 
     PanelGame = MakePage(client);
     PanelRecord = MakePage(client);
