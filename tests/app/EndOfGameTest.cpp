@@ -81,8 +81,8 @@ protected:
         f.Button1Click(f.Button1);
     }
 
-    // Ends the running game with these figures: the letter that enters stops in row 0 at the
-    // next drop tick, and it is the last of `letters`.
+    // Ends the running game with these figures: the clock ticks `time` seconds, then the
+    // entered letter stops in row 0 at the next drop tick as the last of `letters`.
     void EndWith(std::int32_t time, std::int32_t letters, std::int32_t words) {
         TForm1& f = Form();
         for (std::int32_t second = 0; second < time; ++second)
