@@ -16,6 +16,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <array>
+#include <cstddef>
+
 namespace lexfall {
 namespace {
 
@@ -43,6 +46,12 @@ private:
     GameTimer& drop_;
     GameTimer& clock_;
 };
+
+// Time, letters and words, in the order they are compared. Copied out by value: reaching a
+// field of the packed record through a pointer to member would be a misaligned load.
+std::array<std::int32_t, 3> Counts(const TScoreRec& rec) {
+    return {rec.UsedTime, rec.UsedLetters, rec.CompletedWords};
+}
 
 } // namespace
 
@@ -76,6 +85,9 @@ void TForm1::ClearScore() {
     game.CompletedWords = 0;
     game.Total = 0;
     game.Date = services_.clock.Today();
+    // Start empties LabelBroken; the text kept for appending goes with it, or the last game's
+    // congratulation would stand in for this game's.
+    brokenText_.clear();
 }
 
 void TForm1::Timer2Timer() {
@@ -107,13 +119,14 @@ void TForm1::EvaluateGame() {
     SetCaption(MyScore[7], FormatWhole(game.Total));
     ShowRatios(MyScore, game);
 
-    const std::int32_t TScoreRec::*figures[] = {&TScoreRec::UsedTime, &TScoreRec::UsedLetters,
-                                                &TScoreRec::CompletedWords};
-    for (int row = 1; row <= 3; ++row) {
-        const auto figure = figures[row - 1];
-        if (world.*figure > 0 && game.*figure > world.*figure)
+    const auto gameCounts = Counts(game);
+    const auto worldCounts = Counts(world);
+    const auto myCounts = Counts(mine);
+    for (std::size_t i = 0; i < gameCounts.size(); ++i) {
+        const std::size_t row = i + 1; // the rows of time, letters and words
+        if (worldCounts[i] > 0 && gameCounts[i] > worldCounts[i])
             NewRecord(MyRecord[row], MyScore[row], style::kRed);
-        else if (game.*figure > mine.*figure)
+        else if (gameCounts[i] > myCounts[i])
             NewRecord(MyRecord[row], MyScore[row], style::kGreen);
     }
 

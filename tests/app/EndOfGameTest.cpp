@@ -1,0 +1,394 @@
+// The end of a game through the window: records compared and marked, the texts below the grid,
+// Save Rec offered or run, the game clock and the records page.
+#include "FormFixture.h"
+
+#include "app/FormStyle.h"
+#include "records/ScoreRec.h"
+
+#include <QFrame>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace lexfall::testing {
+namespace {
+
+const std::string kMissingRecords = " Cannot find \"Records.dat\" file, new one created. ";
+const std::string kYours = "Congratulations! You have broken Your Record!";
+const std::string kWorlds = "Congratulations! You have broken World Record!";
+const std::string kCantSave = "But you can't save it until you break the Total Score Record.";
+const std::string kDontForget = "Don't forget saveput your world class record onto game server.";
+const std::string kSavedAutomatically = "The new record has been saved automatically.";
+const std::string kGameOver = "sound\\GameOver.wav";
+const std::string kRecBroken = "sound\\RecBroken.wav";
+
+// A valid record: its total is the score of its figures.
+TScoreRec Rec(const char* name, std::int32_t time, std::int32_t letters, std::int32_t words) {
+    TScoreRec rec{};
+    SetRecordName(rec, name);
+    rec.UsedTime = time;
+    rec.UsedLetters = letters;
+    rec.CompletedWords = words;
+    rec.Total = TotalScore(rec);
+    rec.Date = 45000.0; // 2023-03-15
+    return rec;
+}
+
+std::string Bytes(const TScoreRec& rec) {
+    return std::string(reinterpret_cast<const char*>(&rec), sizeof rec);
+}
+
+// Records of the player and of the world. Their totals: 2817 (a half rounded to even), 9010.
+const TScoreRec kMine = Rec("Alice", 20, 40, 5);
+const TScoreRec kWorld = Rec("Bob", 100, 40, 10);
+// Beaten by the game of 50 s, 12 letters, 8 words in time and total (20010), not in words.
+const TScoreRec kWorldOfTimeAndTotal = Rec("Bob", 45, 40, 10);
+const TScoreRec kNoRecord = Rec("No Record", 0, 0, 0);
+
+char ColourLetter(const QLabel* label) {
+    const QColor colour = style::TextColour(label);
+    return colour == style::kBlack   ? 'k'
+           : colour == style::kRed   ? 'R'
+           : colour == style::kGreen ? 'G'
+                                     : '?';
+}
+
+class EndOfGame : public FormTest {
+protected:
+    // An empty dictionary: no start-up of a game reports a missing one.
+    void PrepareAppDir(const QString& path) override {
+        std::ofstream((path + "Dict.dll").toStdString(), std::ios::binary);
+    }
+
+    std::string RecordsPath() const { return appDir + "Records.dat"; }
+
+    void LayRecords(const TScoreRec& mine, const TScoreRec& world) {
+        std::ofstream(RecordsPath(), std::ios::binary) << Bytes(mine) << Bytes(world);
+    }
+
+    void LayOptions(const std::string& lines) {
+        std::ofstream(appDir + "Lexfall.ini") << "[Options]\r\n" << lines;
+    }
+
+    std::string RecordsBytes() const {
+        std::ifstream file(RecordsPath(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+
+    void Start() {
+        TForm1& f = Form();
+        f.Button1Click(f.Button1);
+    }
+
+    // Ends the running game with these figures: the clock ticks `time` seconds, then the
+    // entered letter stops in row 0 at the next drop tick as the last of `letters`.
+    void EndWith(std::int32_t time, std::int32_t letters, std::int32_t words) {
+        TForm1& f = Form();
+        for (std::int32_t second = 0; second < time; ++second)
+            f.Timer2Timer();
+        f.state.GameRec.UsedLetters = letters - 1;
+        f.state.GameRec.CompletedWords = words;
+        f.state.Chars[3][1] = 'E';
+        f.Timer1Timer();
+        ASSERT_FALSE(f.GameRunning());
+    }
+
+    // Game and own-record label colours of the time, letters, words and total rows.
+    std::string RowColours() {
+        TForm1& f = Form();
+        std::string colours;
+        for (int row : {1, 2, 3, 7})
+            colours += std::string(colours.empty() ? "" : " ") + ColourLetter(f.MyScore[row]) +
+                       ColourLetter(f.MyRecord[row]);
+        return colours;
+    }
+
+    // The world column is never recoloured.
+    void ExpectWorldColumnBlack() {
+        for (int row : {1, 2, 3, 7})
+            EXPECT_EQ(ColourLetter(Form().WRecord[row]), 'k') << "WRecord" << row;
+    }
+};
+
+// New record file, 40 s, 15 letters, no word: time and letters are own records, total is not.
+TEST_F(EndOfGame, FirstGameAgainstFreshRecords) {
+    TForm1& f = Form();
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{kMissingRecords});
+    const std::string fileBefore = RecordsBytes();
+    Start();
+    EndWith(40, 15, 0);
+
+    EXPECT_EQ(RowColours(), "GG GG kk kk");
+    ExpectWorldColumnBlack();
+    EXPECT_EQ(f.MyScore[1]->text(), "40");
+    EXPECT_EQ(f.MyScore[2]->text(), "15");
+    EXPECT_EQ(f.MyScore[7]->text(), "0");
+    EXPECT_EQ(f.BrokenText(), kYours + "\r\r" + kCantSave);
+    EXPECT_EQ(f.LabelBroken->text().toStdString(), kYours + "\n\n" + kCantSave);
+    EXPECT_EQ(ColourLetter(f.LabelBroken), 'G');
+    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+    EXPECT_EQ(sound.waves, (std::vector<std::string>{kGameOver, kRecBroken, kRecBroken}));
+    EXPECT_EQ(RecordsBytes(), fileBefore);
+
+    EXPECT_FALSE(f.Timer1->Enabled());
+    EXPECT_FALSE(f.Timer2->Enabled());
+    EXPECT_FALSE(f.PanelRecord->isHidden());
+    EXPECT_TRUE(f.PanelRecord->isEnabled());
+    EXPECT_TRUE(f.PanelGame->isHidden());
+    EXPECT_FALSE(f.PanelGame->isEnabled());
+}
+
+// Figures equal to both records break nothing: no mark, no text, only the game-over sound.
+TEST_F(EndOfGame, TieBreaksNothing) {
+    LayRecords(kMine, kMine);
+    TForm1& f = Form();
+    Start();
+    EndWith(20, 40, 5);
+    EXPECT_EQ(RowColours(), "kk kk kk kk");
+    EXPECT_EQ(f.MyScore[7]->text(), "2817");
+    EXPECT_EQ(f.BrokenText(), "");
+    EXPECT_TRUE(f.LabelBroken->text().isEmpty());
+    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+    EXPECT_EQ(sound.waves, std::vector<std::string>{kGameOver});
+}
+
+// A world record of zeros counts as none: every figure falls through to the own record, and
+// a broken own total with AutoSave off only enables Save Rec.
+TEST_F(EndOfGame, ZeroWorldRecordIsNeverBroken) {
+    LayRecords(kMine, kNoRecord);
+    TForm1& f = Form();
+    Start();
+    EndWith(40, 50, 8); // total 7381
+    EXPECT_EQ(RowColours(), "GG GG GG GG");
+    EXPECT_EQ(ColourLetter(f.LabelBroken), 'G');
+    EXPECT_EQ(f.BrokenText(), kYours);
+    EXPECT_TRUE(style::OwnEnabled(f.Button8));
+    EXPECT_EQ(RecordsBytes(), Bytes(kMine) + Bytes(kNoRecord));
+    EXPECT_EQ(Bytes(f.state.MyRec), Bytes(kMine));
+}
+
+// Time and total beat the world; letters and words beat neither record. AutoSave is off.
+TEST_F(EndOfGame, WorldTimeAndTotalBrokenWithAutoSaveOff) {
+    const TScoreRec both = Rec("Bob", 30, 40, 10); // total 30010
+    LayRecords(both, both);
+    TForm1& f = Form();
+    Start();
+    EndWith(40, 20, 10); // total 45010
+    EXPECT_EQ(RowColours(), "RR kk kk RR");
+    ExpectWorldColumnBlack();
+    EXPECT_EQ(ColourLetter(f.LabelBroken), 'R');
+    EXPECT_EQ(f.BrokenText(), kWorlds + "\r\r" + kDontForget);
+    EXPECT_TRUE(style::OwnEnabled(f.Button8));
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_EQ(RecordsBytes(), Bytes(both) + Bytes(both));
+    EXPECT_EQ(Bytes(f.state.MyRec), Bytes(both));
+}
+
+// The congratulation follows the first broken figure; the label's colour ends red when any
+// world figure fell. One record-broken sound per broken figure, right after the game-over one.
+TEST_F(EndOfGame, OwnTimeThenWorldTotalInOneEvaluation) {
+    LayRecords(kMine, kWorld);
+    TForm1& f = Form();
+    Start();
+    EndWith(50, 12, 8); // time and words beat only mine; total 24584 beats the world's 9010
+    EXPECT_EQ(RowColours(), "GG kk GG RR");
+    EXPECT_EQ(ColourLetter(f.LabelBroken), 'R');
+    EXPECT_EQ(f.BrokenText(), kYours + "\r\r" + kDontForget);
+    EXPECT_EQ(sound.waves,
+              (std::vector<std::string>{kGameOver, kRecBroken, kRecBroken, kRecBroken}));
+}
+
+// A world mark first: later own marks colour their rows green but leave LabelBroken red.
+TEST_F(EndOfGame, WorldTimeThenOwnFiguresKeepTheLabelRed) {
+    LayRecords(kMine, kWorldOfTimeAndTotal);
+    TForm1& f = Form();
+    Start();
+    EndWith(50, 30, 7); // total 5769: beats only mine
+    EXPECT_EQ(RowColours(), "RR kk GG GG");
+    EXPECT_EQ(ColourLetter(f.LabelBroken), 'R');
+    EXPECT_EQ(f.BrokenText(), kWorlds);
+    EXPECT_TRUE(style::OwnEnabled(f.Button8));
+}
+
+// Start undoes the last game's marks, so a world record then does not colour the next game.
+TEST_F(EndOfGame, PreviousWorldRecordDoesNotLeakIntoTheNextGame) {
+    LayRecords(kMine, kWorld);
+    TForm1& f = Form();
+    Start();
+    EndWith(50, 12, 8);
+    ASSERT_EQ(ColourLetter(f.LabelBroken), 'R');
+
+    Start();
+    EXPECT_EQ(RowColours(), "kk kk kk kk");
+    EXPECT_EQ(ColourLetter(f.LabelBroken), 'k');
+    EXPECT_EQ(f.BrokenText(), "");
+    EXPECT_TRUE(f.LabelBroken->text().isEmpty());
+    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+
+    EndWith(30, 5, 0); // only the own time record
+    EXPECT_EQ(RowColours(), "GG kk kk kk");
+    EXPECT_EQ(ColourLetter(f.LabelBroken), 'G');
+    EXPECT_EQ(f.BrokenText(), kYours + "\r\r" + kCantSave);
+    EXPECT_EQ(f.LabelBroken->text().toStdString(), kYours + "\n\n" + kCantSave);
+}
+
+// A game of 50 s, 12 letters and 8 words against kMine and `world`.
+struct SaveCase {
+    const char* name;
+    TScoreRec world;
+    const char* rows; // as RowColours gives them
+    char labelColour; // LabelBroken's: a red mark stays red after a green one
+    std::string text;
+};
+
+void PrintTo(const SaveCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+std::string CaseName(const ::testing::TestParamInfo<SaveCase>& test) {
+    return test.param.name;
+}
+
+// With AutoSave on and no clear key, a broken total is saved at once without a question.
+class AutoSaveOn : public EndOfGame, public ::testing::WithParamInterface<SaveCase> {};
+
+TEST_P(AutoSaveOn, SavesTheGameIntoSlotZero) {
+    LayRecords(kMine, GetParam().world);
+    LayOptions("AutoSave=1\r\n");
+    TForm1& f = Form();
+    Start();
+    EndWith(50, 12, 8); // total 24584
+    EXPECT_EQ(RowColours(), GetParam().rows);
+    EXPECT_EQ(ColourLetter(f.LabelBroken), GetParam().labelColour);
+    EXPECT_EQ(f.BrokenText(), GetParam().text);
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+
+    const std::string file = RecordsBytes();
+    ASSERT_EQ(file.size(), 90u);
+    TScoreRec saved{};
+    std::memcpy(&saved, file.data(), sizeof saved);
+    EXPECT_EQ(RecordName(saved), "Player1");
+    EXPECT_EQ((std::int32_t{saved.UsedTime}), 50);
+    EXPECT_EQ((std::int32_t{saved.UsedLetters}), 12);
+    EXPECT_EQ((std::int32_t{saved.CompletedWords}), 8);
+    EXPECT_EQ((std::int32_t{saved.Total}), 24584);
+    EXPECT_EQ((double{saved.Date}), clock.today);
+    EXPECT_EQ(file.substr(45), Bytes(GetParam().world));
+    EXPECT_EQ(f.MyRecord[7]->text(), "24584") << "the own column shows the saved record";
+}
+
+INSTANTIATE_TEST_SUITE_P(EndOfGame, AutoSaveOn,
+                         ::testing::Values(SaveCase{"OwnTotal", kNoRecord, "GG kk GG GG", 'G',
+                                                    kYours + "\r\r" + kSavedAutomatically},
+                                           SaveCase{"WorldTotal", kWorldOfTimeAndTotal,
+                                                    "RR kk GG RR", 'R', kWorlds}),
+                         CaseName);
+
+// After the clear key nothing is saved, whatever AutoSave says; the texts tell why.
+class Cheated : public EndOfGame, public ::testing::WithParamInterface<SaveCase> {};
+
+TEST_P(Cheated, NothingIsSaved) {
+    LayRecords(kMine, GetParam().world);
+    LayOptions("AutoSave=1\r\nSound=0\r\n");
+    TForm1& f = Form();
+    Start();
+    f.FormKeyDown(vk::Delete, {true, false, false});
+    ASSERT_TRUE(f.state.Cheated);
+    EndWith(50, 12, 8);
+    EXPECT_EQ(RowColours(), GetParam().rows);
+    EXPECT_EQ(ColourLetter(f.LabelBroken), GetParam().labelColour);
+    EXPECT_EQ(f.BrokenText(), GetParam().text);
+    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+    EXPECT_EQ(RecordsBytes(), Bytes(kMine) + Bytes(GetParam().world));
+    EXPECT_EQ(Bytes(f.state.MyRec), Bytes(kMine));
+    EXPECT_TRUE(sound.waves.empty()) << "sound effects are off";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EndOfGame, Cheated,
+    ::testing::Values(SaveCase{"OwnTotal", kNoRecord, "GG kk GG GG", 'G',
+                               kYours + "\r\rBut, the cheating Record won't be saved."},
+                      SaveCase{"WorldTotal", kWorldOfTimeAndTotal, "RR kk GG RR", 'R',
+                               kWorlds + "\r\rBut, no cheating again."}),
+    CaseName);
+
+// A game ended before the first clock tick divides by nothing: ratios without a divisor keep
+// the last game's texts. That last game also shows the game column's ratios.
+TEST_F(EndOfGame, GameOverBeforeTheFirstTick) {
+    LayRecords(kNoRecord, kNoRecord);
+    TForm1& f = Form();
+    Start();
+    EndWith(48, 20, 5);
+    EXPECT_EQ(f.MyScore[4]->text(), "4.00");
+    EXPECT_EQ(f.MyScore[5]->text(), "6.25");
+    EXPECT_EQ(f.MyScore[6]->text(), "9.60");
+
+    Start();
+    EndWith(0, 1, 0);
+    EXPECT_EQ(f.MyScore[1]->text(), "0");
+    EXPECT_EQ(f.MyScore[7]->text(), "0");
+    EXPECT_EQ(f.MyScore[4]->text(), "4.00");
+    EXPECT_EQ(f.MyScore[5]->text(), "6.25");
+    EXPECT_EQ(f.MyScore[6]->text(), "9.60");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// The own column: from the file at start-up, and from the game after Save Rec.
+TEST_F(EndOfGame, OwnColumnShowsRatiosAndDate) {
+    LayRecords(Rec("Alice", 48, 20, 5), kNoRecord);
+    TForm1& f = Form();
+    EXPECT_EQ(f.MyRecord[0]->text(), "Alice");
+    EXPECT_EQ(f.MyRecord[4]->text(), "4.00");
+    EXPECT_EQ(f.MyRecord[5]->text(), "6.25");
+    EXPECT_EQ(f.MyRecord[6]->text(), "9.60");
+    EXPECT_EQ(f.Label2->text(), "2023-03-15");
+
+    Start();
+    EndWith(45, 18, 8);
+    f.Button8Click(f.Button8);
+    EXPECT_EQ(f.MyRecord[0]->text(), "Player1");
+    EXPECT_EQ(f.MyRecord[4]->text(), "2.25");
+    EXPECT_EQ(f.MyRecord[5]->text(), "10.67");
+    EXPECT_EQ(f.MyRecord[6]->text(), "5.63");
+    EXPECT_EQ(f.Label2->text(), "2026-12-10");
+}
+
+// The drop interval (750) first shrinks at the tick that makes the time 751, then every tick.
+TEST_F(EndOfGame, ClockSpeedsUpAfter750Seconds) {
+    TForm1& f = Form();
+    Start();
+    ASSERT_EQ(f.Timer1->Interval(), 750);
+    f.state.GameRec.UsedTime = 749;
+    struct Tick {
+        int seconds, interval;
+    };
+    for (const Tick tick : {Tick{750, 750}, Tick{751, 749}, Tick{752, 748}}) {
+        f.Timer2Timer();
+        EXPECT_EQ(f.MyScore[1]->text(), QString::number(tick.seconds));
+        EXPECT_EQ(f.Timer1->Interval(), tick.interval) << "after second " << tick.seconds;
+    }
+    EXPECT_TRUE(f.Timer1->Enabled());
+}
+
+// The Records button only shows the page: the game is not evaluated and both timers go on.
+TEST_F(EndOfGame, RecordsButtonDuringAGameKeepsItRunning) {
+    TForm1& f = Form();
+    Start();
+    f.Timer2Timer();
+    f.Button2Click(f.Button2);
+    EXPECT_FALSE(f.PanelRecord->isHidden());
+    EXPECT_TRUE(f.PanelGame->isHidden());
+    EXPECT_TRUE(f.GameRunning());
+    EXPECT_TRUE(f.Timer1->Enabled());
+    EXPECT_TRUE(f.Timer2->Enabled());
+    EXPECT_TRUE(sound.waves.empty()) << "no game-over sound";
+    f.Timer2Timer();
+    f.Timer1Timer();
+    EXPECT_EQ(f.MyScore[1]->text(), "2");
+    EXPECT_EQ(f.state.CurBlock.Row, 1);
+}
+
+} // namespace
+} // namespace lexfall::testing

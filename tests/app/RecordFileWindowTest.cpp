@@ -1,0 +1,197 @@
+// The record file as the window uses it: Save Rec, and start-up with a file it cannot use.
+#include "FormFixture.h"
+
+#include "app/FormStyle.h"
+#include "records/ScoreRec.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace lexfall::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kMissingRecords = " Cannot find \"Records.dat\" file, new one created. ";
+const std::string kSaveQuestion = "Save your current game score as your record, are you sure?";
+
+TScoreRec Rec(const char* name, std::int32_t time, std::int32_t letters, std::int32_t words) {
+    TScoreRec rec{};
+    SetRecordName(rec, name);
+    rec.UsedTime = time;
+    rec.UsedLetters = letters;
+    rec.CompletedWords = words;
+    rec.Total = TotalScore(rec);
+    rec.Date = 45000.0;
+    return rec;
+}
+
+std::string Bytes(const TScoreRec& rec) {
+    return std::string(reinterpret_cast<const char*>(&rec), sizeof rec);
+}
+
+const TScoreRec kMine = Rec("Alice", 30, 10, 2);  // total 194
+const TScoreRec kWorld = Rec("Bob", 300, 40, 10); // total 3010
+
+class RecordFileWindow : public FormTest {
+protected:
+    // An empty dictionary, so that Start reports nothing; the record file laid is 90 bytes.
+    void PrepareAppDir(const QString& path) override {
+        std::ofstream((path + "Dict.dll").toStdString(), std::ios::binary);
+        LayRecordFile(Bytes(kMine) + Bytes(kWorld));
+    }
+
+    std::string RecordsPath() const { return appDir + "Records.dat"; }
+
+    void LayRecordFile(const std::string& bytes) {
+        std::ofstream(RecordsPath(), std::ios::binary | std::ios::trunc) << bytes;
+    }
+
+    std::string RecordsBytes() const {
+        std::ifstream file(RecordsPath(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+
+    // A game whose total (489) beats the own record (194) but not the world's: Save Rec is
+    // offered (and, with AutoSave off, nothing saved yet).
+    void PlayGameBeatingMyTotal() {
+        TForm1& f = Form();
+        f.Button1Click(f.Button1);
+        f.state.GameRec.UsedTime = 40;
+        f.state.GameRec.UsedLetters = 14;
+        f.state.GameRec.CompletedWords = 3;
+        f.state.Chars[3][1] = 'E';
+        f.Timer1Timer();
+        ASSERT_FALSE(f.GameRunning());
+        ASSERT_EQ((std::int32_t{f.state.GameRec.Total}), 489);
+        ASSERT_TRUE(style::OwnEnabled(f.Button8));
+    }
+
+    // Start works and the first letter falls a row.
+    void ExpectPlayable() {
+        TForm1& f = Form();
+        f.Button1Click(f.Button1);
+        EXPECT_TRUE(f.GameRunning());
+        f.Timer1Timer();
+        EXPECT_EQ(f.state.CurBlock.Row, 1);
+    }
+};
+
+TEST_F(RecordFileWindow, SaveRecAnsweredNoChangesNothing) {
+    PlayGameBeatingMyTotal();
+    TForm1& f = Form();
+    dialogs.answer = false;
+    f.Button8Click(f.Button8);
+    EXPECT_EQ(dialogs.questions, std::vector<std::string>{kSaveQuestion});
+    EXPECT_EQ(Bytes(f.state.MyRec), Bytes(kMine));
+    EXPECT_EQ(f.MyRecord[7]->text(), "194");
+    EXPECT_EQ(RecordsBytes(), Bytes(kMine) + Bytes(kWorld));
+    EXPECT_TRUE(style::OwnEnabled(f.Button8));
+}
+
+// Slot 0 takes the game as a whole (name, figures, total, date); slot 1 stays.
+TEST_F(RecordFileWindow, SaveRecAfterAGame) {
+    PlayGameBeatingMyTotal();
+    TForm1& f = Form();
+    f.Button8Click(f.Button8);
+    EXPECT_EQ(dialogs.questions, std::vector<std::string>{kSaveQuestion});
+    const std::string game = Bytes(f.state.GameRec);
+    EXPECT_EQ(RecordsBytes(), game + Bytes(kWorld));
+    EXPECT_EQ(Bytes(f.state.MyRec), game);
+    EXPECT_EQ(f.MyRecord[0]->text(), "Player1");
+    EXPECT_EQ(f.MyRecord[7]->text(), "489");
+    EXPECT_EQ(f.Label2->text(), "2026-12-10");
+    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+}
+
+TEST_F(RecordFileWindow, SaveRecAfterTheFileWasDeleted) {
+    PlayGameBeatingMyTotal();
+    TForm1& f = Form();
+    ASSERT_TRUE(fs::remove(RecordsPath()));
+    f.Button8Click(f.Button8);
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{kMissingRecords});
+    EXPECT_EQ(RecordsBytes(), Bytes(f.state.GameRec) + Bytes(kWorld));
+    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+}
+
+// Restores the current directory however the test ends.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const fs::path& path) : saved_(fs::current_path()) {
+        fs::current_path(path);
+    }
+    ~CurrentDirectory() { fs::current_path(saved_); }
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    fs::path saved_;
+};
+
+// Loading and saving go to the program's folder, never to the current directory.
+TEST_F(RecordFileWindow, AnotherCurrentDirectory) {
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    const CurrentDirectory inElsewhere(elsewhere.path().toStdString());
+    TForm1& f = Form();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(f.MyRecord[0]->text(), "Alice");
+    EXPECT_EQ(f.WRecord[0]->text(), "Bob");
+    PlayGameBeatingMyTotal();
+    f.Button8Click(f.Button8);
+    EXPECT_EQ(RecordsBytes(), Bytes(f.state.GameRec) + Bytes(kWorld));
+    EXPECT_FALSE(fs::exists(fs::path(elsewhere.path().toStdString()) / "Records.dat"));
+}
+
+// A file of one whole record (45 to 89 bytes) has no world slot: the error is shown, the world
+// record is a cleared one, the own record is the one read, and the game can be played.
+class OneWholeRecord : public RecordFileWindow, public ::testing::WithParamInterface<int> {};
+
+TEST_P(OneWholeRecord, StartUpGoesOn) {
+    const std::string bytes =
+        Bytes(kMine) + std::string(static_cast<std::size_t>(GetParam() - 45), 'x');
+    LayRecordFile(bytes);
+    TForm1& f = Form();
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Cannot read beyond end of file"});
+    EXPECT_EQ(f.WRecord[0]->text(), "No Record");
+    EXPECT_EQ(f.WRecord[7]->text(), "0");
+    EXPECT_EQ(f.Label3->text(), "2026-12-10");
+    EXPECT_EQ(f.MyRecord[0]->text(), "Alice");
+    EXPECT_EQ(RecordsBytes(), bytes);
+    ExpectPlayable();
+}
+
+INSTANTIATE_TEST_SUITE_P(RecordFileWindow, OneWholeRecord, ::testing::Values(45, 89));
+
+// A Records.dat that cannot be opened (here a folder): the error names the file, both records
+// are cleared, and the game can be played.
+TEST_F(RecordFileWindow, UnopenableFileAtStartUp) {
+    ASSERT_TRUE(fs::remove(RecordsPath()));
+    ASSERT_TRUE(fs::create_directory(RecordsPath()));
+    TForm1& f = Form();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find("Records.dat"), std::string::npos) << dialogs.messages[0];
+    EXPECT_EQ(f.MyRecord[0]->text(), "No Record");
+    EXPECT_EQ(f.MyRecord[7]->text(), "0");
+    EXPECT_EQ(f.WRecord[0]->text(), "No Record");
+    ExpectPlayable();
+}
+
+// An automatic save that fails is reported and not announced as done; the game is already
+// the own record in memory and Save Rec stays offered for another try.
+TEST_F(RecordFileWindow, FailedAutoSaveIsNotAnnounced) {
+    std::ofstream(appDir + "Lexfall.ini") << "[Options]\r\nAutoSave=1\r\n";
+    TForm1& f = Form();
+    ASSERT_TRUE(fs::remove(RecordsPath()));
+    ASSERT_TRUE(fs::create_directory(RecordsPath()));
+    PlayGameBeatingMyTotal();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find("Records.dat"), std::string::npos) << dialogs.messages[0];
+    EXPECT_EQ(f.BrokenText(), "Congratulations! You have broken Your Record!");
+    EXPECT_EQ(Bytes(f.state.MyRec), Bytes(f.state.GameRec));
+    EXPECT_FALSE(f.PanelRecord->isHidden()) << "the records page still comes up";
+}
+
+} // namespace
+} // namespace lexfall::testing
