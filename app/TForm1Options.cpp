@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,8 +38,14 @@ void TForm1::ConnectOptionsPage() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == MaskEdit1 && event->type() == QEvent::FocusOut)
-        Guard([this] { ChangeSpeed(MaskEdit1); });
+    // Only a move to another control leaves the field. The window losing activation (another
+    // program, a message box) or a context menu opening keeps the player in it; taking the
+    // speed then would raise the conversion error over whatever took the focus.
+    if (watched == MaskEdit1 && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            Guard([this] { ChangeSpeed(MaskEdit1); });
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
