@@ -141,10 +141,14 @@ void TForm1::ComboBox1Change(QObject*) {
 }
 
 void TForm1::ComboBox1Click(QObject*) {
+    const QString music = QString::fromLatin1(state.settings.Music.c_str());
     ComboBox1->clear();
-    ComboBox1->SetText(QString::fromLatin1(state.settings.Music.c_str()));
     for (const std::string& name : ListMusicFiles(services_.appDir))
         ComboBox1->addItem(QString::fromLatin1(name.c_str()));
+    // Filling an empty list makes its first entry current, and the box would show that entry;
+    // the box shows Music, with its entry current when it has one.
+    ComboBox1->setCurrentIndex(ComboBox1->findText(music));
+    ComboBox1->SetText(music);
 }
 
 } // namespace lexfall
