@@ -13,17 +13,18 @@ MusicComboBox::MusicComboBox(QWidget* parent) : QComboBox(parent) {
     completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
     setCompleter(completer);
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
-        if (onTextChange)
-            onTextChange();
+        PlayerMayHaveChangedText();
         ShowListWhileTyping();
     });
-    connect(this, &QComboBox::textActivated, this, [this](const QString& text) {
-        if (settingText_)
-            return;
-        SetText(text);
-        if (onTextChange)
-            onTextChange();
-    });
+    // A chosen entry, and each entry reached by moving through the list shown while typing,
+    // goes into the field. The field may hear of it only after this receiver (or not at all
+    // when the entry is current already), so it is put there first.
+    const auto takeEntry = [this](const QString& entry) {
+        setEditText(entry);
+        PlayerMayHaveChangedText();
+    };
+    connect(this, &QComboBox::textActivated, this, takeEntry);
+    connect(completer, qOverload<const QString&>(&QCompleter::highlighted), this, takeEntry);
 }
 
 void MusicComboBox::showPopup() {
@@ -33,14 +34,27 @@ void MusicComboBox::showPopup() {
 }
 
 void MusicComboBox::SetText(const QString& text) {
-    settingText_ = true;
+    handledText_ = text;
     setEditText(text);
-    settingText_ = false;
+}
+
+void MusicComboBox::PlayerMayHaveChangedText() {
+    // Choosing the entry already shown, or confirming one taken while moving through the
+    // list, leaves the text as it was: nothing to switch.
+    if (currentText() == handledText_)
+        return;
+    handledText_ = currentText();
+    if (onTextChange)
+        onTextChange();
 }
 
 void MusicComboBox::ShowListWhileTyping() {
+    // The drop-down sets the text anew, which would put the cursor at its end while the player
+    // types in the middle of the name.
+    const int cursor = lineEdit()->cursorPosition();
     if (onDropDown)
         onDropDown();
+    lineEdit()->setCursorPosition(cursor);
     // The completer's popup shows the whole list under the field and leaves the focus in it.
     completer()->setCompletionPrefix(QString());
     completer()->complete();

@@ -20,8 +20,10 @@ public:
     void SetText(const QString& text);
 
 private:
+    void PlayerMayHaveChangedText();
     void ShowListWhileTyping();
-    bool settingText_ = false;
+    // The text as the program last set it or the change handler last saw it.
+    QString handledText_;
 };
 
 } // namespace lexfall

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,8 +38,14 @@ void TForm1::ConnectOptionsPage() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == MaskEdit1 && event->type() == QEvent::FocusOut)
-        Guard([this] { ChangeSpeed(MaskEdit1); });
+    // Only a move to another control leaves the field. The window losing activation (another
+    // program, a message box) or a context menu opening keeps the player in it; taking the
+    // speed then would raise the conversion error over whatever took the focus.
+    if (watched == MaskEdit1 && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            Guard([this] { ChangeSpeed(MaskEdit1); });
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -134,10 +141,14 @@ void TForm1::ComboBox1Change(QObject*) {
 }
 
 void TForm1::ComboBox1Click(QObject*) {
+    const QString music = QString::fromLatin1(state.settings.Music.c_str());
     ComboBox1->clear();
-    ComboBox1->SetText(QString::fromLatin1(state.settings.Music.c_str()));
     for (const std::string& name : ListMusicFiles(services_.appDir))
         ComboBox1->addItem(QString::fromLatin1(name.c_str()));
+    // Filling an empty list makes its first entry current, and the box would show that entry;
+    // the box shows Music, with its entry current when it has one.
+    ComboBox1->setCurrentIndex(ComboBox1->findText(music));
+    ComboBox1->SetText(music);
 }
 
 } // namespace lexfall
