@@ -43,7 +43,7 @@ void TForm1::StartNewGame() {
     // default speed instead.
     const int speed = state.settings.Speed;
     Timer1->SetInterval(speed >= 1 ? speed : 750);
-    LabelBroken->clear();
+    SetBrokenText("");
     style::SetTextColour(LabelBroken, style::kBlack);
     Memo1->clear();
     state.Cheated = false;

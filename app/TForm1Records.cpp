@@ -85,9 +85,6 @@ void TForm1::ClearScore() {
     game.CompletedWords = 0;
     game.Total = 0;
     game.Date = services_.clock.Today();
-    // Start empties LabelBroken; the text kept for appending goes with it, or the last game's
-    // congratulation would stand in for this game's.
-    brokenText_.clear();
 }
 
 void TForm1::Timer2Timer() {

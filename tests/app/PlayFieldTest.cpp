@@ -43,7 +43,7 @@ TEST_F(PlayField, LandingFixesTheTileAndBringsTheNextLetter) {
     const QImage sprite = f.Image3->Image().copy();
     TickUntilLanded();
     EXPECT_EQ(f.state.Chars[3][9], 'A');
-    EXPECT_EQ(f.state.GameRec.UsedLetters, 1);
+    EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 1);
     EXPECT_EQ(f.MyScore[2]->text(), "1");
     EXPECT_EQ(f.Image1->Image().copy(120, 360, 40, 40), sprite);
     EXPECT_EQ(f.state.CurBlock.Letter, 'B');
@@ -60,15 +60,15 @@ TEST_F(PlayField, HardDropThenSidewaysMove) {
     f.FormKeyDown(vk::Right, {});
     f.FormKeyDown(vk::Space, {});
     EXPECT_EQ(f.state.CurBlock.Row, 8);
-    EXPECT_EQ(f.state.GameRec.UsedLetters, 0) << "not fixed before the tick";
+    EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 0) << "not fixed before the tick";
     EXPECT_EQ(f.Image3->pos(), QPoint(8 + 160, 8 + 320));
     f.FormKeyDown(vk::Numpad9, {});
     f.Timer1Timer();
     EXPECT_EQ(f.state.CurBlock.Col, 5);
     EXPECT_EQ(f.state.CurBlock.Row, 9);
-    EXPECT_EQ(f.state.GameRec.UsedLetters, 0);
+    EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 0);
     f.Timer1Timer();
-    EXPECT_EQ(f.state.GameRec.UsedLetters, 1);
+    EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 1);
 }
 
 // With (3, 1) taken the first tick stops the letter in row 0: the game ends and counts it.
@@ -77,7 +77,7 @@ TEST_F(PlayField, BlockedEntryEndsTheGame) {
     f.Button1Click(f.Button1);
     f.state.Chars[3][1] = 'E';
     f.Timer1Timer();
-    EXPECT_EQ(f.state.GameRec.UsedLetters, 1);
+    EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 1);
     EXPECT_FALSE(f.Timer1->Enabled());
     EXPECT_FALSE(f.Timer2->Enabled());
     EXPECT_TRUE(style::OwnEnabled(f.Button1));
@@ -167,7 +167,7 @@ TEST_F(PlayField, StartAfterGameOver) {
     EXPECT_EQ(f.state.Chars[3][9], 0);
     EXPECT_EQ(f.state.Chars[3][1], 0);
     EXPECT_EQ(BoardPixel(140, 380), kBlackPixel);
-    EXPECT_EQ(f.state.GameRec.UsedLetters, 0);
+    EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 0);
     EXPECT_EQ(f.MyScore[2]->text(), "0");
 }
 

@@ -28,13 +28,13 @@ TEST_F(WordGame, BuildsARealWordAndSeesItClearedAndLogged) {
     f.Timer1Timer();
     ASSERT_EQ(f.state.Chars[2][9], 'C');
     ASSERT_EQ(f.state.Chars[3][9], 'A');
-    EXPECT_EQ(f.state.GameRec.CompletedWords, 0);
+    EXPECT_EQ(std::int32_t{f.state.GameRec.CompletedWords}, 0);
 
     f.FormKeyDown(vk::Right, {}); // T to column 4
     f.FormKeyDown(vk::Down, {});
     f.Timer1Timer();
 
-    EXPECT_EQ(f.state.GameRec.CompletedWords, 1);
+    EXPECT_EQ(std::int32_t{f.state.GameRec.CompletedWords}, 1);
     EXPECT_EQ(f.Memo1->toPlainText(), "1:CAT");
     EXPECT_EQ(f.MyScore[3]->text(), "1");
     EXPECT_EQ(f.MyScore[6]->text(), "0.00") << "seconds per word while no second has passed";
