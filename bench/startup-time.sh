@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Time from program start to the window shown, under a virtual display: the median of 7 runs.
-# Needs xvfb and xdotool. Usage: bench/startup-time.sh [build/bin/lexfall]
+# Needs xvfb, x11-utils and xdotool. Usage: bench/startup-time.sh [build/bin/lexfall]
 set -euo pipefail
 program=$(realpath "${1:-build/bin/lexfall}")
 display=:97
 Xvfb $display -screen 0 800x700x24 >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb' EXIT
-sleep 1
+for _ in $(seq 50); do xdpyinfo -display $display >/dev/null 2>&1 && break; sleep 0.1; done
 export DISPLAY=$display
 work=$(mktemp -d)
 cp -r "$(dirname "$program")"/. "$work"/
