@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QToolButton>
 
 namespace lexfall {
@@ -32,8 +31,8 @@ void TForm1::ConnectOptionsPage() {
             [this] { Guard([this] { UpDown1Click(UpDownDown, false); }); });
     ComboBox1->onTextChange = [this] { Guard([this] { ComboBox1Change(ComboBox1); }); };
     ComboBox1->onDropDown = [this] { Guard([this] { ComboBox1Click(ComboBox1); }); };
-    MaskEdit1->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9 ]{0,4}")), this));
+    // Four digit places, empty ones shown as blanks; typing overwrites, as a masked field does.
+    MaskEdit1->setInputMask(QStringLiteral("0000; "));
     MaskEdit1->installEventFilter(this);
 }
 
@@ -106,12 +105,13 @@ void TForm1::CheckBox2Click(QObject*) {
 }
 
 void TForm1::ChangeSpeed(QObject*) {
-    state.settings.Speed = SpeedFromFieldText(MaskEdit1->text().toStdString());
+    state.settings.Speed = SpeedFromFieldText(MaskEdit1->displayText().toStdString());
     WriteIni();
 }
 
 void TForm1::UpDown1Click(QObject*, bool up) {
-    speedArrowPosition_ = StepSpeedField(MaskEdit1->text().toStdString(), speedArrowPosition_, up);
+    speedArrowPosition_ =
+        StepSpeedField(MaskEdit1->displayText().toStdString(), speedArrowPosition_, up);
     MaskEdit1->setText(QString::fromStdString(SpeedFieldText(speedArrowPosition_)));
     ChangeSpeed(nullptr);
 }

@@ -46,7 +46,7 @@ TEST_F(OptionsPage, FirstRunShowsTheDefaultsAndWritesTheFileOnce) {
                      "ProxyUser=\r\nProxyPwd=\r\nPort=8080\r\nSpeed=750\r\nSound=1\r\n");
     EXPECT_TRUE(f.CheckBoxSound->isChecked());
     EXPECT_FALSE(f.CheckBox2->isChecked());
-    EXPECT_EQ(f.MaskEdit1->text(), " 750");
+    EXPECT_EQ(f.MaskEdit1->displayText(), " 750");
     EXPECT_FALSE(f.CheckBoxMusic->isChecked());
     EXPECT_FALSE(style::OwnEnabled(f.ComboBox1));
     EXPECT_EQ(f.ComboBox1->currentText(), "");
@@ -115,7 +115,7 @@ TEST_F(OptionsPage, AutoSaveOnInTheFileTicksTheBoxAndRewritesOnce) {
     TForm1& f = Form();
     EXPECT_TRUE(f.CheckBox2->isChecked());
     EXPECT_TRUE(f.state.settings.AutoSave);
-    EXPECT_EQ(f.MaskEdit1->text(), " 500");
+    EXPECT_EQ(f.MaskEdit1->displayText(), " 500");
     EXPECT_EQ(writes->TakePasses(), 1);
     EXPECT_EQ(Option("AutoSave"), "1");
     EXPECT_EQ(Option("Speed"), "500");
@@ -148,7 +148,7 @@ TEST_F(OptionsPage, TypedZeroSpeedIsStoredAndTheNextGameStillDrops) {
     TForm1& f = ShowOptionsPage();
     dialogs.messages.clear();
     TypeIntoSpeedField(f, QStringLiteral("0"));
-    ASSERT_EQ(f.MaskEdit1->text(), "0");
+    ASSERT_EQ(f.MaskEdit1->displayText(), "0   ");
     writes->Take();
     EXPECT_EQ(f.state.settings.Speed, 750) << "nothing is taken before the field is left";
     LeaveSpeedField(f);
@@ -170,7 +170,7 @@ TEST_F(OptionsPage, ClearedSpeedFieldShowsTheConversionError) {
     dialogs.messages.clear();
     const std::string before = Ini();
     TypeIntoSpeedField(f, {});
-    ASSERT_EQ(f.MaskEdit1->text(), "");
+    ASSERT_EQ(f.MaskEdit1->displayText(), "    ");
     writes->Take();
     QApplication::setActiveWindow(nullptr);
     EXPECT_TRUE(dialogs.messages.empty());
@@ -184,18 +184,29 @@ TEST_F(OptionsPage, ClearedSpeedFieldShowsTheConversionError) {
 }
 
 // The arrows step the shown number by 10, store and write it; Start takes it as the drop
+
+// The field has four digit places: typing overwrites the place under the cursor.
+TEST_F(OptionsPage, TypingOverwritesADigitPlace) {
+    TForm1& f = ShowOptionsPage();
+    f.MaskEdit1->setFocus();
+    f.MaskEdit1->setCursorPosition(1);
+    Key(f.MaskEdit1, Qt::Key_5, QStringLiteral("5"));
+    EXPECT_EQ(f.MaskEdit1->displayText(), " 550");
+    LeaveSpeedField(f);
+    EXPECT_EQ(f.state.settings.Speed, 550);
+}
 // interval.
 TEST_F(OptionsPage, ArrowsStepByTenAndTheNextGameTakesTheSpeed) {
     TForm1& f = ShowOptionsPage();
     writes->Take();
     f.UpDownUp->click();
-    EXPECT_EQ(f.MaskEdit1->text(), " 760");
+    EXPECT_EQ(f.MaskEdit1->displayText(), " 760");
     EXPECT_EQ(f.state.settings.Speed, 760);
     EXPECT_EQ(Option("Speed"), "760");
     EXPECT_EQ(writes->TakePasses(), 1);
     f.UpDownDown->click();
     f.UpDownDown->click();
-    EXPECT_EQ(f.MaskEdit1->text(), " 740");
+    EXPECT_EQ(f.MaskEdit1->displayText(), " 740");
     EXPECT_EQ(Option("Speed"), "740");
     EXPECT_EQ(writes->TakePasses(), 2);
 
