@@ -1,6 +1,7 @@
 // The end of a game through the window: records compared and marked, the texts below the grid,
 // Save Rec offered or run, the game clock and the records page.
 #include "FormFixture.h"
+#include "support/Records.h"
 
 #include "app/FormStyle.h"
 #include "records/ScoreRec.h"
@@ -23,28 +24,12 @@ const std::string kSavedAutomatically = "The new record has been saved automatic
 const std::string kGameOver = "sound\\GameOver.wav";
 const std::string kRecBroken = "sound\\RecBroken.wav";
 
-// A valid record: its total is the score of its figures.
-TScoreRec Rec(const char* name, std::int32_t time, std::int32_t letters, std::int32_t words) {
-    TScoreRec rec{};
-    SetRecordName(rec, name);
-    rec.UsedTime = time;
-    rec.UsedLetters = letters;
-    rec.CompletedWords = words;
-    rec.Total = TotalScore(rec);
-    rec.Date = 45000.0; // 2023-03-15
-    return rec;
-}
-
-std::string Bytes(const TScoreRec& rec) {
-    return std::string(reinterpret_cast<const char*>(&rec), sizeof rec);
-}
-
 // Records of the player and of the world. Their totals: 2817 (a half rounded to even), 9010.
-const TScoreRec kMine = Rec("Alice", 20, 40, 5);
-const TScoreRec kWorld = Rec("Bob", 100, 40, 10);
+const TScoreRec kMine = ValidRecord("Alice", 20, 40, 5);
+const TScoreRec kWorld = ValidRecord("Bob", 100, 40, 10);
 // Beaten by the game of 50 s, 12 letters, 8 words in time and total (20010), not in words.
-const TScoreRec kWorldOfTimeAndTotal = Rec("Bob", 45, 40, 10);
-const TScoreRec kNoRecord = Rec("No Record", 0, 0, 0);
+const TScoreRec kWorldOfTimeAndTotal = ValidRecord("Bob", 45, 40, 10);
+const TScoreRec kNoRecord = ValidRecord("No Record", 0, 0, 0);
 
 char ColourLetter(const QLabel* label) {
     const QColor colour = style::TextColour(label);
@@ -64,7 +49,7 @@ protected:
     std::string RecordsPath() const { return appDir + "Records.dat"; }
 
     void LayRecords(const TScoreRec& mine, const TScoreRec& world) {
-        std::ofstream(RecordsPath(), std::ios::binary) << Bytes(mine) << Bytes(world);
+        std::ofstream(RecordsPath(), std::ios::binary) << RecordBytes(mine) << RecordBytes(world);
     }
 
     void LayOptions(const std::string& lines) {
@@ -164,13 +149,13 @@ TEST_F(EndOfGame, ZeroWorldRecordIsNeverBroken) {
     EXPECT_EQ(ColourLetter(f.LabelBroken), 'G');
     EXPECT_EQ(f.BrokenText(), kYours);
     EXPECT_TRUE(style::OwnEnabled(f.Button8));
-    EXPECT_EQ(RecordsBytes(), Bytes(kMine) + Bytes(kNoRecord));
-    EXPECT_EQ(Bytes(f.state.MyRec), Bytes(kMine));
+    EXPECT_EQ(RecordsBytes(), RecordBytes(kMine) + RecordBytes(kNoRecord));
+    EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kMine));
 }
 
 // Time and total beat the world; letters and words beat neither record. AutoSave is off.
 TEST_F(EndOfGame, WorldTimeAndTotalBrokenWithAutoSaveOff) {
-    const TScoreRec both = Rec("Bob", 30, 40, 10); // total 30010
+    const TScoreRec both = ValidRecord("Bob", 30, 40, 10); // total 30010
     LayRecords(both, both);
     TForm1& f = Form();
     Start();
@@ -181,8 +166,8 @@ TEST_F(EndOfGame, WorldTimeAndTotalBrokenWithAutoSaveOff) {
     EXPECT_EQ(f.BrokenText(), kWorlds + "\r\r" + kDontForget);
     EXPECT_TRUE(style::OwnEnabled(f.Button8));
     EXPECT_TRUE(dialogs.questions.empty());
-    EXPECT_EQ(RecordsBytes(), Bytes(both) + Bytes(both));
-    EXPECT_EQ(Bytes(f.state.MyRec), Bytes(both));
+    EXPECT_EQ(RecordsBytes(), RecordBytes(both) + RecordBytes(both));
+    EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(both));
 }
 
 // The congratulation follows the first broken figure; the label's colour ends red when any
@@ -275,7 +260,7 @@ TEST_P(AutoSaveOn, SavesTheGameIntoSlotZero) {
     EXPECT_EQ((std::int32_t{saved.CompletedWords}), 8);
     EXPECT_EQ((std::int32_t{saved.Total}), 24584);
     EXPECT_EQ((double{saved.Date}), clock.today);
-    EXPECT_EQ(file.substr(45), Bytes(GetParam().world));
+    EXPECT_EQ(file.substr(45), RecordBytes(GetParam().world));
     EXPECT_EQ(f.MyRecord[7]->text(), "24584") << "the own column shows the saved record";
 }
 
@@ -301,8 +286,8 @@ TEST_P(Cheated, NothingIsSaved) {
     EXPECT_EQ(ColourLetter(f.LabelBroken), GetParam().labelColour);
     EXPECT_EQ(f.BrokenText(), GetParam().text);
     EXPECT_FALSE(style::OwnEnabled(f.Button8));
-    EXPECT_EQ(RecordsBytes(), Bytes(kMine) + Bytes(GetParam().world));
-    EXPECT_EQ(Bytes(f.state.MyRec), Bytes(kMine));
+    EXPECT_EQ(RecordsBytes(), RecordBytes(kMine) + RecordBytes(GetParam().world));
+    EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kMine));
     EXPECT_TRUE(sound.waves.empty()) << "sound effects are off";
 }
 
@@ -337,7 +322,7 @@ TEST_F(EndOfGame, GameOverBeforeTheFirstTick) {
 
 // The own column: from the file at start-up, and from the game after Save Rec.
 TEST_F(EndOfGame, OwnColumnShowsRatiosAndDate) {
-    LayRecords(Rec("Alice", 48, 20, 5), kNoRecord);
+    LayRecords(ValidRecord("Alice", 48, 20, 5), kNoRecord);
     TForm1& f = Form();
     EXPECT_EQ(f.MyRecord[0]->text(), "Alice");
     EXPECT_EQ(f.MyRecord[4]->text(), "4.00");

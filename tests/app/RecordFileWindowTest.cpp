@@ -1,5 +1,6 @@
 // The record file as the window uses it: Save Rec, and start-up with a file it cannot use.
 #include "FormFixture.h"
+#include "support/Records.h"
 
 #include "app/FormStyle.h"
 #include "records/ScoreRec.h"
@@ -16,30 +17,15 @@ namespace fs = std::filesystem;
 const std::string kMissingRecords = " Cannot find \"Records.dat\" file, new one created. ";
 const std::string kSaveQuestion = "Save your current game score as your record, are you sure?";
 
-TScoreRec Rec(const char* name, std::int32_t time, std::int32_t letters, std::int32_t words) {
-    TScoreRec rec{};
-    SetRecordName(rec, name);
-    rec.UsedTime = time;
-    rec.UsedLetters = letters;
-    rec.CompletedWords = words;
-    rec.Total = TotalScore(rec);
-    rec.Date = 45000.0;
-    return rec;
-}
-
-std::string Bytes(const TScoreRec& rec) {
-    return std::string(reinterpret_cast<const char*>(&rec), sizeof rec);
-}
-
-const TScoreRec kMine = Rec("Alice", 30, 10, 2);  // total 194
-const TScoreRec kWorld = Rec("Bob", 300, 40, 10); // total 3010
+const TScoreRec kMine = ValidRecord("Alice", 30, 10, 2);  // total 194
+const TScoreRec kWorld = ValidRecord("Bob", 300, 40, 10); // total 3010
 
 class RecordFileWindow : public FormTest {
 protected:
     // An empty dictionary, so that Start reports nothing; the record file laid is 90 bytes.
     void PrepareAppDir(const QString& path) override {
         std::ofstream((path + "Dict.dll").toStdString(), std::ios::binary);
-        LayRecordFile(Bytes(kMine) + Bytes(kWorld));
+        LayRecordFile(RecordBytes(kMine) + RecordBytes(kWorld));
     }
 
     std::string RecordsPath() const { return appDir + "Records.dat"; }
@@ -84,9 +70,9 @@ TEST_F(RecordFileWindow, SaveRecAnsweredNoChangesNothing) {
     dialogs.answer = false;
     f.Button8Click(f.Button8);
     EXPECT_EQ(dialogs.questions, std::vector<std::string>{kSaveQuestion});
-    EXPECT_EQ(Bytes(f.state.MyRec), Bytes(kMine));
+    EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kMine));
     EXPECT_EQ(f.MyRecord[7]->text(), "194");
-    EXPECT_EQ(RecordsBytes(), Bytes(kMine) + Bytes(kWorld));
+    EXPECT_EQ(RecordsBytes(), RecordBytes(kMine) + RecordBytes(kWorld));
     EXPECT_TRUE(style::OwnEnabled(f.Button8));
 }
 
@@ -96,9 +82,9 @@ TEST_F(RecordFileWindow, SaveRecAfterAGame) {
     TForm1& f = Form();
     f.Button8Click(f.Button8);
     EXPECT_EQ(dialogs.questions, std::vector<std::string>{kSaveQuestion});
-    const std::string game = Bytes(f.state.GameRec);
-    EXPECT_EQ(RecordsBytes(), game + Bytes(kWorld));
-    EXPECT_EQ(Bytes(f.state.MyRec), game);
+    const std::string game = RecordBytes(f.state.GameRec);
+    EXPECT_EQ(RecordsBytes(), game + RecordBytes(kWorld));
+    EXPECT_EQ(RecordBytes(f.state.MyRec), game);
     EXPECT_EQ(f.MyRecord[0]->text(), "Player1");
     EXPECT_EQ(f.MyRecord[7]->text(), "489");
     EXPECT_EQ(f.Label2->text(), "2026-12-10");
@@ -111,7 +97,7 @@ TEST_F(RecordFileWindow, SaveRecAfterTheFileWasDeleted) {
     ASSERT_TRUE(fs::remove(RecordsPath()));
     f.Button8Click(f.Button8);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{kMissingRecords});
-    EXPECT_EQ(RecordsBytes(), Bytes(f.state.GameRec) + Bytes(kWorld));
+    EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(kWorld));
     EXPECT_FALSE(style::OwnEnabled(f.Button8));
 }
 
@@ -140,7 +126,7 @@ TEST_F(RecordFileWindow, AnotherCurrentDirectory) {
     EXPECT_EQ(f.WRecord[0]->text(), "Bob");
     PlayGameBeatingMyTotal();
     f.Button8Click(f.Button8);
-    EXPECT_EQ(RecordsBytes(), Bytes(f.state.GameRec) + Bytes(kWorld));
+    EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(kWorld));
     EXPECT_FALSE(fs::exists(fs::path(elsewhere.path().toStdString()) / "Records.dat"));
 }
 
@@ -150,7 +136,7 @@ class OneWholeRecord : public RecordFileWindow, public ::testing::WithParamInter
 
 TEST_P(OneWholeRecord, StartUpGoesOn) {
     const std::string bytes =
-        Bytes(kMine) + std::string(static_cast<std::size_t>(GetParam() - 45), 'x');
+        RecordBytes(kMine) + std::string(static_cast<std::size_t>(GetParam() - 45), 'x');
     LayRecordFile(bytes);
     TForm1& f = Form();
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Cannot read beyond end of file"});
@@ -189,7 +175,7 @@ TEST_F(RecordFileWindow, FailedAutoSaveIsNotAnnounced) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].find("Records.dat"), std::string::npos) << dialogs.messages[0];
     EXPECT_EQ(f.BrokenText(), "Congratulations! You have broken Your Record!");
-    EXPECT_EQ(Bytes(f.state.MyRec), Bytes(f.state.GameRec));
+    EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(f.state.GameRec));
     EXPECT_FALSE(f.PanelRecord->isHidden()) << "the records page still comes up";
 }
 

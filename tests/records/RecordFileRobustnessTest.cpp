@@ -1,6 +1,7 @@
 #include "platform/Error.h"
 #include "records/RecordFile.h"
 #include "support/Doubles.h"
+#include "support/Records.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@ namespace lexfall {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::RecordBytes;
 
 constexpr double kToday = 46366.0;
 constexpr std::size_t kSlot = sizeof(TScoreRec);
@@ -23,10 +25,6 @@ constexpr std::size_t kSlot = sizeof(TScoreRec);
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string Bytes(const TScoreRec& rec) {
-    return std::string(reinterpret_cast<const char*>(&rec), sizeof rec);
 }
 
 // A record that passes the validity check, with random small figures and any name length byte.
@@ -66,7 +64,7 @@ TEST(RecordFileRobustnessTest, AnyFileContentIsSurvived) {
             // Variant 0 random only; 1 a valid slot 0; 2 valid slots where they fit.
             for (std::size_t slot = 0; slot < 2 && variant > 0; ++slot) {
                 if ((slot + 1) * kSlot <= length && (variant == 2 || slot == 0))
-                    before.replace(slot * kSlot, kSlot, Bytes(RandomValidRecord(random)));
+                    before.replace(slot * kSlot, kSlot, RecordBytes(RandomValidRecord(random)));
             }
             std::ofstream(file, std::ios::binary | std::ios::trunc) << before;
 
@@ -89,7 +87,7 @@ TEST(RecordFileRobustnessTest, AnyFileContentIsSurvived) {
             EXPECT_LE(RecordName(myRec).size(), 20u);
             EXPECT_LE(RecordName(worldRec).size(), 20u);
             const std::string after = ReadAll(file);
-            const std::string slots = Bytes(myRec) + Bytes(worldRec);
+            const std::string slots = RecordBytes(myRec) + RecordBytes(worldRec);
             if (length < kSlot) {
                 // Stray bytes stay in front of the two appended records.
                 EXPECT_FALSE(threw);
@@ -98,7 +96,7 @@ TEST(RecordFileRobustnessTest, AnyFileContentIsSurvived) {
                 // One whole record: raised, slot 0 as loaded or repaired, nothing else written.
                 EXPECT_TRUE(threw);
                 ASSERT_EQ(after.size(), length);
-                EXPECT_EQ(after.substr(0, kSlot), Bytes(myRec));
+                EXPECT_EQ(after.substr(0, kSlot), RecordBytes(myRec));
                 EXPECT_EQ(after.substr(kSlot), before.substr(kSlot));
             } else {
                 EXPECT_FALSE(threw);
