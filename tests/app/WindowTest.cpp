@@ -4,6 +4,8 @@
 
 #include "app/TilePainter.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 
 namespace lexfall::testing {
@@ -120,6 +122,33 @@ TEST(ClearWordCells, CopiesTheStripAboveOneCellDown) {
     tiles::ClearWordCells(board, 1, 3, 8);
     EXPECT_EQ(board.pixel(45, 325), qRgb(1, 2, 3));
     EXPECT_EQ(board.pixel(45, 285), qRgb(0, 0, 0));
+}
+
+} // namespace
+} // namespace lexfall::testing
+
+namespace lexfall::testing {
+namespace {
+
+// Closing the window, also in the middle of a game, writes nothing.
+TEST_F(Window, ClosingMidGameWritesNothing) {
+    TForm1& f = Form();
+    f.Button1Click(f.Button1);
+    f.Timer2Timer();
+    QDir folder(dir.path());
+    const auto snapshot = [&] {
+        std::vector<std::pair<QString, QByteArray>> files;
+        for (const QFileInfo& info : folder.entryInfoList(QDir::Files)) {
+            QFile file(info.filePath());
+            EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+            files.emplace_back(info.fileName(), file.readAll());
+        }
+        return files;
+    };
+    const auto before = snapshot();
+    f.close();
+    form.reset();
+    EXPECT_EQ(snapshot(), before);
 }
 
 } // namespace
