@@ -1,0 +1,68 @@
+#include "FormFixture.h"
+
+#include "app/FormStyle.h"
+#include "support/Records.h"
+
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace lexfall::testing {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Whatever Records.dat holds, start-up completes, a game starts and letters fall, and no byte
+// outside the two slots changes.
+TEST(StartUpRobustness, AnyRecordFileLeavesTheGamePlayable) {
+    std::mt19937 engine(20261210);
+    std::uniform_int_distribution<int> byte(0, 255);
+    int cases = 0;
+    // Two passes: random bytes throughout, then valid records in the slots that fit.
+    for (int pass = 0; pass < 2; ++pass)
+        for (int length = 0; length <= 200; ++length) {
+            SCOPED_TRACE(::testing::Message() << "pass " << pass << ", length " << length);
+            QTemporaryDir dir;
+            const std::string appDir = (dir.path() + "/").toStdString();
+            std::string content(static_cast<std::size_t>(length), '\0');
+            for (char& c : content)
+                c = static_cast<char>(byte(engine));
+            for (int slot = 0; pass == 1 && (slot + 1) * 45 <= length && slot < 2; ++slot)
+                content.replace(static_cast<std::size_t>(slot) * 45, 45,
+                                RecordBytes(ValidRecord("Keeper", 60 + slot, 20, 4)));
+            std::ofstream(appDir + "Records.dat", std::ios::binary) << content;
+            std::ofstream(appDir + "Dict.dll", std::ios::binary);
+
+            FixedClock clock;
+            ScriptedRandom random;
+            RecordingDialogs dialogs;
+            RecordingSound sound;
+            TForm1 form(FormServices{appDir, clock, random, dialogs, sound, RegionalSettings{},
+                                     [](const QString&) {}});
+            EXPECT_TRUE(IsValidRecord(form.state.MyRec));
+            EXPECT_TRUE(IsValidRecord(form.state.WorldRec));
+            form.Button1Click(form.Button1);
+            form.Timer1Timer();
+            EXPECT_EQ(form.state.CurBlock.Row, 1) << "a letter falls";
+            EXPECT_FALSE(style::OwnEnabled(form.Button1));
+
+            const std::string after = ReadAll(appDir + "Records.dat");
+            if (length >= 45) {
+                // The slots may be repaired; the bytes after them never change.
+                ASSERT_EQ(after.size(), content.size());
+                EXPECT_EQ(after.substr(90 < length ? 90 : after.size()),
+                          content.substr(90 < length ? 90 : content.size()));
+            } else {
+                // A short file keeps its stray bytes in front of the two records appended to it.
+                EXPECT_EQ(after.substr(0, content.size()), content);
+            }
+            ++cases;
+        }
+    std::printf("start-up robustness: %d record files\n", cases);
+}
+
+} // namespace
+} // namespace lexfall::testing
