@@ -7,7 +7,7 @@
 namespace lexfall {
 
 KeyPreview::KeyPreview(QWidget* window, Handler handler)
-    : QObject(window), window_(window), handler_(std::move(handler)) {
+    : window_(window), handler_(std::move(handler)) {
     qApp->installEventFilter(this);
 }
 

@@ -36,18 +36,12 @@ TForm1::TForm1(FormServices services, QWidget* parent)
     BuildLayout();
     keyPreview_ = std::make_unique<KeyPreview>(
         this, [this](int key, ShiftState shift) { Guard([&] { FormKeyDown(key, shift); }); });
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { Guard([this] { Button1Click(Button1); }); });
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { Guard([this] { Button2Click(Button2); }); });
-    connect(Button3, &QPushButton::clicked, this,
-            [this] { Guard([this] { Button3Click(Button3); }); });
-    connect(Button6, &QPushButton::clicked, this,
-            [this] { Guard([this] { Button6Click(Button6); }); });
-    connect(Button7, &QPushButton::clicked, this,
-            [this] { Guard([this] { Button7Click(Button7); }); });
-    connect(Button8, &QPushButton::clicked, this,
-            [this] { Guard([this] { Button8Click(Button8); }); });
+    OnClick(Button1, &TForm1::Button1Click);
+    OnClick(Button2, &TForm1::Button2Click);
+    OnClick(Button3, &TForm1::Button3Click);
+    OnClick(Button6, &TForm1::Button6Click);
+    OnClick(Button7, &TForm1::Button7Click);
+    OnClick(Button8, &TForm1::Button8Click);
     ConnectOptionsPage();
     Image4->onClick = [this] { Image4Click(); };
     LabelURL->onClick = [this] { LabelURLClick(); };
@@ -56,8 +50,13 @@ TForm1::TForm1(FormServices services, QWidget* parent)
 }
 
 TForm1::~TForm1() {
-    // The key preview is owned by this window; drop it before the controls go.
+    // The key preview filters the whole application's keys; it goes before the controls do.
     keyPreview_.reset();
+}
+
+void TForm1::OnClick(QPushButton* button, void (TForm1::*handler)(QObject*)) {
+    connect(button, &QPushButton::clicked, this,
+            [this, button, handler] { Guard([&] { (this->*handler)(button); }); });
 }
 
 void TForm1::Guard(const std::function<void()>& handler) {

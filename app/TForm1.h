@@ -154,6 +154,8 @@ private:
     void ConnectOptionsPage();
     std::string SettingsPath() const;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Connects a button's click to its handler, with the button as sender.
+    void OnClick(QPushButton* button, void (TForm1::*handler)(QObject*));
     // Runs handler under the default error handler.
     void Guard(const std::function<void()>& handler);
 
