@@ -11,6 +11,7 @@
 #include "board/LetterTables.h"
 #include "media/Music.h"
 #include "platform/DayCount.h"
+#include "records/GameClock.h"
 #include "records/RecordFile.h"
 #include "records/ScoreRec.h"
 #include "words/Dictionary.h"
@@ -22,7 +23,6 @@
 namespace lexfall {
 
 namespace {
-constexpr int kDefaultDropInterval = 750;
 constexpr int kClockInterval = 1000;
 } // namespace
 

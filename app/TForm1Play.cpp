@@ -6,6 +6,7 @@
 #include "app/TilePainter.h"
 #include "board/LetterTables.h"
 #include "media/Music.h"
+#include "records/GameClock.h"
 #include "words/Dictionary.h"
 
 #include <QLabel>
@@ -39,10 +40,7 @@ void TForm1::StartNewGame() {
     for (int index : {1, 2, 3, 7})
         for (QLabel* label : {MyScore[index], MyRecord[index], WRecord[index]})
             style::SetTextColour(label, style::kBlack);
-    // A speed below 1 would give a drop timer that never ticks; such a game starts at the
-    // default speed instead.
-    const int speed = state.settings.Speed;
-    Timer1->SetInterval(speed >= 1 ? speed : 750);
+    Timer1->SetInterval(StartDropInterval(state.settings.Speed));
     SetBrokenText("");
     style::SetTextColour(LabelBroken, style::kBlack);
     Memo1->clear();

@@ -8,4 +8,8 @@ std::int32_t SpeedUpInterval(std::int32_t interval, std::int32_t usedTime) {
     return interval;
 }
 
+std::int32_t StartDropInterval(std::int16_t speed) {
+    return speed >= 1 ? speed : kDefaultDropInterval;
+}
+
 } // namespace lexfall

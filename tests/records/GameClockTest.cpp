@@ -42,5 +42,15 @@ TEST(GameClockTest, FloorAndBelowStayPut) {
         EXPECT_EQ(SpeedUpInterval(interval, 100000), interval);
 }
 
+// Speeds below 1 (0 typed in, -1 read from the file) start at the default; others as set.
+TEST(GameClockTest, StartDropInterval) {
+    EXPECT_EQ(StartDropInterval(750), 750);
+    EXPECT_EQ(StartDropInterval(1), 1);
+    EXPECT_EQ(StartDropInterval(32767), 32767);
+    EXPECT_EQ(StartDropInterval(0), kDefaultDropInterval);
+    EXPECT_EQ(StartDropInterval(-1), kDefaultDropInterval);
+    EXPECT_EQ(StartDropInterval(-32768), kDefaultDropInterval);
+}
+
 } // namespace
 } // namespace lexfall
