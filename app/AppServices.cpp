@@ -1,5 +1,7 @@
 #include "app/AppServices.h"
 
+#include "media/sdl/SdlSound.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -7,7 +9,8 @@
 
 namespace lexfall {
 
-AppServices::AppServices() : sound_(std::make_unique<SilentSound>()) {}
+// With no audio device the sound stays silent and the game runs on.
+AppServices::AppServices() : sound_(std::make_unique<SdlSound>()) {}
 
 AppServices::~AppServices() = default;
 

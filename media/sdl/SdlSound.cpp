@@ -1,0 +1,235 @@
+#include "media/sdl/SdlSound.h"
+
+#include "media/sdl/MciCommand.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+namespace lexfall {
+namespace {
+
+// SDL_mixer has one music stream and one set of channels per process.
+std::atomic<bool> mixerTaken{false};
+
+struct FreeMusic {
+    void operator()(Mix_Music* music) const { Mix_FreeMusic(music); }
+};
+struct FreeChunk {
+    // Also halts any channel still playing it.
+    void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+};
+using MusicPtr = std::unique_ptr<Mix_Music, FreeMusic>;
+using ChunkPtr = std::unique_ptr<Mix_Chunk, FreeChunk>;
+
+// The game asks for three waves; the bound only guards against a caller with many names.
+constexpr std::size_t MaxCachedWaves = 16;
+
+// The game builds its paths with Windows separators.
+std::string PortablePath(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+// MIDI needs a General MIDI sound font. A font already chosen through SDL_SOUNDFONTS or found
+// by the mixer itself wins; then the system's default font; then the one Debian packages.
+void ChooseSoundFont() {
+    const char* chosen = Mix_GetSoundFonts();
+    if (chosen != nullptr && *chosen != '\0')
+        return;
+    for (const char* font :
+         {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/soundfonts/default.sf2",
+          "/usr/share/sounds/sf2/TimGM6mb.sf2"}) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(font, error)) {
+            Mix_SetSoundFonts(font);
+            return;
+        }
+    }
+}
+
+// A standard MIDI file, or one wrapped in a RIFF "RMID" chunk; leaves the file at its start.
+bool LooksLikeMidi(SDL_RWops* file) {
+    char head[12] = {};
+    const bool read = SDL_RWread(file, head, sizeof head, 1) == 1;
+    SDL_RWseek(file, 0, RW_SEEK_SET);
+    const std::string_view text(head, sizeof head);
+    return read && (text.substr(0, 4) == "MThd" ||
+                    (text.substr(0, 4) == "RIFF" && text.substr(8, 4) == "RMID"));
+}
+
+void QuitSdlIfUnused() {
+    if (SDL_WasInit(0) == 0)
+        SDL_Quit();
+}
+
+bool OpenAudio() {
+    // Otherwise SDL takes Ctrl+C and the termination signal away from the program.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        QuitSdlIfUnused();
+        return false;
+    }
+    // Without MIDI support the music stays silent and the waves still play.
+    Mix_Init(MIX_INIT_MID);
+    ChooseSoundFont();
+    if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        QuitSdlIfUnused();
+        return false;
+    }
+    Mix_AllocateChannels(SdlSound::WaveChannel + 1);
+    return true;
+}
+
+void CloseAudio() {
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    QuitSdlIfUnused();
+}
+
+} // namespace
+
+struct SdlSound::Mixer {
+    struct Wave {
+        ChunkPtr chunk;
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type written;
+    };
+
+    std::map<std::string, MusicPtr> pieces; // by folded alias
+    std::string started;                    // folded alias of the piece played last
+    std::map<std::string, Wave> waves;      // by absolute path
+
+    void Run(const MciCommand& command) {
+        const std::string alias = FoldCase(command.alias);
+        const auto piece = pieces.find(alias);
+        const bool open = piece != pieces.end();
+        switch (command.verb) {
+        case MciVerb::Open:
+            if (!open)
+                Open(alias, PortablePath(command.path));
+            break;
+        case MciVerb::Play:
+            // Played once: when it ends it stays silent and open until stopped or closed.
+            if (open && Mix_PlayMusic(piece->second.get(), 0) == 0)
+                started = alias;
+            break;
+        case MciVerb::Stop:
+            if (open)
+                Stop(alias);
+            break;
+        case MciVerb::Close:
+            if (open) {
+                Stop(alias);
+                pieces.erase(piece);
+            }
+            break;
+        }
+    }
+
+    void Open(const std::string& alias, const std::string& path) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error))
+            return;
+        SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+        if (file == nullptr)
+            return;
+        // A sequencer plays MIDI only; the synthesiser would take any bytes and fail later.
+        if (!LooksLikeMidi(file)) {
+            SDL_RWclose(file);
+            return;
+        }
+        MusicPtr music(Mix_LoadMUSType_RW(file, MUS_MID, SDL_TRUE));
+        if (music)
+            pieces.emplace(alias, std::move(music));
+    }
+
+    // Another alias's piece may be the one sounding; that one is left alone.
+    void Stop(const std::string& alias) {
+        if (started != alias)
+            return;
+        Mix_HaltMusic();
+        started.clear();
+    }
+
+    void PlayWave(const std::string& name) {
+        if (Mix_Chunk* chunk = LoadWave(name))
+            Mix_PlayChannel(WaveChannel, chunk, 0);
+    }
+
+    // Kept loaded by full path, and read again when the file has changed since.
+    Mix_Chunk* LoadWave(const std::string& name) {
+        std::error_code error;
+        const std::filesystem::path path = std::filesystem::absolute(name, error);
+        if (error)
+            return nullptr;
+        const std::uintmax_t size = std::filesystem::file_size(path, error);
+        if (error)
+            return nullptr;
+        const std::filesystem::file_time_type written =
+            std::filesystem::last_write_time(path, error);
+        if (error)
+            return nullptr;
+        const std::string key = path.string();
+        if (const auto cached = waves.find(key); cached != waves.end()) {
+            if (cached->second.size == size && cached->second.written == written)
+                return cached->second.chunk.get();
+            waves.erase(cached);
+        }
+        ChunkPtr chunk(Mix_LoadWAV(key.c_str()));
+        if (!chunk)
+            return nullptr;
+        if (waves.size() >= MaxCachedWaves)
+            waves.clear();
+        Wave& wave = waves[key];
+        wave = Wave{std::move(chunk), size, written};
+        return wave.chunk.get();
+    }
+};
+
+SdlSound::SdlSound() {
+    if (mixerTaken.exchange(true))
+        return;
+    if (!OpenAudio()) {
+        mixerTaken = false;
+        return;
+    }
+    mixer_ = std::make_unique<Mixer>();
+}
+
+SdlSound::~SdlSound() {
+    if (!mixer_)
+        return;
+    mixer_.reset();
+    CloseAudio();
+    mixerTaken = false;
+}
+
+void SdlSound::PlayWave(const std::string& relativeName) {
+    if (mixer_)
+        mixer_->PlayWave(PortablePath(relativeName));
+}
+
+void SdlSound::SendCommand(const std::string& command) {
+    if (!mixer_)
+        return;
+    if (const std::optional<MciCommand> parsed = ParseMciCommand(command))
+        mixer_->Run(*parsed);
+}
+
+bool SdlSound::IsOpen(const std::string& alias) const {
+    return mixer_ && mixer_->pieces.count(FoldCase(alias)) != 0;
+}
+
+} // namespace lexfall
