@@ -6,7 +6,7 @@ program=$(realpath "${1:-build/bin/lexfall}")
 display=:97
 Xvfb $display -screen 0 800x700x24 >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb' EXIT
+trap 'kill $xvfb 2>/dev/null || true' EXIT
 for _ in $(seq 50); do xdpyinfo -display $display >/dev/null 2>&1 && break; sleep 0.1; done
 export DISPLAY=$display
 work=$(mktemp -d)
