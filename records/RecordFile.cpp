@@ -78,25 +78,31 @@ void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double t
     }
 }
 
-void SaveMyRec(const std::filesystem::path& appDir, Dialogs& dialogs, const TScoreRec& myRec,
-               const TScoreRec& worldRec) {
+namespace {
+
+// Writes one slot; a missing file is created with both records, as they are in memory.
+void SaveSlot(const std::filesystem::path& appDir, Dialogs& dialogs, const TScoreRec& myRec,
+              const TScoreRec& worldRec, int slot) {
     const std::filesystem::path path = appDir / kFileName;
     if (IsMissing(path))
         return CreateWithBoth(path, dialogs, myRec, worldRec);
     TRecordStream stream(path, StreamMode::Open);
     stream.FirstRecord();
-    stream.WriteRecord(myRec);
+    if (slot == 1)
+        stream.NextRecord();
+    stream.WriteRecord(slot == 0 ? myRec : worldRec);
+}
+
+} // namespace
+
+void SaveMyRec(const std::filesystem::path& appDir, Dialogs& dialogs, const TScoreRec& myRec,
+               const TScoreRec& worldRec) {
+    SaveSlot(appDir, dialogs, myRec, worldRec, 0);
 }
 
 void SaveWorldRec(const std::filesystem::path& appDir, Dialogs& dialogs, const TScoreRec& myRec,
                   const TScoreRec& worldRec) {
-    const std::filesystem::path path = appDir / kFileName;
-    if (IsMissing(path))
-        return CreateWithBoth(path, dialogs, myRec, worldRec);
-    TRecordStream stream(path, StreamMode::Open);
-    stream.FirstRecord();
-    stream.NextRecord();
-    stream.WriteRecord(worldRec);
+    SaveSlot(appDir, dialogs, myRec, worldRec, 1);
 }
 
 } // namespace lexfall

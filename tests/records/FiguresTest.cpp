@@ -1,4 +1,5 @@
 #include "records/Figures.h"
+#include "support/Records.h"
 
 #include <gtest/gtest.h>
 
@@ -63,13 +64,7 @@ TEST(FormatWhole, HasNoGrouping) {
     EXPECT_EQ(FormatWhole(-2147483647 - 1), "-2147483648");
 }
 
-TScoreRec Figures(std::int32_t words, std::int32_t letters, std::int32_t seconds) {
-    TScoreRec rec;
-    rec.CompletedWords = words;
-    rec.UsedLetters = letters;
-    rec.UsedTime = seconds;
-    return rec;
-}
+using testing::Figures;
 
 // Each ratio exists only while its divisor field is above 0.
 TEST(DerivedFigures, NeedAPositiveDivisor) {

@@ -1,4 +1,5 @@
 #include "records/ScoreRec.h"
+#include "support/Records.h"
 
 #include <gtest/gtest.h>
 
@@ -10,13 +11,7 @@
 namespace lexfall {
 namespace {
 
-TScoreRec Figures(std::int32_t words, std::int32_t letters, std::int32_t seconds) {
-    TScoreRec rec;
-    rec.CompletedWords = words;
-    rec.UsedLetters = letters;
-    rec.UsedTime = seconds;
-    return rec;
-}
+using testing::Figures;
 
 struct TotalCase {
     std::int32_t words, letters, seconds, total;

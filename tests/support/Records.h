@@ -8,6 +8,15 @@
 
 namespace lexfall::testing {
 
+// A record holding only the three figures.
+inline TScoreRec Figures(std::int32_t words, std::int32_t letters, std::int32_t seconds) {
+    TScoreRec rec;
+    rec.CompletedWords = words;
+    rec.UsedLetters = letters;
+    rec.UsedTime = seconds;
+    return rec;
+}
+
 // A valid record: its total is the score of its figures.
 inline TScoreRec ValidRecord(std::string_view name, std::int32_t time, std::int32_t letters,
                              std::int32_t words, double date = 45000.0 /* 2023-03-15 */) {
