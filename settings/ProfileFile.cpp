@@ -234,15 +234,18 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
             return std::nullopt;
         return static_cast<std::int32_t>(value);
     }
-    std::string_view digits = text;
-    if (!digits.empty() && digits.front() == '+') {
-        digits.remove_prefix(1);
-        if (digits.empty() || digits.front() == '-')
+    return ParseDecimal(text);
+}
+
+std::optional<std::int32_t> ParseDecimal(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (text.empty() || text.front() == '-')
             return std::nullopt;
     }
     std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc() || end != digits.data() + digits.size())
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
 }

@@ -1,13 +1,12 @@
 #include "settings/SpeedField.h"
 
 #include "platform/Error.h"
+#include "settings/ProfileFile.h"
 #include "settings/Settings.h"
 
 #include <algorithm>
-#include <charconv>
 #include <iterator>
 #include <optional>
-#include <string_view>
 
 namespace lexfall {
 namespace {
@@ -19,19 +18,6 @@ std::string WithoutBlanks(const std::string& text) {
     return kept;
 }
 
-std::optional<std::int32_t> ParseDecimal(std::string_view text) {
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (text.empty() || text.front() == '-')
-            return std::nullopt;
-    }
-    std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 } // namespace
 
 std::string SpeedFieldText(std::int32_t speed) {
@@ -41,7 +27,7 @@ std::string SpeedFieldText(std::int32_t speed) {
 }
 
 std::int32_t ConvertToInteger(const std::string& text) {
-    const auto value = ParseDecimal(text);
+    const auto value = profile::ParseDecimal(text);
     if (!value)
         throw Error("'" + text + "' is not a valid integer value");
     return *value;
@@ -52,7 +38,7 @@ std::int16_t SpeedFromFieldText(const std::string& fieldText) {
 }
 
 int StepSpeedField(const std::string& fieldText, int lastPosition, bool up) {
-    const int current = ParseDecimal(WithoutBlanks(fieldText)).value_or(lastPosition);
+    const int current = profile::ParseDecimal(WithoutBlanks(fieldText)).value_or(lastPosition);
     const long long stepped =
         static_cast<long long>(current) + (up ? SpeedArrowStep : -SpeedArrowStep);
     return static_cast<int>(std::clamp<long long>(stepped, SpeedArrowMin, SpeedArrowMax));
