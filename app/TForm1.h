@@ -14,7 +14,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QFrame;
 class QCheckBox;
-class QComboBox;
 class QLineEdit;
 class QToolButton;
 

@@ -1,5 +1,4 @@
 // The options page: sound, auto-save, the drop speed and the music choice.
-#include "app/ErrorGuard.h"
 #include "app/MusicComboBox.h"
 #include "app/TForm1.h"
 #include "media/Music.h"
