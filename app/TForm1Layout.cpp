@@ -6,6 +6,7 @@
 #include "app/LinkLabel.h"
 #include "app/MusicComboBox.h"
 #include "app/TForm1.h"
+#include "Version.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -255,7 +256,7 @@ void TForm1::BuildAboutBox() {
     title->setFont(titleFont);
     style::SetTextColour(title, style::kDesktop);
     Place(title, 48, 8, 87, 33);
-    Place(MakeLabel(PanelAbout, "Version 1.48", 48, 34), 48, 34, 65, 17);
+    Place(MakeLabel(PanelAbout, "Version " LEXFALL_VERSION, 48, 34), 48, 34, 65, 17);
     MakeLabel(PanelAbout,
               QStringLiteral("Copyright (C) 2026 the Lexfall developers. Free to play and share."),
               48, 72);
