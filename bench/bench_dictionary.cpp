@@ -1,6 +1,6 @@
 // CheckKey on the built Dict.dll, against the same number of bare 9-byte preads at the same
 // offsets: a lookup should cost little beyond its reads.
-#include "platform/Dialogs.h"
+#include "platform/ThrowingDialogs.h"
 #include "words/Dictionary.h"
 
 #include <benchmark/benchmark.h>
@@ -17,12 +17,6 @@ namespace {
 using namespace lexfall;
 
 const std::string kAppDir = std::string(LEXFALL_BIN_DIR) + "/";
-
-class NoDialogs final : public Dialogs {
-public:
-    void ShowMessage(const std::string& text) override { throw std::runtime_error(text); }
-    bool Confirm(const std::string&) override { return false; }
-};
 
 // Records the offsets one lookup reads, to replay them as the baseline.
 class RecordingDictionary final : public Dictionary {
@@ -53,7 +47,7 @@ const Case kCases[] = {
 };
 
 void LookUp(benchmark::State& state, const Case& c, std::size_t probes) {
-    NoDialogs dialogs;
+    ThrowingDialogs dialogs;
     Dictionary dict(kAppDir, dialogs);
     dict.OpenDict();
     const std::string word = c.word;
@@ -89,7 +83,7 @@ void BarePreads(benchmark::State& state, std::vector<std::int64_t> offsets) {
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    NoDialogs dialogs;
+    ThrowingDialogs dialogs;
     RecordingDictionary probe(kAppDir, dialogs);
     probe.OpenDict();
     for (const Case& c : kCases) {

@@ -2,7 +2,7 @@
 // lookups), and an 8-letter word cleared with every cell above it full.
 #include "app/TilePainter.h"
 #include "board/Board.h"
-#include "platform/Dialogs.h"
+#include "platform/ThrowingDialogs.h"
 #include "words/Dictionary.h"
 #include "words/WordSearch.h"
 
@@ -16,19 +16,13 @@ namespace {
 
 using namespace lexfall;
 
-class NoDialogs final : public Dialogs {
-public:
-    void ShowMessage(const std::string& text) override { throw std::runtime_error(text); }
-    bool Confirm(const std::string&) override { return true; }
-};
-
 void FillRow(TChars& chars, int row, const char* letters) {
     for (int col = 0; col <= MaxCol; ++col)
         chars[col][row] = static_cast<std::uint8_t>(letters[col]);
 }
 
 void BM_LandingNoWord(benchmark::State& state) {
-    NoDialogs dialogs;
+    ThrowingDialogs dialogs;
     Dictionary dictionary(LEXFALL_BIN_DIR "/", dialogs);
     dictionary.OpenDict();
     TChars chars{};
@@ -45,7 +39,7 @@ void BM_LandingNoWord(benchmark::State& state) {
 BENCHMARK(BM_LandingNoWord)->Unit(benchmark::kMicrosecond);
 
 void BM_LandingClearsEightLetters(benchmark::State& state) {
-    NoDialogs dialogs;
+    ThrowingDialogs dialogs;
     Dictionary dictionary(LEXFALL_BIN_DIR "/", dialogs);
     dictionary.OpenDict();
     TChars full{};

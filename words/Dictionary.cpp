@@ -24,7 +24,7 @@ constexpr const char* kMissingMessage = "Can not find dictionary, please re_inst
 // Compares the record's letters, unscrambled, with word in unsigned byte order.
 int CompareRecord(const std::uint8_t* record, const std::string& word) {
     for (std::size_t i = 1; i <= word.size(); ++i) {
-        const auto letter = static_cast<std::uint8_t>(record[i] - 65 - i);
+        const auto letter = DecodeDictLetter(record[i], i);
         const auto wanted = static_cast<std::uint8_t>(word[i - 1]);
         if (letter != wanted)
             return letter < wanted ? -1 : 1;

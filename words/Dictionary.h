@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Dialogs.h"
+#include "words/DictRecord.h"
 #include "words/WordChecker.h"
 
 #include <array>
@@ -9,9 +10,6 @@
 
 namespace lexfall {
 
-// Dict.dll is a flat file of 9-byte records: a length byte, then up to 8 letters, each
-// stored as (letter + 65 + position) mod 256 with positions counted from 1.
-constexpr std::size_t DictRecordSize = 9;
 constexpr int DictShortestWord = 3;
 constexpr int DictLongestWord = 8;
 

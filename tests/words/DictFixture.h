@@ -42,13 +42,10 @@ private:
     std::string path_;
 };
 
-// One record as the file holds it: length byte, letters shifted by 65 + position, zeros.
+// One record as the file holds it.
 inline std::vector<std::uint8_t> EncodeRecord(const std::string& word) {
-    std::vector<std::uint8_t> record(DictRecordSize, 0);
-    record[0] = static_cast<std::uint8_t>(word.size());
-    for (std::size_t i = 1; i <= word.size(); ++i)
-        record[i] = static_cast<std::uint8_t>(static_cast<std::uint8_t>(word[i - 1]) + 65 + i);
-    return record;
+    const auto record = EncodeDictRecord(word);
+    return {record.begin(), record.end()};
 }
 
 // Blocks by word length, each already in file order; written longest first, so the returned

@@ -112,12 +112,8 @@ std::vector<std::uint8_t> EncodeDict(const std::vector<BlockFill>& blocks) {
     std::vector<std::uint8_t> image;
     for (const auto& block : blocks) {
         for (const auto& word : block.words) {
-            std::uint8_t record[DictRecordSize] = {};
-            record[0] = static_cast<std::uint8_t>(word.size());
-            for (std::size_t i = 1; i <= word.size(); ++i)
-                record[i] =
-                    static_cast<std::uint8_t>(static_cast<std::uint8_t>(word[i - 1]) + 65 + i);
-            image.insert(image.end(), record, record + DictRecordSize);
+            const auto record = EncodeDictRecord(word);
+            image.insert(image.end(), record.begin(), record.end());
         }
     }
     return image;
@@ -144,7 +140,7 @@ void VerifyDictImage(const std::vector<std::uint8_t>& image) {
                 Fault(length, index, "length byte " + std::to_string(record[0])));
         std::string word;
         for (int i = 1; i <= DictLongestWord; ++i) {
-            const auto letter = static_cast<std::uint8_t>(record[i] - 65 - i);
+            const auto letter = DecodeDictLetter(record[i], static_cast<std::size_t>(i));
             if (i <= length && (letter < 'A' || letter > 'Z'))
                 throw std::runtime_error(Fault(length, index, "not a letter A to Z"));
             if (i > length && record[i] != 0)

@@ -2,8 +2,8 @@
 // Usage: mkdict <word-list folder> <output folder>
 #include "DictBuild.h"
 #include "WordLists.h"
+#include "platform/ThrowingDialogs.h"
 
-#include "platform/Dialogs.h"
 #include "words/Dictionary.h"
 
 #include <cstdio>
@@ -18,13 +18,6 @@ namespace {
 
 using namespace lexfall;
 using namespace lexfall::mkdict;
-
-// A finished dictionary never shows a message; any message is a fault.
-class FailingDialogs final : public Dialogs {
-public:
-    void ShowMessage(const std::string& text) override { throw std::runtime_error(text); }
-    bool Confirm(const std::string& question) override { throw std::runtime_error(question); }
-};
 
 void PrintFill(const BlockFill& fill) {
     std::cout << "  " << fill.length << " letters: " << fill.words.size() << " words;";
@@ -46,7 +39,7 @@ std::vector<std::uint8_t> ReadBack(const std::filesystem::path& file) {
 
 // Looks every word up through the game's own reader, and a miss of each length.
 void CheckLookups(const std::filesystem::path& folder, const std::vector<BlockFill>& blocks) {
-    FailingDialogs dialogs;
+    ThrowingDialogs dialogs; // a finished dictionary never shows a message
     Dictionary dict(folder.string() + "/", dialogs);
     dict.OpenDict();
     for (const auto& block : blocks) {
