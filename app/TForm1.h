@@ -60,6 +60,7 @@ public:
     void ClearScore();
     void ShowMyRec();
     void ShowWorldRec();
+    // Marks one broken figure: its sound and the colour of its two labels.
     void NewRecord(QLabel* ownLabel, QLabel* gameLabel, QColor colour);
 
     // Options page.

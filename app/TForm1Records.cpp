@@ -6,6 +6,7 @@
 #include "app/TilePainter.h"
 #include "media/Music.h"
 #include "platform/DayCount.h"
+#include "records/EndOfGame.h"
 #include "records/Figures.h"
 #include "records/GameClock.h"
 #include "records/RecordFile.h"
@@ -21,6 +22,10 @@
 
 namespace lexfall {
 namespace {
+
+QColor BrokenColour(Broken broken) {
+    return broken == Broken::World ? style::kRed : style::kGreen;
+}
 
 void SetCaption(QLabel* label, const std::string& text) {
     label->setText(QString::fromLatin1(text.c_str()));
@@ -46,12 +51,6 @@ private:
     GameTimer& drop_;
     GameTimer& clock_;
 };
-
-// Time, letters and words, in the order they are compared. Copied out by value: reaching a
-// field of the packed record through a pointer to member would be a misaligned load.
-std::array<std::int32_t, 3> Counts(const TScoreRec& rec) {
-    return {rec.UsedTime, rec.UsedLetters, rec.CompletedWords};
-}
 
 } // namespace
 
@@ -110,46 +109,26 @@ void TForm1::EvaluateGame() {
     dictionary_->CloseDict();
     PlayWave(GameOverWave);
     TScoreRec& game = state.GameRec;
-    const TScoreRec& world = state.WorldRec;
-    const TScoreRec& mine = state.MyRec;
-    game.Total = TotalScore(game);
+    const EndOfGameVerdict verdict = EvaluateEndOfGame(
+        {state.GameRec, state.MyRec, state.WorldRec, state.Cheated, state.settings.AutoSave});
+    game.Total = verdict.total;
     SetCaption(MyScore[7], FormatWhole(game.Total));
     ShowRatios(MyScore, game);
 
-    const auto gameCounts = Counts(game);
-    const auto worldCounts = Counts(world);
-    const auto myCounts = Counts(mine);
-    for (std::size_t i = 0; i < gameCounts.size(); ++i) {
-        const std::size_t row = i + 1; // the rows of time, letters and words
-        if (worldCounts[i] > 0 && gameCounts[i] > worldCounts[i])
-            NewRecord(MyRecord[row], MyScore[row], style::kRed);
-        else if (gameCounts[i] > myCounts[i])
-            NewRecord(MyRecord[row], MyScore[row], style::kGreen);
-    }
+    constexpr std::array<std::size_t, 4> rows = {1, 2, 3, 7}; // time, letters, words, total
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (verdict.figures[i] != Broken::None)
+            NewRecord(MyRecord[rows[i]], MyScore[rows[i]], BrokenColour(verdict.figures[i]));
+    if (verdict.banner != Broken::None && style::TextColour(LabelBroken) != style::kRed)
+        style::SetTextColour(LabelBroken, BrokenColour(verdict.banner));
+    if (!verdict.text.empty())
+        SetBrokenText(verdict.text);
 
-    if (world.Total > 0 && game.Total > world.Total) {
-        NewRecord(MyRecord[7], MyScore[7], style::kRed);
-        if (state.Cheated) {
-            AppendBroken("But, no cheating again.");
-        } else {
-            Button8->setEnabled(true);
-            if (!state.settings.AutoSave)
-                AppendBroken("Don't forget saveput your world class record onto game server.");
-            else
-                AutoSave();
-        }
-    } else if (game.Total > mine.Total) {
-        NewRecord(MyRecord[7], MyScore[7], style::kGreen);
-        if (state.Cheated) {
-            AppendBroken("But, the cheating Record won't be saved.");
-        } else {
-            Button8->setEnabled(true);
-            if (state.settings.AutoSave && AutoSave())
-                AppendBroken("The new record has been saved automatically.");
-        }
-    } else if (!brokenText_.empty()) {
-        AppendBroken("But you can't save it until you break the Total Score Record.");
-    }
+    if (verdict.save == SaveStep::None)
+        return;
+    Button8->setEnabled(true);
+    if (verdict.save == SaveStep::Run && AutoSave() && !verdict.savedText.empty())
+        AppendBroken(verdict.savedText);
 }
 
 bool TForm1::AutoSave() {
@@ -165,13 +144,9 @@ bool TForm1::AutoSave() {
 
 void TForm1::NewRecord(QLabel* ownLabel, QLabel* gameLabel, QColor colour) {
     PlayWave(RecBrokenWave);
-    for (QLabel* label : {ownLabel, gameLabel, LabelBroken})
+    for (QLabel* label : {ownLabel, gameLabel})
         if (style::TextColour(label) != style::kRed)
             style::SetTextColour(label, colour);
-    if (brokenText_.empty())
-        SetBrokenText(style::TextColour(LabelBroken) == style::kRed
-                          ? "Congratulations! You have broken World Record!"
-                          : "Congratulations! You have broken Your Record!");
 }
 
 void TForm1::SetBrokenText(const std::string& text) {
