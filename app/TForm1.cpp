@@ -76,7 +76,7 @@ void TForm1::FormCreate() {
     Guard([this] { state.NextChar = DrawNextBlock(); });
     Guard([this] {
         LoadRecords(services_.appDir, services_.dialogs, services_.clock.Today(), state.MyRec,
-                    state.WorldRec);
+                    state.WorldRec, state.RecordsRead);
     });
     Guard([this] {
         Label1->setText(QString::fromStdString(FormatIsoDate(services_.clock.Today())));

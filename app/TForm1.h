@@ -144,6 +144,10 @@ private:
     void PlayWave(const char* name);
     void EvaluateGame();
     bool AutoSave();
+    // Save Rec's work; false when nothing was saved.
+    bool SaveRec(bool asked);
+    // Loads both records again and shows them; throws when the file still cannot be read.
+    void ReadRecordsAgain();
     void ShowRecordsPage();
     void SetBrokenText(const std::string& text);
     void AppendBroken(const std::string& text);

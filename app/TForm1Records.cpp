@@ -108,9 +108,17 @@ void TForm1::ShowRecordsPage() {
 void TForm1::EvaluateGame() {
     dictionary_->CloseDict();
     PlayWave(GameOverWave);
+    if (!state.RecordsRead) {
+        // Still unreadable: the verdict says so below the grid, so no box here.
+        try {
+            ReadRecordsAgain();
+        } catch (const std::exception&) {
+        }
+    }
     TScoreRec& game = state.GameRec;
-    const EndOfGameVerdict verdict = EvaluateEndOfGame(
-        {state.GameRec, state.MyRec, state.WorldRec, state.Cheated, state.settings.AutoSave});
+    const EndOfGameVerdict verdict =
+        EvaluateEndOfGame({state.GameRec, state.MyRec, state.WorldRec, state.Cheated,
+                           state.settings.AutoSave, state.RecordsRead});
     game.Total = verdict.total;
     SetCaption(MyScore[7], FormatWhole(game.Total));
     ShowRatios(MyScore, game);
@@ -134,8 +142,7 @@ void TForm1::EvaluateGame() {
 bool TForm1::AutoSave() {
     // A failed save is shown and the evaluation goes on, without claiming that it saved.
     try {
-        Button8Click(nullptr);
-        return true;
+        return SaveRec(false);
     } catch (const std::exception& error) {
         services_.dialogs.ShowMessage(error.what());
         return false;
@@ -163,13 +170,54 @@ void TForm1::AppendBroken(const std::string& text) {
 }
 
 void TForm1::Button8Click(QObject* sender) {
-    if (sender != nullptr &&
-        !services_.dialogs.Confirm("Save your current game score as your record, are you sure?"))
-        return;
+    SaveRec(sender != nullptr);
+}
+
+bool TForm1::SaveRec(bool asked) {
+    std::string question = "Save your current game score as your record, are you sure?";
+    if (!state.RecordsRead) {
+        // What a save would overwrite has never been seen: read it first.
+        ReadRecordsAgain();
+        if (state.MyRec.Total > state.GameRec.Total)
+            question = "Your stored record has a higher total score (" +
+                       FormatWhole(state.MyRec.Total) + ") than this game (" +
+                       FormatWhole(state.GameRec.Total) + "). Replace it with this game?";
+    }
+    if (asked && !services_.dialogs.Confirm(question))
+        return false;
+    const TScoreRec seen = state.MyRec;
     state.MyRec = state.GameRec;
     ShowMyRec();
-    SaveMyRec(services_.appDir, services_.dialogs, state.MyRec, state.WorldRec);
+    const auto kept =
+        SaveMyRecUnless(services_.appDir, services_.dialogs, state.MyRec, state.WorldRec,
+                        [&](const TScoreRec& stored) {
+                            return KeepStoredMyRec(stored, state.GameRec, asked ? &seen : nullptr);
+                        });
     Button8->setEnabled(false);
+    if (!kept)
+        return true;
+    // Another copy of the game saved a better record meanwhile (or, automatically, this game
+    // beat the world but not the player): the better one stays.
+    state.MyRec = *kept;
+    ShowMyRec();
+    services_.dialogs.ShowMessage("The record file holds a better record (total " +
+                                  FormatWhole(kept->Total) + ") than this game (total " +
+                                  FormatWhole(state.GameRec.Total) +
+                                  "). It has been kept, and this game was not saved.");
+    return false;
+}
+
+void TForm1::ReadRecordsAgain() {
+    try {
+        LoadRecords(services_.appDir, services_.dialogs, services_.clock.Today(), state.MyRec,
+                    state.WorldRec, state.RecordsRead);
+    } catch (...) {
+        ShowMyRec();
+        ShowWorldRec();
+        throw;
+    }
+    ShowMyRec();
+    ShowWorldRec();
 }
 
 void TForm1::ShowRatios(const std::array<QLabel*, 8>& labels, const TScoreRec& rec) {

@@ -33,6 +33,10 @@ void Append(std::string& text, const char* more) {
 EndOfGameVerdict EvaluateEndOfGame(const FinishedGame& finished) {
     EndOfGameVerdict verdict;
     verdict.total = TotalScore(finished.game);
+    if (!finished.recordsRead) {
+        verdict.text = kRecordsUnreadText;
+        return verdict;
+    }
     const auto game = Figures(finished.game, verdict.total);
     const auto mine = Figures(finished.mine, finished.mine.Total);
     const auto world = Figures(finished.world, finished.world.Total);

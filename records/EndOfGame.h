@@ -7,6 +7,11 @@
 
 namespace lexfall {
 
+// The text below the grid when the records could not be read.
+inline constexpr const char* kRecordsUnreadText =
+    "Your records could not be read, so this game was not compared with them and cannot be "
+    "saved.";
+
 // Which record a figure of the finished game broke; the window paints World red, Own green.
 enum class Broken { None, Own, World };
 
@@ -24,6 +29,9 @@ struct FinishedGame {
     TScoreRec world;
     bool cheated = false; // the clear key was used
     bool autoSave = false;
+    // False while the record file could not be read: the records in memory are then no
+    // records at all, and a save could overwrite a better one.
+    bool recordsRead = true;
 };
 
 struct EndOfGameVerdict {
@@ -40,7 +48,7 @@ struct EndOfGameVerdict {
 };
 
 // Compares each figure with the world record, then with the player's; only a broken total
-// offers a save, and never after the clear key.
+// offers a save, and never after the clear key. Unread records are compared with nothing.
 EndOfGameVerdict EvaluateEndOfGame(const FinishedGame& finished);
 
 } // namespace lexfall

@@ -50,6 +50,7 @@ struct Case {
     std::string text;
     SaveStep save;
     std::string savedText;
+    bool recordsRead = true;
 };
 
 void PrintTo(const Case& c, std::ostream* out) {
@@ -63,7 +64,7 @@ TEST_P(EndOfGameRule, Verdict) {
     TScoreRec game = ValidRecord("Player1", c.time, c.letters, c.words);
     game.Total = 0; // not yet computed when a game ends
     const EndOfGameVerdict verdict =
-        EvaluateEndOfGame({game, c.mine, c.world, c.cheated, c.autoSave});
+        EvaluateEndOfGame({game, c.mine, c.world, c.cheated, c.autoSave, c.recordsRead});
     EXPECT_EQ(verdict.total, c.total);
     EXPECT_EQ(Letters(verdict), c.figures);
     EXPECT_EQ(Letter(verdict.banner), c.banner);
@@ -103,7 +104,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"CheatedOwnTotal", 50, 12, 8, kMine, kNoRecord, true, true, 24584, "GkGG", 'G',
              kYours + "\r\rBut, the cheating Record won't be saved.", SaveStep::None, ""},
         Case{"CheatedWorldTotal", 50, 12, 8, kMine, kWorldOfTimeAndTotal, true, true, 24584, "RkGR",
-             'R', kWorlds + "\r\rBut, no cheating again.", SaveStep::None, ""}),
+             'R', kWorlds + "\r\rBut, no cheating again.", SaveStep::None, ""},
+        // Records that could not be read are no records: nothing is broken or saved, and the
+        // text says why (a stored total of 81030 was once replaced by a total of 1).
+        Case{"UnreadRecordsAreComparedWithNothing", 50, 12, 8, kNoRecord, kNoRecord, false, true,
+             24584, "kkkk", 'k', kRecordsUnreadText, SaveStep::None, "", false}),
     [](const ::testing::TestParamInfo<Case>& test) { return test.param.name; });
 
 } // namespace
