@@ -2,6 +2,7 @@
 #include "app/FormServices.h"
 #include "app/GameState.h"
 #include "board/GameKeys.h"
+#include "settings/SettingsWriter.h"
 
 #include <QMainWindow>
 
@@ -162,11 +163,15 @@ private:
     void OnClick(QPushButton* button, void (TForm1::*handler)(QObject*));
     // Runs handler under the default error handler.
     void Guard(const std::function<void()>& handler);
+    // Runs a handler of the options page under the default error handler, its settings
+    // writes (and those of the handlers it sets off) made one write of the file.
+    void GuardOptionChange(const std::function<void()>& handler);
 
     FormServices services_;
     std::unique_ptr<KeyPreview> keyPreview_;
     std::unique_ptr<Dictionary> dictionary_;
     std::string brokenText_;
+    SettingsWriter settingsWriter_;
     int speedArrowPosition_ = 750; // the up-down control's own position
 };
 
