@@ -16,6 +16,7 @@ struct GameState {
     TScoreRec GameRec{};
     TScoreRec MyRec{};
     TScoreRec WorldRec{};
+    bool RecordsRead = false; // MyRec and WorldRec hold what the record file holds
     Settings settings;
 };
 

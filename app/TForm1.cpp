@@ -14,6 +14,7 @@
 #include "records/GameClock.h"
 #include "records/RecordFile.h"
 #include "records/ScoreRec.h"
+#include "settings/SettingsFile.h"
 #include "words/Dictionary.h"
 
 #include <QLabel>
@@ -28,7 +29,8 @@ constexpr int kClockInterval = 1000;
 
 TForm1::TForm1(FormServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)),
-      dictionary_(std::make_unique<Dictionary>(services_.appDir, services_.dialogs)) {
+      dictionary_(std::make_unique<Dictionary>(services_.appDir, services_.dialogs)),
+      settingsWriter_(services_.appDir + SettingsFileName) {
     Timer1 = std::make_unique<GameTimer>(kDefaultDropInterval,
                                          [this] { Guard([this] { Timer1Timer(); }); });
     Timer2 =
@@ -63,6 +65,13 @@ void TForm1::Guard(const std::function<void()>& handler) {
     Guarded(services_.dialogs, handler);
 }
 
+void TForm1::GuardOptionChange(const std::function<void()>& handler) {
+    Guard([&] {
+        const SettingsWriter::Batch oneWrite(settingsWriter_);
+        handler();
+    });
+}
+
 void TForm1::FormCreate() {
     // Each step is guarded on its own: a failing step is reported and the later steps still
     // run, so the program always comes up playable.
@@ -76,7 +85,7 @@ void TForm1::FormCreate() {
     Guard([this] { state.NextChar = DrawNextBlock(); });
     Guard([this] {
         LoadRecords(services_.appDir, services_.dialogs, services_.clock.Today(), state.MyRec,
-                    state.WorldRec);
+                    state.WorldRec, state.RecordsRead);
     });
     Guard([this] {
         Label1->setText(QString::fromStdString(FormatIsoDate(services_.clock.Today())));
@@ -91,8 +100,8 @@ void TForm1::FormCreate() {
         for (QPushButton* button : {Button5, Button8, Button9})
             button->setEnabled(true);
     });
-    Guard([this] { StartMusic(); });
-    Guard([this] { FillOptionsPage(); });
+    GuardOptionChange([this] { StartMusic(); });
+    GuardOptionChange([this] { FillOptionsPage(); });
 }
 
 bool TForm1::GameRunning() const {

@@ -2,6 +2,7 @@
 #include "app/FormServices.h"
 #include "app/GameState.h"
 #include "board/GameKeys.h"
+#include "settings/SettingsWriter.h"
 
 #include <QMainWindow>
 
@@ -60,6 +61,7 @@ public:
     void ClearScore();
     void ShowMyRec();
     void ShowWorldRec();
+    // Marks one broken figure: its sound and the colour of its two labels.
     void NewRecord(QLabel* ownLabel, QLabel* gameLabel, QColor colour);
 
     // Options page.
@@ -143,6 +145,10 @@ private:
     void PlayWave(const char* name);
     void EvaluateGame();
     bool AutoSave();
+    // Save Rec's work; false when nothing was saved.
+    bool SaveRec(bool asked);
+    // Loads both records again and shows them; throws when the file still cannot be read.
+    void ReadRecordsAgain();
     void ShowRecordsPage();
     void SetBrokenText(const std::string& text);
     void AppendBroken(const std::string& text);
@@ -157,11 +163,15 @@ private:
     void OnClick(QPushButton* button, void (TForm1::*handler)(QObject*));
     // Runs handler under the default error handler.
     void Guard(const std::function<void()>& handler);
+    // Runs a handler of the options page under the default error handler, its settings
+    // writes (and those of the handlers it sets off) made one write of the file.
+    void GuardOptionChange(const std::function<void()>& handler);
 
     FormServices services_;
     std::unique_ptr<KeyPreview> keyPreview_;
     std::unique_ptr<Dictionary> dictionary_;
     std::string brokenText_;
+    SettingsWriter settingsWriter_;
     int speedArrowPosition_ = 750; // the up-down control's own position
 };
 

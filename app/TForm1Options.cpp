@@ -19,16 +19,16 @@ void TForm1::ConnectOptionsPage() {
     // A tick changed by the program runs the handler as a click would; setting the tick it
     // already has runs nothing. `toggled` has exactly that behaviour.
     connect(CheckBoxSound, &QCheckBox::toggled, this,
-            [this] { Guard([this] { CheckBoxSoundClick(CheckBoxSound); }); });
+            [this] { GuardOptionChange([this] { CheckBoxSoundClick(CheckBoxSound); }); });
     connect(CheckBox2, &QCheckBox::toggled, this,
-            [this] { Guard([this] { CheckBox2Click(CheckBox2); }); });
+            [this] { GuardOptionChange([this] { CheckBox2Click(CheckBox2); }); });
     connect(CheckBoxMusic, &QCheckBox::toggled, this,
-            [this] { Guard([this] { CheckBoxMusicClick(CheckBoxMusic); }); });
+            [this] { GuardOptionChange([this] { CheckBoxMusicClick(CheckBoxMusic); }); });
     connect(UpDownUp, &QToolButton::clicked, this,
-            [this] { Guard([this] { UpDown1Click(UpDownUp, true); }); });
+            [this] { GuardOptionChange([this] { UpDown1Click(UpDownUp, true); }); });
     connect(UpDownDown, &QToolButton::clicked, this,
-            [this] { Guard([this] { UpDown1Click(UpDownDown, false); }); });
-    ComboBox1->onTextChange = [this] { Guard([this] { ComboBox1Change(ComboBox1); }); };
+            [this] { GuardOptionChange([this] { UpDown1Click(UpDownDown, false); }); });
+    ComboBox1->onTextChange = [this] { GuardOptionChange([this] { ComboBox1Change(ComboBox1); }); };
     ComboBox1->onDropDown = [this] { Guard([this] { ComboBox1Click(ComboBox1); }); };
     // Four digit places, empty ones shown as blanks; typing overwrites, as a masked field does.
     MaskEdit1->setInputMask(QStringLiteral("0000; "));
@@ -42,7 +42,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == MaskEdit1 && event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            Guard([this] { ChangeSpeed(MaskEdit1); });
+            GuardOptionChange([this] { ChangeSpeed(MaskEdit1); });
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -52,7 +52,7 @@ std::string TForm1::SettingsPath() const {
 }
 
 void TForm1::WriteIni() {
-    ::lexfall::WriteIni(SettingsPath(), state.settings);
+    settingsWriter_.Write(state.settings);
 }
 
 void TForm1::LoadSettingsStep() {

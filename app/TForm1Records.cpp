@@ -6,6 +6,7 @@
 #include "app/TilePainter.h"
 #include "media/Music.h"
 #include "platform/DayCount.h"
+#include "records/EndOfGame.h"
 #include "records/Figures.h"
 #include "records/GameClock.h"
 #include "records/RecordFile.h"
@@ -21,6 +22,10 @@
 
 namespace lexfall {
 namespace {
+
+QColor BrokenColour(Broken broken) {
+    return broken == Broken::World ? style::kRed : style::kGreen;
+}
 
 void SetCaption(QLabel* label, const std::string& text) {
     label->setText(QString::fromLatin1(text.c_str()));
@@ -46,12 +51,6 @@ private:
     GameTimer& drop_;
     GameTimer& clock_;
 };
-
-// Time, letters and words, in the order they are compared. Copied out by value: reaching a
-// field of the packed record through a pointer to member would be a misaligned load.
-std::array<std::int32_t, 3> Counts(const TScoreRec& rec) {
-    return {rec.UsedTime, rec.UsedLetters, rec.CompletedWords};
-}
 
 } // namespace
 
@@ -109,54 +108,41 @@ void TForm1::ShowRecordsPage() {
 void TForm1::EvaluateGame() {
     dictionary_->CloseDict();
     PlayWave(GameOverWave);
+    if (!state.RecordsRead) {
+        // Still unreadable: the verdict says so below the grid, so no box here.
+        try {
+            ReadRecordsAgain();
+        } catch (const std::exception&) {
+        }
+    }
     TScoreRec& game = state.GameRec;
-    const TScoreRec& world = state.WorldRec;
-    const TScoreRec& mine = state.MyRec;
-    game.Total = TotalScore(game);
+    const EndOfGameVerdict verdict =
+        EvaluateEndOfGame({state.GameRec, state.MyRec, state.WorldRec, state.Cheated,
+                           state.settings.AutoSave, state.RecordsRead});
+    game.Total = verdict.total;
     SetCaption(MyScore[7], FormatWhole(game.Total));
     ShowRatios(MyScore, game);
 
-    const auto gameCounts = Counts(game);
-    const auto worldCounts = Counts(world);
-    const auto myCounts = Counts(mine);
-    for (std::size_t i = 0; i < gameCounts.size(); ++i) {
-        const std::size_t row = i + 1; // the rows of time, letters and words
-        if (worldCounts[i] > 0 && gameCounts[i] > worldCounts[i])
-            NewRecord(MyRecord[row], MyScore[row], style::kRed);
-        else if (gameCounts[i] > myCounts[i])
-            NewRecord(MyRecord[row], MyScore[row], style::kGreen);
-    }
+    constexpr std::array<std::size_t, 4> rows = {1, 2, 3, 7}; // time, letters, words, total
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (verdict.figures[i] != Broken::None)
+            NewRecord(MyRecord[rows[i]], MyScore[rows[i]], BrokenColour(verdict.figures[i]));
+    if (verdict.banner != Broken::None && style::TextColour(LabelBroken) != style::kRed)
+        style::SetTextColour(LabelBroken, BrokenColour(verdict.banner));
+    if (!verdict.text.empty())
+        SetBrokenText(verdict.text);
 
-    if (world.Total > 0 && game.Total > world.Total) {
-        NewRecord(MyRecord[7], MyScore[7], style::kRed);
-        if (state.Cheated) {
-            AppendBroken("But, no cheating again.");
-        } else {
-            Button8->setEnabled(true);
-            if (!state.settings.AutoSave)
-                AppendBroken("Don't forget saveput your world class record onto game server.");
-            else
-                AutoSave();
-        }
-    } else if (game.Total > mine.Total) {
-        NewRecord(MyRecord[7], MyScore[7], style::kGreen);
-        if (state.Cheated) {
-            AppendBroken("But, the cheating Record won't be saved.");
-        } else {
-            Button8->setEnabled(true);
-            if (state.settings.AutoSave && AutoSave())
-                AppendBroken("The new record has been saved automatically.");
-        }
-    } else if (!brokenText_.empty()) {
-        AppendBroken("But you can't save it until you break the Total Score Record.");
-    }
+    if (verdict.save == SaveStep::None)
+        return;
+    Button8->setEnabled(true);
+    if (verdict.save == SaveStep::Run && AutoSave() && !verdict.savedText.empty())
+        AppendBroken(verdict.savedText);
 }
 
 bool TForm1::AutoSave() {
     // A failed save is shown and the evaluation goes on, without claiming that it saved.
     try {
-        Button8Click(nullptr);
-        return true;
+        return SaveRec(false);
     } catch (const std::exception& error) {
         services_.dialogs.ShowMessage(error.what());
         return false;
@@ -165,13 +151,9 @@ bool TForm1::AutoSave() {
 
 void TForm1::NewRecord(QLabel* ownLabel, QLabel* gameLabel, QColor colour) {
     PlayWave(RecBrokenWave);
-    for (QLabel* label : {ownLabel, gameLabel, LabelBroken})
+    for (QLabel* label : {ownLabel, gameLabel})
         if (style::TextColour(label) != style::kRed)
             style::SetTextColour(label, colour);
-    if (brokenText_.empty())
-        SetBrokenText(style::TextColour(LabelBroken) == style::kRed
-                          ? "Congratulations! You have broken World Record!"
-                          : "Congratulations! You have broken Your Record!");
 }
 
 void TForm1::SetBrokenText(const std::string& text) {
@@ -188,13 +170,54 @@ void TForm1::AppendBroken(const std::string& text) {
 }
 
 void TForm1::Button8Click(QObject* sender) {
-    if (sender != nullptr &&
-        !services_.dialogs.Confirm("Save your current game score as your record, are you sure?"))
-        return;
+    SaveRec(sender != nullptr);
+}
+
+bool TForm1::SaveRec(bool asked) {
+    std::string question = "Save your current game score as your record, are you sure?";
+    if (!state.RecordsRead) {
+        // What a save would overwrite has never been seen: read it first.
+        ReadRecordsAgain();
+        if (state.MyRec.Total > state.GameRec.Total)
+            question = "Your stored record has a higher total score (" +
+                       FormatWhole(state.MyRec.Total) + ") than this game (" +
+                       FormatWhole(state.GameRec.Total) + "). Replace it with this game?";
+    }
+    if (asked && !services_.dialogs.Confirm(question))
+        return false;
+    const TScoreRec seen = state.MyRec;
     state.MyRec = state.GameRec;
     ShowMyRec();
-    SaveMyRec(services_.appDir, services_.dialogs, state.MyRec, state.WorldRec);
+    const auto kept =
+        SaveMyRecUnless(services_.appDir, services_.dialogs, state.MyRec, state.WorldRec,
+                        [&](const TScoreRec& stored) {
+                            return KeepStoredMyRec(stored, state.GameRec, asked ? &seen : nullptr);
+                        });
     Button8->setEnabled(false);
+    if (!kept)
+        return true;
+    // Another copy of the game saved a better record meanwhile (or, automatically, this game
+    // beat the world but not the player): the better one stays.
+    state.MyRec = *kept;
+    ShowMyRec();
+    services_.dialogs.ShowMessage("The record file holds a better record (total " +
+                                  FormatWhole(kept->Total) + ") than this game (total " +
+                                  FormatWhole(state.GameRec.Total) +
+                                  "). It has been kept, and this game was not saved.");
+    return false;
+}
+
+void TForm1::ReadRecordsAgain() {
+    try {
+        LoadRecords(services_.appDir, services_.dialogs, services_.clock.Today(), state.MyRec,
+                    state.WorldRec, state.RecordsRead);
+    } catch (...) {
+        ShowMyRec();
+        ShowWorldRec();
+        throw;
+    }
+    ShowMyRec();
+    ShowWorldRec();
 }
 
 void TForm1::ShowRatios(const std::array<QLabel*, 8>& labels, const TScoreRec& rec) {

@@ -2,6 +2,7 @@
 
 #include "records/RecordStream.h"
 
+#include <cstring>
 #include <optional>
 
 namespace lexfall {
@@ -40,14 +41,18 @@ void CreateWithBoth(const std::filesystem::path& path, Dialogs& dialogs, const T
 } // namespace
 
 void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double today,
-                 TScoreRec& myRec, TScoreRec& worldRec) {
+                 TScoreRec& myRec, TScoreRec& worldRec, bool& read) {
     ClearRecord(myRec, kNoRecord, today);
     ClearRecord(worldRec, kNoRecord, today);
+    read = false;
     const std::filesystem::path path = appDir / kFileName;
     const bool missing = IsMissing(path);
-    if (missing)
+    if (missing) {
+        read = true; // no stored record that a save could overwrite
         dialogs.ShowMessage(kMissingText);
+    }
     TRecordStream stream(path, missing ? StreamMode::Create : StreamMode::Open);
+    read = true;
 
     // Appended, not written at 0: the stray bytes of a file shorter than one record stay.
     if (stream.RecordCount() == 0) {
@@ -78,6 +83,12 @@ void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double t
     }
 }
 
+void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double today,
+                 TScoreRec& myRec, TScoreRec& worldRec) {
+    bool read = false;
+    LoadRecords(appDir, dialogs, today, myRec, worldRec, read);
+}
+
 namespace {
 
 // Writes one slot; a missing file is created with both records, as they are in memory.
@@ -94,6 +105,30 @@ void SaveSlot(const std::filesystem::path& appDir, Dialogs& dialogs, const TScor
 }
 
 } // namespace
+
+std::optional<TScoreRec> SaveMyRecUnless(const std::filesystem::path& appDir, Dialogs& dialogs,
+                                         const TScoreRec& myRec, const TScoreRec& worldRec,
+                                         const std::function<bool(const TScoreRec&)>& keep) {
+    const std::filesystem::path path = appDir / kFileName;
+    if (IsMissing(path)) {
+        CreateWithBoth(path, dialogs, myRec, worldRec);
+        return std::nullopt;
+    }
+    TRecordStream stream(path, StreamMode::Open);
+    stream.FirstRecord();
+    if (stream.RecordCount() > 0) {
+        if (const auto stored = ReadValid(stream); stored && keep(*stored))
+            return stored;
+    }
+    stream.WriteRecord(myRec);
+    return std::nullopt;
+}
+
+bool KeepStoredMyRec(const TScoreRec& stored, const TScoreRec& game, const TScoreRec* seen) {
+    if (stored.Total <= game.Total)
+        return false;
+    return seen == nullptr || std::memcmp(&stored, seen, sizeof stored) != 0;
+}
 
 void SaveMyRec(const std::filesystem::path& appDir, Dialogs& dialogs, const TScoreRec& myRec,
                const TScoreRec& worldRec) {

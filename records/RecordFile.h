@@ -3,6 +3,8 @@
 #include "records/ScoreRec.h"
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 namespace lexfall {
 
@@ -16,6 +18,11 @@ namespace lexfall {
 // both records hold a cleared "No Record" record dated today, so whatever goes wrong (a file
 // held elsewhere, an uncreatable file, a file with one whole record) the caller has two valid
 // records and start-up goes on; a slot read before the failure keeps what was read.
+// read turns true once the stored records are known (also when there is no file, so nothing
+// stored); it stays false when the file could not be opened, and then a save must not
+// overwrite what it never saw.
+void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double today,
+                 TScoreRec& myRec, TScoreRec& worldRec, bool& read);
 void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double today,
                  TScoreRec& myRec, TScoreRec& worldRec);
 
@@ -23,6 +30,18 @@ void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double t
 // both records, myRec first.
 void SaveMyRec(const std::filesystem::path& appDir, Dialogs& dialogs, const TScoreRec& myRec,
                const TScoreRec& worldRec);
+// Save Rec's store of myRec in slot 0. The slot is read again first, under the same open, so
+// no other copy of the game writes in between; when it holds a valid record for which
+// keep(stored) is true, that record stays, is returned, and nothing is written.
+std::optional<TScoreRec> SaveMyRecUnless(const std::filesystem::path& appDir, Dialogs& dialogs,
+                                         const TScoreRec& myRec, const TScoreRec& worldRec,
+                                         const std::function<bool(const TScoreRec&)>& keep);
+
+// Whether a save of game must keep the stored record instead: one with a higher total, unless
+// it is the record the player saw (seen) and chose to replace. The automatic save has seen
+// nothing (nullptr), so it never replaces a better record.
+bool KeepStoredMyRec(const TScoreRec& stored, const TScoreRec& game, const TScoreRec* seen);
+
 void SaveWorldRec(const std::filesystem::path& appDir, Dialogs& dialogs, const TScoreRec& myRec,
                   const TScoreRec& worldRec);
 

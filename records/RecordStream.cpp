@@ -49,6 +49,12 @@ FileStream::FileStream(const std::filesystem::path& path, StreamMode mode) : pat
     const std::string verb = create ? "Cannot create file " : "Cannot open file ";
     if (fd < 0)
         throw Error(verb + Quoted(path_) + ". " + SystemText(errno));
+    // A device, a pipe or a socket of that name would swallow every write without a word.
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw Error(verb + Quoted(path_) + ". It is not a regular file.");
+    }
     if (LockExclusive(fd) != 0 || (create && ::ftruncate(fd, 0) != 0)) {
         const int error = errno;
         ::close(fd);

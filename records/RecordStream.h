@@ -17,7 +17,7 @@ enum class SeekOrigin { Beginning, Current, End };
 // A seekable stream over one file that it holds exclusively until it is destroyed. Exclusive
 // means an advisory flock(LOCK_EX | LOCK_NB) taken right after opening: every other opener, in
 // this process or another, that goes through this class fails instead of waiting.
-// Failures throw lexfall::Error with a text that names the file.
+// Only a regular file is opened. Failures throw lexfall::Error with a text that names the file.
 class FileStream {
 public:
     FileStream(const std::filesystem::path& path, StreamMode mode);

@@ -1,6 +1,7 @@
 #include "settings/ProfileFile.h"
 
 #include "platform/Error.h"
+#include "settings/FileReplace.h"
 
 #include <charconv>
 #include <filesystem>
@@ -176,16 +177,17 @@ std::optional<std::string> FindValue(std::string_view content, std::string_view 
     return std::string(Unquote(Trim(raw)).substr(0, MaxValueLength));
 }
 
-std::string SetValue(std::string_view content, std::string_view section, std::string_view key,
-                     std::string_view value) {
+namespace {
+
+// Sets one key in the file's lines, as SetValue describes.
+void SetInLines(std::vector<Line>& lines, const std::string& lineEnd, std::string_view section,
+                std::string_view key, std::string_view value) {
     using namespace std::string_view_literals;
     if (!ValidName(section, "]\r\n\0"sv))
         throw std::invalid_argument("not a profile section name: " + std::string(section));
     if (!ValidName(key, "=\r\n\0"sv) || key.front() == ';' || key.front() == '[')
         throw std::invalid_argument("not a profile key name: " + std::string(key));
 
-    std::vector<Line> lines = SplitLines(content);
-    const std::string lineEnd = LineEndOf(lines);
     const std::string encoded = EncodeValue(value);
 
     const auto span = FindSection(lines, section);
@@ -198,7 +200,7 @@ std::string SetValue(std::string_view content, std::string_view section, std::st
             while (valueStart < text.size() && IsBlank(text[valueStart]))
                 ++valueStart;
             text = text.substr(0, valueStart) + encoded;
-            return JoinLines(lines);
+            return;
         }
         std::size_t last = span->header;
         for (std::size_t i = span->header + 1; i < span->end; ++i) {
@@ -209,7 +211,7 @@ std::string SetValue(std::string_view content, std::string_view section, std::st
             lines[last].end = lineEnd;
         const auto at = lines.begin() + static_cast<std::ptrdiff_t>(last + 1);
         lines.insert(at, Line{std::string(key) + "=" + encoded, lineEnd});
-        return JoinLines(lines);
+        return;
     }
 
     if (!lines.empty()) {
@@ -220,6 +222,21 @@ std::string SetValue(std::string_view content, std::string_view section, std::st
     }
     lines.push_back({"[" + std::string(section) + "]", lineEnd});
     lines.push_back({std::string(key) + "=" + encoded, lineEnd});
+}
+
+} // namespace
+
+std::string SetValue(std::string_view content, std::string_view section, std::string_view key,
+                     std::string_view value) {
+    return SetValues(content, {{section, key, std::string(value)}});
+}
+
+std::string SetValues(std::string_view content, const std::vector<Entry>& entries) {
+    // One split and one join however many keys change: a large file is parsed once.
+    std::vector<Line> lines = SplitLines(content);
+    const std::string lineEnd = LineEndOf(lines);
+    for (const Entry& entry : entries)
+        SetInLines(lines, lineEnd, entry.section, entry.key, entry.value);
     return JoinLines(lines);
 }
 
@@ -271,30 +288,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return content;
 }
 
-// Writes the whole contents before returning. An existing file is opened for update, not
-// truncated, so a refused open leaves it as it was; it is cut to length after the write.
-bool WriteWholeFile(const std::string& path, const std::string& content, bool exists) {
-    const auto size = static_cast<std::streamsize>(content.size());
-    if (!exists) {
-        std::ofstream out(path, std::ios::binary);
-        if (!out)
-            return false;
-        out.write(content.data(), size);
-        out.close();
-        return static_cast<bool>(out);
-    }
-    std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
-    if (!out)
-        return false;
-    out.write(content.data(), size);
-    out.close();
-    if (!out)
-        return false;
-    std::error_code error;
-    std::filesystem::resize_file(path, content.size(), error);
-    return !error;
-}
-
 } // namespace
 
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
@@ -314,18 +307,22 @@ bool ProfileFile::ReadBool(std::string_view section, std::string_view key, bool 
 
 void ProfileFile::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) const {
+    WriteStrings({{section, key, std::string(value)}});
+}
+
+void ProfileFile::WriteStrings(const std::vector<profile::Entry>& entries) const {
     std::error_code error;
     const bool exists = std::filesystem::exists(path_, error);
     std::string content;
     if (exists) {
         // A file that is there but cannot be read must not be replaced by one holding only
-        // this key.
+        // these keys.
         auto current = ReadWholeFile(path_);
         if (!current)
             throw Error("Unable to write to " + path_);
         content = std::move(*current);
     }
-    if (!WriteWholeFile(path_, profile::SetValue(content, section, key, value), exists))
+    if (!ReplaceFileContents(path_, profile::SetValues(content, entries)))
         throw Error("Unable to write to " + path_);
 }
 

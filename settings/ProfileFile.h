@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace lexfall {
 
@@ -33,6 +34,16 @@ std::optional<std::string> FindValue(std::string_view content, std::string_view 
 std::string SetValue(std::string_view content, std::string_view section, std::string_view key,
                      std::string_view value);
 
+// One key to set.
+struct Entry {
+    std::string_view section;
+    std::string_view key;
+    std::string value;
+};
+
+// The contents with every entry set in turn, as SetValue would.
+std::string SetValues(std::string_view content, const std::vector<Entry>& entries);
+
 // An integer value as the profile reader takes it: signed decimal within 32 bits, or, when
 // longer than two characters and beginning "0x" or "0X", up to 32 bits of hexadecimal.
 // Nothing for anything else.
@@ -42,9 +53,9 @@ std::optional<std::int32_t> ParseDecimal(std::string_view text);
 
 } // namespace profile
 
-// One INI file on disk, read and written a key at a time. Each read opens the file afresh and
-// creates nothing; each write reads the file, changes one key and writes it back before
-// returning, creating the file when it is missing.
+// One INI file on disk. Each read opens the file afresh and creates nothing; each write reads
+// the file, changes its keys and replaces the file with the new text before returning (see
+// ReplaceFileContents), creating it when it is missing.
 class ProfileFile {
 public:
     explicit ProfileFile(std::string path) : path_(std::move(path)) {}
@@ -62,6 +73,8 @@ public:
 
     // A refused write throws Error("Unable to write to " + path) and leaves the file as it was.
     void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
+    // All the keys in one replacement of the file: all of them are written, or none.
+    void WriteStrings(const std::vector<profile::Entry>& entries) const;
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value) const;
     // Written "1" or "0".
     void WriteBool(std::string_view section, std::string_view key, bool value) const;

@@ -32,16 +32,18 @@ Settings LoadSettings(const std::string& path) {
 }
 
 void WriteIni(const std::string& path, const Settings& settings) {
-    const ProfileFile file(path);
-    file.WriteBool(Options, "AutoSave", settings.AutoSave);
-    file.WriteBool(Options, "EnableProxy", settings.EnableProxy);
-    file.WriteString(Options, "Music", settings.Music);
-    file.WriteString(Options, "Proxy", settings.Proxy);
-    file.WriteString(Options, "ProxyUser", settings.ProxyUser);
-    file.WriteString(Options, "ProxyPwd", settings.ProxyPwd);
-    file.WriteInteger(Options, "Port", settings.Port);
-    file.WriteInteger(Options, "Speed", settings.Speed);
-    file.WriteBool(Options, "Sound", settings.Sound);
+    const auto flag = [](bool value) { return std::string(value ? "1" : "0"); };
+    ProfileFile(path).WriteStrings({
+        {Options, "AutoSave", flag(settings.AutoSave)},
+        {Options, "EnableProxy", flag(settings.EnableProxy)},
+        {Options, "Music", settings.Music},
+        {Options, "Proxy", settings.Proxy},
+        {Options, "ProxyUser", settings.ProxyUser},
+        {Options, "ProxyPwd", settings.ProxyPwd},
+        {Options, "Port", std::to_string(settings.Port)},
+        {Options, "Speed", std::to_string(settings.Speed)},
+        {Options, "Sound", flag(settings.Sound)},
+    });
 }
 
 RegisterInfo ReadRegisterInfo(const std::string& path) {

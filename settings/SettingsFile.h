@@ -12,9 +12,9 @@ inline constexpr const char* SettingsFileName = "Lexfall.ini";
 // cut to their limits and Speed and Port keep their low 16 bits. Creates nothing.
 Settings LoadSettings(const std::string& path);
 
-// Writes the nine keys of section Options, in a fixed order, one write each; never section
-// Register. A refused write throws Error("Unable to write to " + path): keys written before it
-// stay written, later ones are not written.
+// Writes the nine keys of section Options, in a fixed order, as one replacement of the file;
+// never section Register. A refused write throws Error("Unable to write to " + path) and leaves
+// the file as it was: all nine keys are written, or none.
 void WriteIni(const std::string& path, const Settings& settings);
 
 // The player's identity for the records server, read from the file at the start of each

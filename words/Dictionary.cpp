@@ -21,6 +21,18 @@ constexpr const char* kMissingMessage = "Can not find dictionary, please re_inst
     throw Error(path + ": " + std::strerror(error));
 }
 
+// A link to nothing is not a missing dictionary: creating one through it fails at every Start
+// ("File exists"), and would put a file wherever the link points. Said once, plainly.
+void ThrowIfDanglingLink(const std::string& path) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+        return;
+    std::string target(4096, '\0');
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    target.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    throw Error(path + " is a link to \"" + target + "\", which does not exist.");
+}
+
 // Compares the record's letters, unscrambled, with word in unsigned byte order.
 int CompareRecord(const std::uint8_t* record, const std::string& word) {
     for (std::size_t i = 1; i <= word.size(); ++i) {
@@ -64,8 +76,10 @@ void Dictionary::OpenDict() {
         return;
 
     struct stat info {};
-    if (::stat(path_.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR))
+    if (::stat(path_.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        ThrowIfDanglingLink(path_);
         dialogs_.ShowMessage(kMissingMessage);
+    }
 
     const int fd = OpenExistingOrCreate();
     // A folder named Dict.dll opens read-only but is no dictionary.

@@ -224,6 +224,65 @@ TEST_F(RecordFileTest, HeldFileFailsAndStaysAsItWas) {
     EXPECT_EQ(ReadFile(), Slot(Broken(kMine)) + Slot(kWorld));
 }
 
+// The records count as read once the file is open (or missing, so holding nothing); a file
+// that cannot be opened leaves them unread, which keeps saves from overwriting it unseen.
+TEST_F(RecordFileTest, ReadOnlyOnceTheFileIsOpen) {
+    const auto read = [this] {
+        bool wasRead = false;
+        try {
+            LoadRecords(dir_, dialogs_, kToday, myRec_, worldRec_, wasRead);
+        } catch (const Error&) {
+        }
+        return wasRead;
+    };
+    EXPECT_TRUE(read()) << "missing";
+    WriteFile(Slot(kMine));
+    EXPECT_TRUE(read()) << "one whole record: the world slot fails, slot 0 was read";
+    WriteFile(Slot(kMine) + Slot(kWorld));
+    {
+        const TRecordStream holder(file_, StreamMode::Open);
+        EXPECT_FALSE(read()) << "held";
+    }
+    EXPECT_TRUE(read()) << "released";
+    fs::remove(file_);
+    fs::create_symlink("/dev/null", file_);
+    EXPECT_FALSE(read()) << "a device";
+}
+
+// Save Rec's store reads slot 0 again under its own open: a stored record the rule keeps is
+// returned and nothing is written; an invalid one is no record and is overwritten.
+TEST_F(RecordFileTest, SaveMyRecUnlessKeepsWhatTheRuleKeeps) {
+    const auto keepAll = [](const TScoreRec&) { return true; };
+    WriteFile(Slot(kOther) + Slot(kWorld));
+    const auto kept = SaveMyRecUnless(dir_, dialogs_, kMine, kWorld, keepAll);
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(Slot(*kept), Slot(kOther));
+    EXPECT_EQ(ReadFile(), Slot(kOther) + Slot(kWorld));
+
+    EXPECT_FALSE(SaveMyRecUnless(dir_, dialogs_, kMine, kWorld, [](const TScoreRec&) {
+                     return false;
+                 }).has_value());
+    EXPECT_EQ(ReadFile(), Slot(kMine) + Slot(kWorld));
+
+    WriteFile(Slot(Broken(kOther)) + Slot(kWorld));
+    EXPECT_FALSE(SaveMyRecUnless(dir_, dialogs_, kMine, kWorld, keepAll).has_value());
+    EXPECT_EQ(ReadFile(), Slot(kMine) + Slot(kWorld));
+    EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+// A better stored record stays unless it is the one the player saw and chose to replace; the
+// automatic save has seen nothing, so it never replaces a better one.
+TEST(KeepStoredMyRecTest, BetterRecordsStayUnlessSeenAndReplaced) {
+    const TScoreRec game = kMine;    // total 194
+    const TScoreRec better = kWorld; // total 3010
+    const TScoreRec otherBetter = kOther;
+    EXPECT_FALSE(KeepStoredMyRec(better, game, &better)) << "seen: the player's choice";
+    EXPECT_TRUE(KeepStoredMyRec(better, game, &otherBetter)) << "saved meanwhile elsewhere";
+    EXPECT_TRUE(KeepStoredMyRec(better, game, nullptr)) << "automatic";
+    EXPECT_FALSE(KeepStoredMyRec(game, better, nullptr)) << "poorer";
+    EXPECT_FALSE(KeepStoredMyRec(game, game, nullptr)) << "equal";
+}
+
 // A damaged name length never makes the name longer than its 20 characters.
 TEST_F(RecordFileTest, DamagedNameLengthIsBounded) {
     TScoreRec damaged = MakeRecord("ABCDEFGHIJKLMNOPQRST", 30, 10, 2, 45000.0);

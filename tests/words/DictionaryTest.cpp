@@ -290,6 +290,31 @@ TEST(DictionaryUncreatableTest, FolderInPlaceOfTheFileThrows) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.dict()));
 }
 
+// A link to nothing is not a missing dictionary: one error naming the link and its target, at
+// each Start, and nothing is created where it points.
+TEST(DictionaryUncreatableTest, DanglingLinkIsReportedNotCreated) {
+    for (const std::string target : {"nowhere/words.dat", "words.dat"}) {
+        TempDir dir;
+        RecordingDialogs dialogs;
+        std::filesystem::create_symlink(target, dir.dict());
+        Dictionary dict(dir.path(), dialogs);
+        for (int start = 0; start < 2; ++start) {
+            try {
+                dict.OpenDict();
+                ADD_FAILURE() << target << ": no error";
+            } catch (const Error& error) {
+                const std::string text = error.what();
+                EXPECT_NE(text.find("link"), std::string::npos) << text;
+                EXPECT_NE(text.find(target), std::string::npos) << text;
+            }
+        }
+        EXPECT_FALSE(dict.IsOpen());
+        EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.dict()));
+        EXPECT_FALSE(std::filesystem::exists(dir.path() + target)) << target;
+    }
+}
+
 // A failed close throws and leaves the dictionary open in name; the lost handle is never
 // closed again or read, the next OpenDict opens the file anew, and CloseDict then works.
 TEST_F(DictionaryTest, FailedCloseThrowsAndLeavesItOpen) {

@@ -1,0 +1,62 @@
+// One option change (WriteIni with one setting changed) on a 10 MB settings file: the file
+// the player's other tools may have grown, which each change of the options page rewrites.
+#include "settings/SettingsFile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+using namespace lexfall;
+
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "lexfall-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("cannot make a scratch folder");
+        path_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::string File(const char* name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+void BM_OptionChangeOn10MBFile(benchmark::State& state) {
+    const ScratchFolder folder;
+    const std::string path = folder.File(SettingsFileName);
+    {
+        // 10 MB of another section's lines in front of the nine options.
+        std::ofstream out(path, std::ios::binary);
+        const std::string line = "Entry=a line another tool keeps in this file, 64 bytes..\r\n";
+        out << "[Notes]\r\n";
+        for (std::size_t size = 0; size < 10u * 1024 * 1024; size += line.size())
+            out << line;
+        out << "\r\n";
+    }
+    Settings settings;
+    WriteIni(path, settings);
+    for (auto _ : state) {
+        settings.Sound = !settings.Sound;
+        WriteIni(path, settings);
+    }
+    state.counters["file_MB"] =
+        static_cast<double>(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_OptionChangeOn10MBFile)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+} // namespace
+
+BENCHMARK_MAIN();

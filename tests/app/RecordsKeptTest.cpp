@@ -1,0 +1,194 @@
+// The player's records are never lost: not to a record file that could not be read, not to a
+// second copy of the game, not to a device in the file's place.
+#include "FormFixture.h"
+#include "support/Records.h"
+
+#include "app/FormStyle.h"
+#include "records/ScoreRec.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace lexfall::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kSavedAutomatically = "The new record has been saved automatically.";
+const std::string kUnread = "Your records could not be read, so this game was not compared with "
+                            "them and cannot be saved.";
+const std::string kSaveQuestion = "Save your current game score as your record, are you sure?";
+
+const TScoreRec kStored = ValidRecord("Alice", 300, 200, 30); // total 48630
+const TScoreRec kWorld = ValidRecord("Bob", 300, 40, 10);     // total 3010
+
+// Holds the record file as another program would, until destroyed.
+class HeldFile {
+public:
+    explicit HeldFile(const std::string& path) : fd_(::open(path.c_str(), O_RDWR)) {
+        EXPECT_EQ(::flock(fd_, LOCK_EX | LOCK_NB), 0);
+    }
+    ~HeldFile() { Release(); }
+    void Release() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+private:
+    int fd_;
+};
+
+class RecordsKept : public FormTest {
+protected:
+    void PrepareAppDir(const QString& path) override {
+        std::ofstream((path + "Dict.dll").toStdString(), std::ios::binary);
+        std::ofstream((path + "Records.dat").toStdString(), std::ios::binary)
+            << RecordBytes(kStored) << RecordBytes(kWorld);
+    }
+
+    std::string RecordsPath() const { return appDir + "Records.dat"; }
+
+    std::string RecordsBytes() const {
+        std::ifstream file(RecordsPath(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+
+    void AutoSaveOn() { std::ofstream(appDir + "Lexfall.ini") << "[Options]\r\nAutoSave=1\r\n"; }
+
+    // Plays a game on f that ends with these figures.
+    static void Play(TForm1& f, std::int32_t time, std::int32_t letters, std::int32_t words) {
+        f.Button1Click(f.Button1);
+        f.state.GameRec.UsedTime = time;
+        f.state.GameRec.UsedLetters = letters - 1;
+        f.state.GameRec.CompletedWords = words;
+        f.state.Chars[3][1] = 'E';
+        f.Timer1Timer();
+        ASSERT_FALSE(f.GameRunning());
+    }
+};
+
+// A record file held by another program at start-up, then a one-word game with AutoSave: the
+// end of the game reads the records again and compares with them; while they stay unreadable
+// it compares with nothing and says so. Either way slot 0 keeps its total of 48630.
+class HeldAtStartUp : public RecordsKept, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(HeldAtStartUp, OneWordGameWithAutoSaveKeepsTheStoredRecord) {
+    const bool stillHeld = GetParam();
+    AutoSaveOn();
+    const std::string stored = RecordsBytes();
+    HeldFile held(RecordsPath());
+    TForm1& f = Form();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find("Records.dat"), std::string::npos);
+    if (!stillHeld)
+        held.Release();
+
+    Play(f, 10, 5, 1); // total 73
+    EXPECT_EQ(RecordsBytes(), stored);
+    EXPECT_EQ(f.BrokenText().find(kSavedAutomatically), std::string::npos) << f.BrokenText();
+    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+    EXPECT_EQ(dialogs.messages.size(), 1u) << dialogs.messages.back();
+    if (stillHeld) {
+        EXPECT_EQ(f.BrokenText(), kUnread);
+        for (int row : {1, 2, 3, 7})
+            EXPECT_EQ(style::TextColour(f.MyScore[row]), style::kBlack) << "nothing marked";
+    } else {
+        EXPECT_EQ(f.BrokenText(), "");
+        EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kStored));
+        EXPECT_EQ(f.MyRecord[7]->text(), "48630");
+        EXPECT_EQ(f.WRecord[7]->text(), "3010");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RecordsKept, HeldAtStartUp, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& test) {
+                             return test.param ? "StillHeld" : "Released";
+                         });
+
+// Save Rec with the records unread reads them first and asks before replacing a better one.
+TEST_F(RecordsKept, SaveRecWithUnreadRecordsAsksFirst) {
+    const std::string stored = RecordsBytes();
+    {
+        const HeldFile held(RecordsPath());
+        Form();
+    }
+    TForm1& f = Form();
+    dialogs.answer = false;
+    f.Button8Click(f.Button8);
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0], "Your stored record has a higher total score (48630) than "
+                                    "this game (0). Replace it with this game?");
+    EXPECT_EQ(RecordsBytes(), stored);
+    EXPECT_EQ(f.MyRecord[7]->text(), "48630");
+    EXPECT_TRUE(style::OwnEnabled(f.Button8));
+
+    dialogs.answer = true;
+    f.Button8Click(f.Button8);
+    EXPECT_EQ(dialogs.questions.back(), kSaveQuestion);
+    EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(kWorld));
+}
+
+// A Records.dat that leads to a device swallowed every save; it is refused like a folder is,
+// and Save Rec stays offered.
+TEST_F(RecordsKept, DeviceInPlaceOfTheRecordFileIsRefused) {
+    fs::remove(RecordsPath());
+    fs::create_symlink("/dev/zero", RecordsPath());
+    TForm1& f = Form();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find("not a regular file"), std::string::npos)
+        << dialogs.messages[0];
+    f.Button2Click(f.Button2); // to the records page
+    f.Button8->click();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_NE(dialogs.messages[1].find("not a regular file"), std::string::npos)
+        << dialogs.messages[1];
+    EXPECT_TRUE(style::OwnEnabled(f.Button8));
+    EXPECT_EQ(fs::read_symlink(RecordsPath()), "/dev/zero");
+}
+
+// Two copies of the game in one folder, both started before either saves: A saves a 3-word
+// game, then B saves its poorer 2-word game. B keeps A's record, shows it and says so.
+class TwoCopies : public RecordsKept, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TwoCopies, StaleCopyDoesNotReplaceABetterRecord) {
+    const bool autoSave = GetParam();
+    std::ofstream(RecordsPath(), std::ios::binary | std::ios::trunc)
+        << RecordBytes(ValidRecord("Alice", 30, 10, 2)) << RecordBytes(kWorld); // total 194
+    if (autoSave)
+        AutoSaveOn();
+    TForm1& a = Form();
+    RecordingDialogs dialogsB;
+    TForm1 b(FormServices{appDir, clock, random, dialogsB, sound, RegionalSettings{}, {}});
+
+    Play(a, 40, 14, 3); // total 524
+    if (!autoSave)
+        a.Button8Click(a.Button8);
+    const std::string gameA = RecordBytes(a.state.GameRec);
+    ASSERT_EQ(RecordsBytes(), gameA + RecordBytes(kWorld));
+
+    Play(b, 20, 8, 2); // total 362: beats the 194 B loaded, not A's 524
+    if (!autoSave)
+        b.Button8Click(b.Button8);
+    EXPECT_EQ(RecordsBytes(), gameA + RecordBytes(kWorld));
+    EXPECT_EQ(RecordBytes(b.state.MyRec), gameA);
+    EXPECT_EQ(b.MyRecord[7]->text(), "524");
+    ASSERT_EQ(dialogsB.messages.size(), 1u);
+    EXPECT_NE(dialogsB.messages[0].find("524"), std::string::npos) << dialogsB.messages[0];
+    EXPECT_EQ(b.BrokenText().find(kSavedAutomatically), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(RecordsKept, TwoCopies, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& test) {
+                             return test.param ? "AutoSave" : "SaveRec";
+                         });
+
+} // namespace
+} // namespace lexfall::testing
