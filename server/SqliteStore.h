@@ -1,0 +1,38 @@
+#pragma once
+#include "server/ConnectionPool.h"
+#include "server/RecordStore.h"
+
+#include <sqlite3.h>
+
+namespace lexfall::server {
+
+// One database file in WAL mode, so readers never wait for the writer; every commit is synced
+// before the reply, so an acknowledged record survives a crash.
+class SqliteStore final : public RecordStore {
+public:
+    SqliteStore(const std::string& path, std::size_t connections);
+    ~SqliteStore() override;
+
+    std::string HashKey() override { return hashKey_; }
+    bool AddPlayer(const std::string& name, const std::string& email,
+                   const std::string& codeHash) override;
+    bool RemovePlayer(const std::string& name) override;
+    bool SetCodeHash(const std::string& name, const std::string& codeHash) override;
+    std::vector<PlayerSummary> ListPlayers() override;
+    std::optional<Credentials> FindPlayer(const std::string& name) override;
+    std::optional<ServerRecord> PlayerRecord(const std::string& name) override;
+    PutResult PutIfBetter(const std::string& name, const ServerRecord& rec) override;
+    std::optional<ServerRecord> WorldRecord() override;
+
+    struct Connection;
+
+private:
+    std::unique_ptr<Connection> Connect() const;
+    void Migrate(Connection& db);
+
+    std::string path_;
+    ConnectionPool<Connection> pool_;
+    std::string hashKey_;
+};
+
+} // namespace lexfall::server
