@@ -195,6 +195,10 @@ class RecordsServer final : public httplib::Server {
 public:
     explicit RecordsServer(std::chrono::seconds readTimeout) : readTimeout_(readTimeout) {}
 
+    // cpp-httplib listens with a backlog of 5, so a burst of players connecting at once would
+    // see their connects dropped and retried a second later; listening again widens it.
+    void WidenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
+
 private:
     bool process_and_close_socket(socket_t sock) override {
         bool served = false;
@@ -276,6 +280,7 @@ public:
             throw std::runtime_error("cannot listen on " + options_.Host + ":" +
                                      std::to_string(options_.Port) + ": " + why);
         }
+        server_.WidenBacklog();
         return port;
     }
 
@@ -291,9 +296,11 @@ private:
                 .count();
         char duration[32];
         std::snprintf(duration, sizeof duration, "%.1fms", static_cast<double>(micros) / 1000.0);
+        // A request the parser refused has neither peer nor path filled in.
+        const std::string peer =
+            req.remote_addr.empty() ? "-" : req.remote_addr + ':' + std::to_string(req.remote_port);
         const std::string endpoint = req.path.empty() ? "-" : req.path;
-        const std::string line = UtcNow() + ' ' + req.remote_addr + ':' +
-                                 std::to_string(req.remote_port) + ' ' + endpoint + ' ' +
+        const std::string line = UtcNow() + ' ' + peer + ' ' + endpoint + ' ' +
                                  std::to_string(res.status) + ' ' + ReplyInLog(res) + ' ' +
                                  duration + '\n';
         std::lock_guard lock(logMutex_);

@@ -176,6 +176,7 @@ void SqliteStore::Migrate(Connection& db) {
 bool SqliteStore::AddPlayer(const std::string& name, const std::string& email,
                             const std::string& codeHash) {
     auto db = pool_.Acquire();
+    std::lock_guard writing(writeMutex_);
     WriteTransaction transaction(db->Handle);
     Statement insert(db->Handle, "INSERT INTO players (name, email, code_hash) VALUES (?, ?, ?) "
                                  "ON CONFLICT (name) DO NOTHING");
@@ -187,6 +188,7 @@ bool SqliteStore::AddPlayer(const std::string& name, const std::string& email,
 
 bool SqliteStore::RemovePlayer(const std::string& name) {
     auto db = pool_.Acquire();
+    std::lock_guard writing(writeMutex_);
     WriteTransaction transaction(db->Handle);
     Statement remove(db->Handle, "DELETE FROM players WHERE name = ?");
     remove.Bind(1, name).Step();
@@ -197,6 +199,7 @@ bool SqliteStore::RemovePlayer(const std::string& name) {
 
 bool SqliteStore::SetCodeHash(const std::string& name, const std::string& codeHash) {
     auto db = pool_.Acquire();
+    std::lock_guard writing(writeMutex_);
     WriteTransaction transaction(db->Handle);
     Statement update(db->Handle, "UPDATE players SET code_hash = ? WHERE name = ?");
     update.Bind(1, codeHash).Bind(2, name).Step();
@@ -243,6 +246,7 @@ std::optional<ServerRecord> SqliteStore::PlayerRecord(const std::string& name) {
 
 PutResult SqliteStore::PutIfBetter(const std::string& name, const ServerRecord& rec) {
     auto db = pool_.Acquire();
+    std::lock_guard writing(writeMutex_);
     WriteTransaction transaction(db->Handle);
     // One statement decides and writes, so no put can slip between the comparison and the
     // write; the order number is taken inside the same write lock.

@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <mutex>
+
 namespace lexfall::server {
 
 // One database file in WAL mode, so readers never wait for the writer; every commit is synced
@@ -32,6 +34,9 @@ private:
 
     std::string path_;
     ConnectionPool<Connection> pool_;
+    // SQLite has one writer at a time, and its busy handler polls with growing sleeps, which
+    // starves some writers under a stream of puts; queueing writers here keeps it fair.
+    std::mutex writeMutex_;
     std::string hashKey_;
 };
 

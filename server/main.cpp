@@ -37,6 +37,7 @@ Options:
                             address such as postgresql://user@dbhost/lexfall
   --listen HOST:PORT        where serve listens (default 127.0.0.1:8642)
   --threads N               request threads of serve (default 8)
+  --read-timeout SECONDS    serve cuts off a client silent this long (default 5)
   --server-url URL          the address players put in Lexfall.ini, printed by add-player
                             and reset-code (default http://THIS-HOST:8642/)
   --help, --version
@@ -60,7 +61,7 @@ struct Arguments {
 
 Arguments Parse(int argc, char** argv) {
     static const std::vector<std::string> kValued = {"--db", "--listen", "--threads",
-                                                     "--server-url"};
+                                                     "--read-timeout", "--server-url"};
     Arguments args;
     for (int i = 1; i < argc; ++i) {
         std::string word = argv[i];
@@ -195,8 +196,14 @@ ServeOptions ServeOptionsOf(const Arguments& args) {
         options.Threads = std::stoul(threads, &used);
         if (used != threads.size() || options.Threads < 1 || options.Threads > 256)
             throw std::out_of_range("threads");
+        const std::string timeout = args.Option("--read-timeout", "5");
+        const int seconds = std::stoi(timeout, &used);
+        if (used != timeout.size() || seconds < 1 || seconds > 600)
+            throw std::out_of_range("timeout");
+        options.ReadTimeout = std::chrono::seconds(seconds);
     } catch (const std::logic_error&) {
-        throw UsageError("--listen takes HOST:PORT with a port of 0 to 65535, --threads 1 to 256");
+        throw UsageError("--listen takes HOST:PORT with a port of 0 to 65535, --threads 1 to "
+                         "256, --read-timeout 1 to 600");
     }
     return options;
 }
