@@ -4,12 +4,15 @@
 
 #include <libpq-fe.h>
 
+#include <map>
 #include <utility>
 
 namespace lexfall::server {
 
 struct PostgresStore::Connection {
     PGconn* Handle = nullptr;
+    // The request statements prepared on this connection, by their text.
+    std::map<const char*, std::string> Prepared;
     ~Connection() { PQfinish(Handle); }
     bool Broken() const { return PQstatus(Handle) != CONNECTION_OK; }
 };
@@ -77,6 +80,34 @@ Result Execute(PGconn* db, const char* sql, const std::vector<Param>& params = {
                                lengths.data(), formats.data(), 0));
     if (!result.Ok())
         throw StoreError(std::string("database statement failed: ") + PQerrorMessage(db));
+    return result;
+}
+
+// A statement of the request path: prepared once per connection, so each request skips the
+// parsing and planning.
+Result Run(PostgresStore::Connection& db, const char* sql, const std::vector<Param>& params) {
+    auto [slot, fresh] = db.Prepared.try_emplace(sql, "q" + std::to_string(db.Prepared.size()));
+    if (fresh) {
+        const Result prepared(PQprepare(db.Handle, slot->second.c_str(), sql,
+                                        static_cast<int>(params.size()), nullptr));
+        if (!prepared.Ok()) {
+            db.Prepared.erase(slot);
+            throw StoreError(std::string("database statement failed: ") +
+                             PQerrorMessage(db.Handle));
+        }
+    }
+    std::vector<const char*> values;
+    std::vector<int> lengths;
+    std::vector<int> formats;
+    for (const Param& param : params) {
+        values.push_back(param.Value.data());
+        lengths.push_back(static_cast<int>(param.Value.size()));
+        formats.push_back(param.Binary ? 1 : 0);
+    }
+    Result result(PQexecPrepared(db.Handle, slot->second.c_str(), static_cast<int>(params.size()),
+                                 values.data(), lengths.data(), formats.data(), 0));
+    if (!result.Ok())
+        throw StoreError(std::string("database statement failed: ") + PQerrorMessage(db.Handle));
     return result;
 }
 
@@ -162,6 +193,9 @@ std::unique_ptr<PostgresStore::Connection> PostgresStore::Connect() const {
             message.pop_back();
         throw StoreError("cannot connect to PostgreSQL: " + message);
     }
+    // Notices ("relation already exists, skipping") are no news to an operator.
+    PQsetNoticeProcessor(
+        connection->Handle, [](void*, const char*) {}, nullptr);
     return connection;
 }
 
@@ -245,33 +279,27 @@ std::vector<PlayerSummary> PostgresStore::ListPlayers() {
     return players;
 }
 
-std::optional<Credentials> PostgresStore::FindPlayer(const std::string& name) {
+std::optional<PlayerEntry> PostgresStore::FindPlayer(const std::string& name) {
     auto db = pool_.Acquire();
-    const Result found =
-        Execute(db->Handle, "SELECT email, code_hash FROM players WHERE name = $1", {Bytes(name)});
+    const Result found = Run(*db,
+                             "SELECT p.email, p.code_hash, r.name, r.words, r.seconds, r.letters, "
+                             "r.total, r.date FROM players p "
+                             "LEFT JOIN records r ON r.player_id = p.id WHERE p.name = $1",
+                             {Bytes(name)});
     if (found.Rows() == 0)
         return std::nullopt;
-    return Credentials{found.Bytes(0, 0), found.Bytes(0, 1)};
-}
-
-std::optional<ServerRecord> PostgresStore::PlayerRecord(const std::string& name) {
-    auto db = pool_.Acquire();
-    const Result found = Execute(db->Handle,
-                                 "SELECT r.name, r.words, r.seconds, r.letters, r.total, r.date "
-                                 "FROM records r JOIN players p ON p.id = r.player_id "
-                                 "WHERE p.name = $1",
-                                 {Bytes(name)});
-    if (found.Rows() == 0)
-        return std::nullopt;
-    return ReadRecord(found, 0, 0);
+    PlayerEntry player{found.Bytes(0, 0), found.Bytes(0, 1), std::nullopt};
+    if (!found.IsNull(0, 2))
+        player.Record = ReadRecord(found, 0, 2);
+    return player;
 }
 
 PutResult PostgresStore::PutIfBetter(const std::string& name, const ServerRecord& rec) {
     auto db = pool_.Acquire();
     // The upsert compares against the newest row version even under concurrent puts from
     // other servers, so a better record is never overwritten by a worse one.
-    const Result stored = Execute(
-        db->Handle,
+    const Result stored = Run(
+        *db,
         "INSERT INTO records (player_id, name, words, seconds, letters, total, date, put_order) "
         "SELECT id, $1, $2, $3, $4, $5, $6, nextval('records_put_order') FROM players "
         "WHERE name = $7 "
@@ -283,16 +311,16 @@ PutResult PostgresStore::PutIfBetter(const std::string& name, const ServerRecord
          Number(rec.Total), Bytes(rec.Date), Bytes(name)});
     if (stored.Rows() == 1)
         return PutResult::Stored;
-    const Result player =
-        Execute(db->Handle, "SELECT 1 FROM players WHERE name = $1", {Bytes(name)});
+    const Result player = Run(*db, "SELECT 1 FROM players WHERE name = $1", {Bytes(name)});
     return player.Rows() == 1 ? PutResult::NotBetter : PutResult::NoPlayer;
 }
 
 std::optional<ServerRecord> PostgresStore::WorldRecord() {
     auto db = pool_.Acquire();
-    const Result best =
-        Execute(db->Handle, "SELECT name, words, seconds, letters, total, date FROM records "
-                            "ORDER BY total DESC, put_order LIMIT 1");
+    const Result best = Run(*db,
+                            "SELECT name, words, seconds, letters, total, date FROM records "
+                            "ORDER BY total DESC, put_order LIMIT 1",
+                            {});
     if (best.Rows() == 0)
         return std::nullopt;
     return ReadRecord(best, 0, 0);

@@ -17,8 +17,7 @@ public:
     bool RemovePlayer(const std::string& name) override;
     bool SetCodeHash(const std::string& name, const std::string& codeHash) override;
     std::vector<PlayerSummary> ListPlayers() override;
-    std::optional<Credentials> FindPlayer(const std::string& name) override;
-    std::optional<ServerRecord> PlayerRecord(const std::string& name) override;
+    std::optional<PlayerEntry> FindPlayer(const std::string& name) override;
     PutResult PutIfBetter(const std::string& name, const ServerRecord& rec) override;
     std::optional<ServerRecord> WorldRecord() override;
 

@@ -20,11 +20,11 @@ bool SameEmail(std::string_view a, std::string_view b) {
 RecordService::RecordService(RecordStore& store, ErrorLog logError)
     : store_(store), logError_(std::move(logError)) {}
 
-std::string RecordService::Refusal(const Query& query) {
+std::variant<PlayerEntry, std::string> RecordService::Identify(const Query& query) {
     const auto user = query.Value("u");
     if (!user || user->empty())
         return "1";
-    const auto player = store_.FindPlayer(*user);
+    auto player = store_.FindPlayer(*user);
     if (!player)
         return "1";
     const auto email = query.Value("e");
@@ -34,7 +34,7 @@ std::string RecordService::Refusal(const Query& query) {
     const bool codeMatches = SameHash(HashAccessCode(store_.HashKey(), *code), player->CodeHash);
     if (!codeMatches || !SameEmail(*email, player->Email))
         return "3";
-    return {};
+    return std::move(*player);
 }
 
 std::string RecordService::CheckWR() {
@@ -49,10 +49,10 @@ std::string RecordService::CheckWR() {
 
 std::string RecordService::GetMyRec(const Query& query) {
     try {
-        if (std::string refused = Refusal(query); !refused.empty())
-            return refused;
-        const auto user = query.Value("u");
-        const auto record = store_.PlayerRecord(*user);
+        const auto player = Identify(query);
+        if (const auto* refused = std::get_if<std::string>(&player))
+            return *refused;
+        const auto& record = std::get<PlayerEntry>(player).Record;
         return record ? RecordText(*record) : "5";
     } catch (const std::exception& error) {
         logError_(error.what());
@@ -62,8 +62,8 @@ std::string RecordService::GetMyRec(const Query& query) {
 
 std::string RecordService::PutMyRec(const Query& query) {
     try {
-        if (std::string refused = Refusal(query); !refused.empty())
-            return refused;
+        if (const auto player = Identify(query); std::holds_alternative<std::string>(player))
+            return std::get<std::string>(player);
         const auto text = query.Value("r");
         const auto record = text ? ParseValidRecord(*text) : std::nullopt;
         if (!record)

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <variant>
 
 namespace lexfall::server {
 
@@ -22,8 +23,8 @@ public:
     std::string PutMyRec(const Query& query);
 
 private:
-    // "1" or "3" when the query's user, e-mail and code do not name a player, else empty.
-    std::string Refusal(const Query& query);
+    // The player named by the query's user, e-mail and code, or the refusal "1" or "3".
+    std::variant<PlayerEntry, std::string> Identify(const Query& query);
 
     RecordStore& store_;
     ErrorLog logError_;

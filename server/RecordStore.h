@@ -18,9 +18,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct Credentials {
+// A player as a request sees it: what identifies the player, and the best record if any.
+struct PlayerEntry {
     std::string Email;
     std::string CodeHash;
+    std::optional<ServerRecord> Record;
 };
 
 struct PlayerSummary {
@@ -45,9 +47,9 @@ public:
     virtual bool RemovePlayer(const std::string& name) = 0;
     virtual bool SetCodeHash(const std::string& name, const std::string& codeHash) = 0;
     virtual std::vector<PlayerSummary> ListPlayers() = 0;
-    virtual std::optional<Credentials> FindPlayer(const std::string& name) = 0;
+    // One lookup for a whole Get MyRec.
+    virtual std::optional<PlayerEntry> FindPlayer(const std::string& name) = 0;
 
-    virtual std::optional<ServerRecord> PlayerRecord(const std::string& name) = 0;
     // Keeps rec as the player's record only when its total beats the stored one.
     virtual PutResult PutIfBetter(const std::string& name, const ServerRecord& rec) = 0;
     // The highest total of all players; the earliest put wins a tie.

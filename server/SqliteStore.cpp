@@ -37,6 +37,13 @@ public:
         return *this;
     }
 
+    // Ready to run again with new values.
+    Statement& Reset() {
+        sqlite3_reset(statement_);
+        sqlite3_clear_bindings(statement_);
+        return *this;
+    }
+
     // True while a row is there to read.
     bool Step() {
         const int status = sqlite3_step(statement_);
@@ -224,32 +231,60 @@ std::vector<PlayerSummary> SqliteStore::ListPlayers() {
     return players;
 }
 
-std::optional<Credentials> SqliteStore::FindPlayer(const std::string& name) {
+std::optional<PlayerEntry> SqliteStore::FindPlayer(const std::string& name) {
     auto db = pool_.Acquire();
-    Statement find(db->Handle, "SELECT email, code_hash FROM players WHERE name = ?");
+    Statement find(db->Handle, "SELECT p.email, p.code_hash, r.name, r.words, r.seconds, "
+                               "r.letters, r.total, r.date FROM players p "
+                               "LEFT JOIN records r ON r.player_id = p.id WHERE p.name = ?");
     find.Bind(1, name);
     if (!find.Step())
         return std::nullopt;
-    return Credentials{find.Bytes(0), find.Bytes(1)};
-}
-
-std::optional<ServerRecord> SqliteStore::PlayerRecord(const std::string& name) {
-    auto db = pool_.Acquire();
-    Statement find(db->Handle, "SELECT r.name, r.words, r.seconds, r.letters, r.total, r.date "
-                               "FROM records r JOIN players p ON p.id = r.player_id "
-                               "WHERE p.name = ?");
-    find.Bind(1, name);
-    if (!find.Step())
-        return std::nullopt;
-    return ReadRecord(find, 0);
+    PlayerEntry player{find.Bytes(0), find.Bytes(1), std::nullopt};
+    if (!find.IsNull(2))
+        player.Record = ReadRecord(find, 2);
+    return player;
 }
 
 PutResult SqliteStore::PutIfBetter(const std::string& name, const ServerRecord& rec) {
+    PendingPut mine{&name, &rec, PutResult::NotBetter, {}, false};
+    std::unique_lock lock(batchMutex_);
+    batch_.push_back(&mine);
+    while (!mine.Done) {
+        if (committing_) {
+            batchDone_.wait(lock);
+            continue;
+        }
+        // This thread commits every put waiting now, its own among them, with one sync.
+        committing_ = true;
+        std::vector<PendingPut*> batch;
+        batch.swap(batch_);
+        lock.unlock();
+        std::string error;
+        try {
+            CommitBatch(batch);
+        } catch (const std::exception& failure) {
+            error = failure.what();
+        }
+        lock.lock();
+        for (PendingPut* put : batch) {
+            put->Error = error;
+            put->Done = true;
+        }
+        committing_ = false;
+        batchDone_.notify_all();
+    }
+    if (!mine.Error.empty())
+        throw StoreError(mine.Error);
+    return mine.Result;
+}
+
+void SqliteStore::CommitBatch(const std::vector<PendingPut*>& batch) {
     auto db = pool_.Acquire();
     std::lock_guard writing(writeMutex_);
     WriteTransaction transaction(db->Handle);
-    // One statement decides and writes, so no put can slip between the comparison and the
-    // write; the order number is taken inside the same write lock.
+    // One statement decides and writes, so nothing slips between comparison and write; the
+    // order number is taken under the same write lock. Puts later in the batch see the
+    // earlier ones, exactly as if each had been committed alone.
     Statement put(db->Handle,
                   "INSERT INTO records (player_id, name, words, seconds, letters, total, date, "
                   "put_order) SELECT id, ?, ?, ?, ?, ?, ?, "
@@ -259,22 +294,25 @@ PutResult SqliteStore::PutIfBetter(const std::string& name, const ServerRecord& 
                   "words = excluded.words, seconds = excluded.seconds, "
                   "letters = excluded.letters, total = excluded.total, date = excluded.date, "
                   "put_order = excluded.put_order WHERE records.total < excluded.total");
-    put.Bind(1, rec.Name)
-        .Bind(2, rec.CompletedWords)
-        .Bind(3, rec.UsedTime)
-        .Bind(4, rec.UsedLetters)
-        .Bind(5, rec.Total)
-        .Bind(6, rec.Date)
-        .Bind(7, name)
-        .Step();
-    PutResult result = PutResult::Stored;
-    if (sqlite3_changes(db->Handle) == 0) {
-        Statement player(db->Handle, "SELECT 1 FROM players WHERE name = ?");
-        player.Bind(1, name);
-        result = player.Step() ? PutResult::NotBetter : PutResult::NoPlayer;
+    Statement player(db->Handle, "SELECT 1 FROM players WHERE name = ?");
+    for (PendingPut* pending : batch) {
+        const ServerRecord& rec = *pending->Record;
+        put.Reset()
+            .Bind(1, rec.Name)
+            .Bind(2, rec.CompletedWords)
+            .Bind(3, rec.UsedTime)
+            .Bind(4, rec.UsedLetters)
+            .Bind(5, rec.Total)
+            .Bind(6, rec.Date)
+            .Bind(7, *pending->Player)
+            .Step();
+        pending->Result = PutResult::Stored;
+        if (sqlite3_changes(db->Handle) == 0) {
+            player.Reset().Bind(1, *pending->Player);
+            pending->Result = player.Step() ? PutResult::NotBetter : PutResult::NoPlayer;
+        }
     }
     transaction.Commit();
-    return result;
 }
 
 std::optional<ServerRecord> SqliteStore::WorldRecord() {

@@ -4,7 +4,9 @@
 
 #include <sqlite3.h>
 
+#include <condition_variable>
 #include <mutex>
+#include <vector>
 
 namespace lexfall::server {
 
@@ -21,14 +23,22 @@ public:
     bool RemovePlayer(const std::string& name) override;
     bool SetCodeHash(const std::string& name, const std::string& codeHash) override;
     std::vector<PlayerSummary> ListPlayers() override;
-    std::optional<Credentials> FindPlayer(const std::string& name) override;
-    std::optional<ServerRecord> PlayerRecord(const std::string& name) override;
+    std::optional<PlayerEntry> FindPlayer(const std::string& name) override;
     PutResult PutIfBetter(const std::string& name, const ServerRecord& rec) override;
     std::optional<ServerRecord> WorldRecord() override;
 
     struct Connection;
 
 private:
+    struct PendingPut {
+        const std::string* Player;
+        const ServerRecord* Record;
+        PutResult Result = PutResult::NotBetter;
+        std::string Error;
+        bool Done = false;
+    };
+    void CommitBatch(const std::vector<PendingPut*>& batch);
+
     std::unique_ptr<Connection> Connect() const;
     void Migrate(Connection& db);
 
@@ -37,6 +47,12 @@ private:
     // SQLite has one writer at a time, and its busy handler polls with growing sleeps, which
     // starves some writers under a stream of puts; queueing writers here keeps it fair.
     std::mutex writeMutex_;
+    // Group commit: puts that arrive while a commit runs wait for it, then go together in
+    // the next one, so a burst of puts costs one disk sync instead of one each.
+    std::mutex batchMutex_;
+    std::condition_variable batchDone_;
+    std::vector<PendingPut*> batch_;
+    bool committing_ = false;
     std::string hashKey_;
 };
 

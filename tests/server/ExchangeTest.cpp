@@ -154,11 +154,8 @@ public:
     std::vector<server::PlayerSummary> ListPlayers() override {
         return Fail<std::vector<server::PlayerSummary>>();
     }
-    std::optional<server::Credentials> FindPlayer(const std::string&) override {
-        return Fail<std::optional<server::Credentials>>();
-    }
-    std::optional<server::ServerRecord> PlayerRecord(const std::string&) override {
-        return Fail<std::optional<server::ServerRecord>>();
+    std::optional<server::PlayerEntry> FindPlayer(const std::string&) override {
+        return Fail<std::optional<server::PlayerEntry>>();
     }
     server::PutResult PutIfBetter(const std::string&, const server::ServerRecord&) override {
         return Fail<server::PutResult>();
