@@ -92,5 +92,18 @@ TEST(ServeTest, SilentClientIsCutOffWhileOthersAreServed) {
     }
 }
 
+// The kit that end-to-end tests of the game start: a fresh database, one player, a server.
+TEST(ServeTest, KitServesItsPlayer) {
+    RecordsServerWithPlayer kit;
+    const RegisteredPlayer& player = kit.Player();
+    const std::string who = "?u=" + player.Name + "&e=" + player.Email + "&c=" + player.Code;
+    const std::string record = player.Name + ",10,300,40,3010,2003-03-28";
+    EXPECT_EQ(kit.Server().Get("/putmyrec.asp" + who + "&r=" + record).Body, "0");
+    EXPECT_EQ(kit.Server().Get("/getmyrec.asp" + who).Body, record);
+    EXPECT_EQ(kit.Server().Get("/checkwr.asp").Body, record);
+    EXPECT_EQ(kit.Server().BaseUrl(),
+              "http://127.0.0.1:" + std::to_string(kit.Server().Port()) + "/");
+}
+
 } // namespace
 } // namespace lexfall::testing
