@@ -35,9 +35,10 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 "${as_user[@]}" "$pgbin/initdb" -D "$dir/data" -U "$user" -A trust -E UTF8 --no-sync >/dev/null
-# No TCP at all; fsync off because the cluster dies with the run anyway.
+# No TCP at all; fsync off because the cluster dies with the run anyway (LEXFALL_PG_FSYNC=on
+# for measurements that should pay for durable commits).
 "${as_user[@]}" "$pgbin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -s \
-  -o "-c listen_addresses='' -k $dir -p 5432 -c fsync=off -c max_connections=300 -c shared_buffers=16MB" \
+  -o "-c listen_addresses='' -k $dir -p 5432 -c fsync=${LEXFALL_PG_FSYNC:-off} -c max_connections=300 -c shared_buffers=16MB" \
   start
 
 export LEXFALL_TEST_PG="postgresql:///postgres?host=$dir&port=5432&user=$user"
