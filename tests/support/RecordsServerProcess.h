@@ -141,6 +141,8 @@ inline RawReply RawGet(int port, const std::string& target) {
 }
 
 // `lexfall-records serve --listen 127.0.0.1:0 --db DB`, its output kept for the test to read.
+// Make it on the thread that outlives it (the test's own): the kernel's stop on the test's
+// death follows the thread that started the server.
 class RecordsServerProcess {
 public:
     explicit RecordsServerProcess(std::string db, std::vector<std::string> extraArgs = {})
