@@ -67,20 +67,33 @@ private:
     PGresult* result_;
 };
 
-Result Execute(PGconn* db, const char* sql, const std::vector<Param>& params = {}) {
-    std::vector<const char*> values;
-    std::vector<int> lengths;
-    std::vector<int> formats;
-    for (const Param& param : params) {
-        values.push_back(param.Value.data());
-        lengths.push_back(static_cast<int>(param.Value.size()));
-        formats.push_back(param.Binary ? 1 : 0);
+// The parameters in the three arrays that libpq takes.
+struct ParamArrays {
+    explicit ParamArrays(const std::vector<Param>& params) {
+        for (const Param& param : params) {
+            Values.push_back(param.Value.data());
+            Lengths.push_back(static_cast<int>(param.Value.size()));
+            Formats.push_back(param.Binary ? 1 : 0);
+        }
     }
-    Result result(PQexecParams(db, sql, static_cast<int>(params.size()), nullptr, values.data(),
-                               lengths.data(), formats.data(), 0));
+    int Count() const { return static_cast<int>(Values.size()); }
+
+    std::vector<const char*> Values;
+    std::vector<int> Lengths;
+    std::vector<int> Formats;
+};
+
+Result Checked(PGconn* db, PGresult* raw) {
+    Result result(raw);
     if (!result.Ok())
         throw StoreError(std::string("database statement failed: ") + PQerrorMessage(db));
     return result;
+}
+
+Result Execute(PGconn* db, const char* sql, const std::vector<Param>& params = {}) {
+    const ParamArrays arrays(params);
+    return Checked(db, PQexecParams(db, sql, arrays.Count(), nullptr, arrays.Values.data(),
+                                    arrays.Lengths.data(), arrays.Formats.data(), 0));
 }
 
 // A statement of the request path: prepared once per connection, so each request skips the
@@ -88,34 +101,23 @@ Result Execute(PGconn* db, const char* sql, const std::vector<Param>& params = {
 Result Run(PostgresStore::Connection& db, const char* sql, const std::vector<Param>& params) {
     auto [slot, fresh] = db.Prepared.try_emplace(sql, "q" + std::to_string(db.Prepared.size()));
     if (fresh) {
-        const Result prepared(PQprepare(db.Handle, slot->second.c_str(), sql,
-                                        static_cast<int>(params.size()), nullptr));
-        if (!prepared.Ok()) {
+        try {
+            Checked(db.Handle, PQprepare(db.Handle, slot->second.c_str(), sql,
+                                         static_cast<int>(params.size()), nullptr));
+        } catch (const StoreError&) {
             db.Prepared.erase(slot);
-            throw StoreError(std::string("database statement failed: ") +
-                             PQerrorMessage(db.Handle));
+            throw;
         }
     }
-    std::vector<const char*> values;
-    std::vector<int> lengths;
-    std::vector<int> formats;
-    for (const Param& param : params) {
-        values.push_back(param.Value.data());
-        lengths.push_back(static_cast<int>(param.Value.size()));
-        formats.push_back(param.Binary ? 1 : 0);
-    }
-    Result result(PQexecPrepared(db.Handle, slot->second.c_str(), static_cast<int>(params.size()),
-                                 values.data(), lengths.data(), formats.data(), 0));
-    if (!result.Ok())
-        throw StoreError(std::string("database statement failed: ") + PQerrorMessage(db.Handle));
-    return result;
+    const ParamArrays arrays(params);
+    return Checked(db.Handle, PQexecPrepared(db.Handle, slot->second.c_str(), arrays.Count(),
+                                             arrays.Values.data(), arrays.Lengths.data(),
+                                             arrays.Formats.data(), 0));
 }
 
 // Several statements at once, which only the simple protocol takes.
 void ExecuteScript(PGconn* db, const char* sql) {
-    const Result result(PQexec(db, sql));
-    if (!result.Ok())
-        throw StoreError(std::string("database statement failed: ") + PQerrorMessage(db));
+    Checked(db, PQexec(db, sql));
 }
 
 // Rolls back unless committed, so a failed step never leaves the connection inside an

@@ -45,12 +45,8 @@ TEST(ServeTest, StartUpErrorsExitNonZeroWithAPlainMessage) {
 TEST(ServeTest, TermFinishesTheRequestInFlight) {
     ScratchFolder folder;
     RecordsServerProcess server((folder.Path() / "records.sqlite").string());
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(server.Port()));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const int fd = ConnectLoopback(server.Port());
+    ASSERT_GE(fd, 0);
     const std::string head = "GET /checkwr.asp HTTP/1.1\r\nHost: x\r\n";
     ASSERT_EQ(::send(fd, head.data(), head.size(), MSG_NOSIGNAL), ssize_t(head.size()));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -74,12 +70,8 @@ TEST(ServeTest, SilentClientIsCutOffWhileOthersAreServed) {
                                 {"--read-timeout", "1", "--threads", "2"});
     std::vector<int> silent;
     for (int i = 0; i < 2; ++i) { // as many as there are threads
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<std::uint16_t>(server.Port()));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const int fd = ConnectLoopback(server.Port());
+        ASSERT_GE(fd, 0);
         silent.push_back(fd);
     }
     EXPECT_EQ(server.Get("/checkwr.asp").Status, 200);

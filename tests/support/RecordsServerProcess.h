@@ -97,6 +97,22 @@ inline RegisteredPlayer AddRecordsPlayer(const std::string& db, const std::strin
     return {name, email, added.Output.substr(start, added.Output.find('\n', start) - start)};
 }
 
+// A TCP connection to 127.0.0.1:port, or -1.
+inline int ConnectLoopback(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return -1;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 // One GET with the target exactly as given (blanks and all, as the game sends it), on a
 // connection of its own. Returns the status code and the body; status 0 when the connection
 // failed or was closed without a reply.
@@ -107,28 +123,23 @@ struct RawReply {
 
 inline RawReply RawGet(int port, const std::string& target) {
     RawReply reply;
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int fd = ConnectLoopback(port);
     if (fd < 0)
         return reply;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     timeval timeout{30, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    // The header lines the game sends.
+    const std::string request =
+        "GET " + target +
+        " HTTP/1.1\r\nContent-Type: text/html\r\nHost: 127.0.0.1:" + std::to_string(port) +
+        "\r\nAccept: text/html, */*\r\n\r\n";
     std::string response;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        const std::string request =
-            "GET " + target +
-            " HTTP/1.1\r\nContent-Type: text/html\r\nHost: 127.0.0.1:" + std::to_string(port) +
-            "\r\nAccept: text/html, */*\r\n\r\n";
-        if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
-            static_cast<ssize_t>(request.size())) {
-            char chunk[4096];
-            ssize_t got;
-            while ((got = ::recv(fd, chunk, sizeof chunk, 0)) > 0)
-                response.append(chunk, static_cast<std::size_t>(got));
-        }
+    if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+        static_cast<ssize_t>(request.size())) {
+        char chunk[4096];
+        ssize_t got;
+        while ((got = ::recv(fd, chunk, sizeof chunk, 0)) > 0)
+            response.append(chunk, static_cast<std::size_t>(got));
     }
     ::close(fd);
     // The server closes after each reply, so the body is everything after the head.
