@@ -49,7 +49,7 @@ TEST(ServeTest, TermFinishesTheRequestInFlight) {
     ASSERT_GE(fd, 0);
     const std::string head = "GET /checkwr.asp HTTP/1.1\r\nHost: x\r\n";
     ASSERT_EQ(::send(fd, head.data(), head.size(), MSG_NOSIGNAL), ssize_t(head.size()));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000)); // taken by a thread by now
     server.Signal(SIGTERM);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_EQ(::send(fd, "\r\n", 2, MSG_NOSIGNAL), 2);
