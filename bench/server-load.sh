@@ -30,6 +30,7 @@ trap cleanup EXIT
 # Starts a server command in the background, its first line saying where it listens.
 start() {
   local log=$1; shift
+  : >"$log"
   "$@" >"$log" 2>&1 &
   pids+=($!)
   for _ in $(seq 100); do
