@@ -26,7 +26,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // One accepted connection as cpp-httplib's stream, reading through a buffer that starts with
-// the mended request line. Every wait ends at the connection's deadline.
+// the mended request line. Every read ends at the connection's deadline.
 class ConnectionStream final : public httplib::Stream {
 public:
     ConnectionStream(int fd, std::chrono::seconds idle)
@@ -89,9 +89,13 @@ private:
         return got;
     }
 
+    // Reading is bounded by the deadline of the whole request; writing the reply only by the
+    // idle limit, so a slow database never costs a reply that is ready.
     bool Wait(short events) const {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::min<Clock::duration>(deadline_ - Clock::now(), idle_));
+        const Clock::duration limit =
+            events == POLLIN ? std::min<Clock::duration>(deadline_ - Clock::now(), idle_)
+                             : Clock::duration(idle_);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit);
         if (left.count() <= 0)
             return false;
         pollfd watch{fd_, events, 0};
