@@ -131,7 +131,6 @@ void CheckIdentity(const std::string& what, const std::string& value) {
 }
 
 int AddPlayer(const Arguments& args, RecordStore& store) {
-    ExpectWords(args, 2, "add-player NAME EMAIL");
     const std::string& name = args.Words[0];
     const std::string& email = args.Words[1];
     CheckIdentity("the name", name);
@@ -146,7 +145,6 @@ int AddPlayer(const Arguments& args, RecordStore& store) {
 }
 
 int ResetCode(const Arguments& args, RecordStore& store) {
-    ExpectWords(args, 1, "reset-code NAME");
     const std::string& name = args.Words[0];
     const auto player = store.FindPlayer(name);
     const std::string code = NewAccessCode();
@@ -159,7 +157,6 @@ int ResetCode(const Arguments& args, RecordStore& store) {
 }
 
 int RemovePlayer(const Arguments& args, RecordStore& store) {
-    ExpectWords(args, 1, "remove-player NAME");
     if (!store.RemovePlayer(args.Words[0])) {
         std::cerr << "lexfall-records: no player named " << args.Words[0] << "\n";
         return 1;
@@ -168,8 +165,7 @@ int RemovePlayer(const Arguments& args, RecordStore& store) {
     return 0;
 }
 
-int ListPlayers(const Arguments& args, RecordStore& store) {
-    ExpectWords(args, 0, "list-players");
+int ListPlayers(const Arguments&, RecordStore& store) {
     for (const PlayerSummary& player : store.ListPlayers()) {
         std::cout << player.Name << '\t' << player.Email << '\t'
                   << (player.Record ? RecordText(*player.Record) : "no record") << '\n';
@@ -261,17 +257,24 @@ int Run(int argc, char** argv) {
     const std::string db = args.Option("--db", "records.sqlite");
     if (args.Command == "serve")
         return Serve(args, db);
-    using Handler = int (*)(const Arguments&, RecordStore&);
-    static const std::map<std::string, Handler> kCommands = {{"add-player", AddPlayer},
-                                                             {"reset-code", ResetCode},
-                                                             {"remove-player", RemovePlayer},
-                                                             {"list-players", ListPlayers}};
+    struct Command {
+        int (*Handler)(const Arguments&, RecordStore&);
+        std::size_t Words;
+        const char* Shape;
+    };
+    static const std::map<std::string, Command> kCommands = {
+        {"add-player", {AddPlayer, 2, "add-player NAME EMAIL"}},
+        {"reset-code", {ResetCode, 1, "reset-code NAME"}},
+        {"remove-player", {RemovePlayer, 1, "remove-player NAME"}},
+        {"list-players", {ListPlayers, 0, "list-players"}}};
     const auto command = kCommands.find(args.Command);
     if (command == kCommands.end())
         throw UsageError(args.Command.empty() ? "no command given"
                                               : "unknown command " + args.Command);
+    // Checked before the database is opened, so a mistyped command creates no file.
+    ExpectWords(args, command->second.Words, command->second.Shape);
     const auto store = OpenStore(db, 1);
-    return command->second(args, *store);
+    return command->second.Handler(args, *store);
 }
 
 } // namespace

@@ -38,6 +38,8 @@ TEST(ServeTest, StartUpErrorsExitNonZeroWithAPlainMessage) {
         EXPECT_NE(result.Output.find(c.message), std::string::npos) << result.Output;
     }
     EXPECT_EQ(running.Get("/checkwr.asp").Status, 200); // the first server is untouched
+    // A usage error leaves no database behind in the current folder.
+    EXPECT_FALSE(std::filesystem::exists("records.sqlite"));
 }
 
 // Sends a request in two halves around a SIGTERM: the connection taken before the signal is
