@@ -7,9 +7,25 @@
 namespace lexfall::testing {
 namespace {
 
+// Runs the test inside a folder and goes back on every exit path.
+class InFolder {
+public:
+    explicit InFolder(const std::filesystem::path& folder)
+        : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+    ~InFolder() { std::filesystem::current_path(previous_); }
+
+private:
+    std::filesystem::path previous_;
+};
+
 TEST(ServeTest, StartUpErrorsExitNonZeroWithAPlainMessage) {
     ScratchFolder folder;
-    const std::string db = (folder.Path() / "records.sqlite").string();
+    const InFolder inside(folder.Path());
+    const std::string db = (folder.Path() / "club.sqlite").string();
     RecordsServerProcess running(db);
     struct Case {
         std::vector<std::string> args;
@@ -39,7 +55,7 @@ TEST(ServeTest, StartUpErrorsExitNonZeroWithAPlainMessage) {
     }
     EXPECT_EQ(running.Get("/checkwr.asp").Status, 200); // the first server is untouched
     // A usage error leaves no database behind in the current folder.
-    EXPECT_FALSE(std::filesystem::exists("records.sqlite"));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "records.sqlite"));
 }
 
 // Sends a request in two halves around a SIGTERM: the connection taken before the signal is
