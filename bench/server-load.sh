@@ -27,7 +27,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts a server command in the background, its first line saying where it listens.
+# Starts a server command in the background and sets port from its first line. Not run in a
+# command substitution: the pid must reach the cleanup list of this shell.
 start() {
   local log=$1; shift
   : >"$log"
@@ -37,13 +38,14 @@ start() {
     grep -q ' on 127.0.0.1:' "$log" && break
     sleep 0.1
   done
-  sed -n 's/.* on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$log" | head -n 1
+  port=$(sed -n 's/.* on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$log" | head -n 1)
+  [ -n "$port" ] || { echo "did not start: $*" >&2; cat "$log" >&2; exit 1; }
 }
 
 run() { "$load" --clients "$clients" --requests "$requests" --seconds "$seconds" "$@"; }
 
 echo "$clients clients, at most $requests requests or $seconds s per run, $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
-port=$(start "$work/bare.log" "$load" --bare-server)
+start "$work/bare.log" "$load" --bare-server
 run --port "$port" --mix checkwr --label "bare cpp-httplib"
 
 for engine in sqlite postgresql; do
@@ -53,7 +55,7 @@ for engine in sqlite postgresql; do
     code=$("$records" add-player "Player $i" "p$i@example.org" --db "$db" | sed -n 's/^RegCode=//p')
     printf 'Player %s\tp%s@example.org\t%s\n' "$i" "$i" "$code" >>"$work/players"
   done
-  port=$(start "$work/$engine.log" "$records" serve --listen 127.0.0.1:0 --db "$db" --threads "$threads")
+  start "$work/$engine.log" "$records" serve --listen 127.0.0.1:0 --db "$db" --threads "$threads"
   # A first put per player, so Get MyRec and Check WR find records.
   run --port "$port" --mix putmyrec --players "$work/players" --requests "$clients" --label warm-up >/dev/null
   for mix in checkwr getmyrec putmyrec mixed; do
