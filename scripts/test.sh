@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
+# The server tests need PostgreSQL: run the rest of this script beside a throwaway cluster.
+[ -n "${LEXFALL_TEST_PG:-}" ] || exec scripts/with-postgres.sh "$PWD/scripts/test.sh" "$@"
 export QT_QPA_PLATFORM=offscreen
 
 scripts/build.sh build

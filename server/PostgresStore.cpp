@@ -1,0 +1,331 @@
+#include "server/PostgresStore.h"
+
+#include "server/AccessCode.h"
+
+#include <libpq-fe.h>
+
+#include <map>
+#include <utility>
+
+namespace lexfall::server {
+
+struct PostgresStore::Connection {
+    PGconn* Handle = nullptr;
+    // The request statements prepared on this connection, by their text.
+    std::map<const char*, std::string> Prepared;
+    ~Connection() { PQfinish(Handle); }
+    bool Broken() const { return PQstatus(Handle) != CONNECTION_OK; }
+};
+
+namespace {
+
+// Names, e-mails and dates are bytes in the player's own encoding, which a UTF-8 database
+// would refuse as text: they go as bytea, sent in binary.
+struct Param {
+    std::string Value;
+    bool Binary = false;
+};
+
+Param Bytes(const std::string& bytes) {
+    return Param{bytes, true};
+}
+Param Number(std::int64_t value) {
+    return Param{std::to_string(value), false};
+}
+
+class Result {
+public:
+    explicit Result(PGresult* result) : result_(result) {}
+    Result(Result&& other) noexcept : result_(std::exchange(other.result_, nullptr)) {}
+    Result(const Result&) = delete;
+    Result& operator=(const Result&) = delete;
+    ~Result() { PQclear(result_); }
+
+    bool Ok() const {
+        const ExecStatusType status = PQresultStatus(result_);
+        return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+    }
+    int Rows() const { return PQntuples(result_); }
+    bool IsNull(int row, int column) const { return PQgetisnull(result_, row, column) == 1; }
+    std::string Text(int row, int column) const {
+        return std::string(PQgetvalue(result_, row, column),
+                           static_cast<std::size_t>(PQgetlength(result_, row, column)));
+    }
+    std::int32_t Int(int row, int column) const { return std::stoi(Text(row, column)); }
+    std::string Bytes(int row, int column) const {
+        std::size_t length = 0;
+        unsigned char* raw = PQunescapeBytea(
+            reinterpret_cast<const unsigned char*>(PQgetvalue(result_, row, column)), &length);
+        if (!raw)
+            throw StoreError("cannot read a bytea value");
+        std::string bytes(reinterpret_cast<const char*>(raw), length);
+        PQfreemem(raw);
+        return bytes;
+    }
+
+private:
+    PGresult* result_;
+};
+
+// The parameters in the three arrays that libpq takes.
+struct ParamArrays {
+    explicit ParamArrays(const std::vector<Param>& params) {
+        for (const Param& param : params) {
+            Values.push_back(param.Value.data());
+            Lengths.push_back(static_cast<int>(param.Value.size()));
+            Formats.push_back(param.Binary ? 1 : 0);
+        }
+    }
+    int Count() const { return static_cast<int>(Values.size()); }
+
+    std::vector<const char*> Values;
+    std::vector<int> Lengths;
+    std::vector<int> Formats;
+};
+
+Result Checked(PGconn* db, PGresult* raw) {
+    Result result(raw);
+    if (!result.Ok())
+        throw StoreError(std::string("database statement failed: ") + PQerrorMessage(db));
+    return result;
+}
+
+Result Execute(PGconn* db, const char* sql, const std::vector<Param>& params = {}) {
+    const ParamArrays arrays(params);
+    return Checked(db, PQexecParams(db, sql, arrays.Count(), nullptr, arrays.Values.data(),
+                                    arrays.Lengths.data(), arrays.Formats.data(), 0));
+}
+
+// A statement of the request path: prepared once per connection, so each request skips the
+// parsing and planning.
+Result Run(PostgresStore::Connection& db, const char* sql, const std::vector<Param>& params) {
+    auto [slot, fresh] = db.Prepared.try_emplace(sql, "q" + std::to_string(db.Prepared.size()));
+    if (fresh) {
+        try {
+            Checked(db.Handle, PQprepare(db.Handle, slot->second.c_str(), sql,
+                                         static_cast<int>(params.size()), nullptr));
+        } catch (const StoreError&) {
+            db.Prepared.erase(slot);
+            throw;
+        }
+    }
+    const ParamArrays arrays(params);
+    return Checked(db.Handle, PQexecPrepared(db.Handle, slot->second.c_str(), arrays.Count(),
+                                             arrays.Values.data(), arrays.Lengths.data(),
+                                             arrays.Formats.data(), 0));
+}
+
+// Several statements at once, which only the simple protocol takes.
+void ExecuteScript(PGconn* db, const char* sql) {
+    Checked(db, PQexec(db, sql));
+}
+
+// Rolls back unless committed, so a failed step never leaves the connection inside an
+// aborted transaction.
+class Transaction {
+public:
+    explicit Transaction(PGconn* db) : db_(db) { Execute(db, "BEGIN"); }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    ~Transaction() {
+        if (!done_)
+            PQclear(PQexec(db_, "ROLLBACK"));
+    }
+    void Commit() {
+        Execute(db_, "COMMIT");
+        done_ = true;
+    }
+
+private:
+    PGconn* db_;
+    bool done_ = false;
+};
+
+ServerRecord ReadRecord(const Result& rows, int row, int first) {
+    return ServerRecord{rows.Bytes(row, first),   rows.Int(row, first + 1),
+                        rows.Int(row, first + 2), rows.Int(row, first + 3),
+                        rows.Int(row, first + 4), rows.Bytes(row, first + 5)};
+}
+
+// Any number that no other user of the database picks: it serialises schema changes when
+// several servers start at once.
+constexpr const char* kMigrationLock = "SELECT pg_advisory_xact_lock(7104563288143)";
+
+constexpr const char* kSchemaV1 = R"(
+CREATE TABLE players (
+    id BIGSERIAL PRIMARY KEY,
+    name BYTEA NOT NULL UNIQUE,
+    email BYTEA NOT NULL,
+    code_hash BYTEA NOT NULL,
+    created TIMESTAMPTZ NOT NULL DEFAULT now());
+CREATE SEQUENCE records_put_order;
+CREATE TABLE records (
+    player_id BIGINT PRIMARY KEY REFERENCES players (id) ON DELETE CASCADE,
+    name BYTEA NOT NULL,
+    words INTEGER NOT NULL,
+    seconds INTEGER NOT NULL,
+    letters INTEGER NOT NULL,
+    total INTEGER NOT NULL,
+    date BYTEA NOT NULL,
+    put_order BIGINT NOT NULL);
+CREATE INDEX records_best ON records (total DESC, put_order);
+)";
+
+} // namespace
+
+PostgresStore::PostgresStore(const std::string& address, std::size_t connections)
+    : address_(address), pool_([this] { return Connect(); }, connections) {
+    auto db = pool_.Acquire();
+    Migrate(*db);
+}
+
+PostgresStore::~PostgresStore() = default;
+
+std::unique_ptr<PostgresStore::Connection> PostgresStore::Connect() const {
+    // The address may set its own connect_timeout: it comes later and wins.
+    const char* keywords[] = {"connect_timeout", "dbname", nullptr};
+    const char* values[] = {"5", address_.c_str(), nullptr};
+    auto connection = std::make_unique<Connection>();
+    connection->Handle = PQconnectdbParams(keywords, values, 1);
+    if (!connection->Handle)
+        throw StoreError("cannot connect to PostgreSQL: out of memory");
+    if (PQstatus(connection->Handle) != CONNECTION_OK) {
+        std::string message = PQerrorMessage(connection->Handle);
+        while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+            message.pop_back();
+        throw StoreError("cannot connect to PostgreSQL: " + message);
+    }
+    // Notices ("relation already exists, skipping") are no news to an operator.
+    PQsetNoticeProcessor(
+        connection->Handle, [](void*, const char*) {}, nullptr);
+    return connection;
+}
+
+void PostgresStore::Migrate(Connection& db) {
+    Transaction transaction(db.Handle);
+    Execute(db.Handle, kMigrationLock);
+    Execute(db.Handle,
+            "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)");
+    int version = 0;
+    {
+        const Result read =
+            Execute(db.Handle, "SELECT value FROM meta WHERE key = 'schema_version'");
+        if (read.Rows() == 1)
+            version = read.Int(0, 0);
+    }
+    if (version > kSchemaVersion)
+        throw StoreError("the database was made by a newer lexfall-records (schema " +
+                         std::to_string(version) + ")");
+    if (version < 1) {
+        ExecuteScript(db.Handle, kSchemaV1);
+        Execute(db.Handle, "INSERT INTO meta (key, value) VALUES ('hash_key', $1)",
+                {Param{NewHashKey(), false}});
+    }
+    // Later versions add their steps here, each from the one before.
+    Execute(db.Handle,
+            "INSERT INTO meta (key, value) VALUES ('schema_version', $1) "
+            "ON CONFLICT (key) DO UPDATE SET value = excluded.value",
+            {Number(kSchemaVersion)});
+    // A role that may read but not write would fail every put later; say so at start.
+    const Result rights =
+        Execute(db.Handle, "SELECT has_table_privilege('players', 'INSERT,UPDATE,DELETE') AND "
+                           "has_table_privilege('records', 'INSERT,UPDATE,DELETE') AND "
+                           "has_sequence_privilege('records_put_order', 'USAGE')");
+    if (rights.Text(0, 0) != "t")
+        throw StoreError("the database role may not write the records tables");
+    const Result key = Execute(db.Handle, "SELECT value FROM meta WHERE key = 'hash_key'");
+    if (key.Rows() != 1)
+        throw StoreError("the database has no hash key");
+    hashKey_ = key.Text(0, 0);
+    transaction.Commit();
+}
+
+bool PostgresStore::AddPlayer(const std::string& name, const std::string& email,
+                              const std::string& codeHash) {
+    auto db = pool_.Acquire();
+    const Result added = Execute(db->Handle,
+                                 "INSERT INTO players (name, email, code_hash) VALUES ($1, $2, $3) "
+                                 "ON CONFLICT (name) DO NOTHING RETURNING id",
+                                 {Bytes(name), Bytes(email), Bytes(codeHash)});
+    return added.Rows() == 1;
+}
+
+bool PostgresStore::RemovePlayer(const std::string& name) {
+    auto db = pool_.Acquire();
+    const Result removed =
+        Execute(db->Handle, "DELETE FROM players WHERE name = $1 RETURNING id", {Bytes(name)});
+    return removed.Rows() == 1;
+}
+
+bool PostgresStore::SetCodeHash(const std::string& name, const std::string& codeHash) {
+    auto db = pool_.Acquire();
+    const Result changed =
+        Execute(db->Handle, "UPDATE players SET code_hash = $1 WHERE name = $2 RETURNING id",
+                {Bytes(codeHash), Bytes(name)});
+    return changed.Rows() == 1;
+}
+
+std::vector<PlayerSummary> PostgresStore::ListPlayers() {
+    auto db = pool_.Acquire();
+    const Result rows =
+        Execute(db->Handle, "SELECT p.name, p.email, r.name, r.words, r.seconds, r.letters, "
+                            "r.total, r.date FROM players p "
+                            "LEFT JOIN records r ON r.player_id = p.id ORDER BY p.name");
+    std::vector<PlayerSummary> players;
+    for (int row = 0; row < rows.Rows(); ++row) {
+        PlayerSummary player{rows.Bytes(row, 0), rows.Bytes(row, 1), std::nullopt};
+        if (!rows.IsNull(row, 2))
+            player.Record = ReadRecord(rows, row, 2);
+        players.push_back(std::move(player));
+    }
+    return players;
+}
+
+std::optional<PlayerEntry> PostgresStore::FindPlayer(const std::string& name) {
+    auto db = pool_.Acquire();
+    const Result found = Run(*db,
+                             "SELECT p.email, p.code_hash, r.name, r.words, r.seconds, r.letters, "
+                             "r.total, r.date FROM players p "
+                             "LEFT JOIN records r ON r.player_id = p.id WHERE p.name = $1",
+                             {Bytes(name)});
+    if (found.Rows() == 0)
+        return std::nullopt;
+    PlayerEntry player{found.Bytes(0, 0), found.Bytes(0, 1), std::nullopt};
+    if (!found.IsNull(0, 2))
+        player.Record = ReadRecord(found, 0, 2);
+    return player;
+}
+
+PutResult PostgresStore::PutIfBetter(const std::string& name, const ServerRecord& rec) {
+    auto db = pool_.Acquire();
+    // The upsert compares against the newest row version even under concurrent puts from
+    // other servers, so a better record is never overwritten by a worse one.
+    const Result stored = Run(
+        *db,
+        "INSERT INTO records (player_id, name, words, seconds, letters, total, date, put_order) "
+        "SELECT id, $1, $2, $3, $4, $5, $6, nextval('records_put_order') FROM players "
+        "WHERE name = $7 "
+        "ON CONFLICT (player_id) DO UPDATE SET name = excluded.name, words = excluded.words, "
+        "seconds = excluded.seconds, letters = excluded.letters, total = excluded.total, "
+        "date = excluded.date, put_order = excluded.put_order "
+        "WHERE records.total < excluded.total RETURNING 1",
+        {Bytes(rec.Name), Number(rec.CompletedWords), Number(rec.UsedTime), Number(rec.UsedLetters),
+         Number(rec.Total), Bytes(rec.Date), Bytes(name)});
+    if (stored.Rows() == 1)
+        return PutResult::Stored;
+    const Result player = Run(*db, "SELECT 1 FROM players WHERE name = $1", {Bytes(name)});
+    return player.Rows() == 1 ? PutResult::NotBetter : PutResult::NoPlayer;
+}
+
+std::optional<ServerRecord> PostgresStore::WorldRecord() {
+    auto db = pool_.Acquire();
+    const Result best = Run(*db,
+                            "SELECT name, words, seconds, letters, total, date FROM records "
+                            "ORDER BY total DESC, put_order LIMIT 1",
+                            {});
+    if (best.Rows() == 0)
+        return std::nullopt;
+    return ReadRecord(best, 0, 0);
+}
+
+} // namespace lexfall::server

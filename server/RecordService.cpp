@@ -1,0 +1,86 @@
+#include "server/RecordService.h"
+
+#include "server/AccessCode.h"
+
+#include <algorithm>
+
+namespace lexfall::server {
+
+namespace {
+
+// Addresses are matched without regard to letter case, as mail systems do in practice.
+bool SameEmail(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+} // namespace
+
+RecordService::RecordService(RecordStore& store, ErrorLog logError)
+    : store_(store), logError_(std::move(logError)) {}
+
+std::variant<PlayerEntry, std::string> RecordService::Identify(const Query& query) {
+    const auto user = query.Value("u");
+    if (!user || user->empty())
+        return "1";
+    auto player = store_.FindPlayer(*user);
+    if (!player)
+        return "1";
+    const auto email = query.Value("e");
+    const auto code = query.Value("c");
+    if (!email || !code)
+        return "3";
+    const bool codeMatches = SameHash(HashAccessCode(store_.HashKey(), *code), player->CodeHash);
+    if (!codeMatches || !SameEmail(*email, player->Email))
+        return "3";
+    return std::move(*player);
+}
+
+std::string RecordService::CheckWR() {
+    try {
+        const auto best = store_.WorldRecord();
+        return best ? RecordText(*best) : std::string();
+    } catch (const std::exception& error) {
+        logError_(error.what());
+        return {};
+    }
+}
+
+std::string RecordService::GetMyRec(const Query& query) {
+    try {
+        const auto player = Identify(query);
+        if (const auto* refused = std::get_if<std::string>(&player))
+            return *refused;
+        const auto& record = std::get<PlayerEntry>(player).Record;
+        return record ? RecordText(*record) : "5";
+    } catch (const std::exception& error) {
+        logError_(error.what());
+        return "7";
+    }
+}
+
+std::string RecordService::PutMyRec(const Query& query) {
+    try {
+        if (const auto player = Identify(query); std::holds_alternative<std::string>(player))
+            return std::get<std::string>(player);
+        const auto text = query.Value("r");
+        const auto record = text ? ParseValidRecord(*text) : std::nullopt;
+        if (!record)
+            return "4";
+        switch (store_.PutIfBetter(*query.Value("u"), *record)) {
+        case PutResult::Stored:
+            return "0";
+        case PutResult::NotBetter:
+            return "6";
+        case PutResult::NoPlayer: // removed since the check above
+            return "1";
+        }
+        return "7";
+    } catch (const std::exception& error) {
+        logError_(error.what());
+        return "7";
+    }
+}
+
+} // namespace lexfall::server

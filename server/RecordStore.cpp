@@ -1,0 +1,18 @@
+#include "server/RecordStore.h"
+
+#include "server/PostgresStore.h"
+#include "server/SqliteStore.h"
+
+namespace lexfall::server {
+
+bool IsPostgresAddress(const std::string& db) {
+    return db.starts_with("postgresql://") || db.starts_with("postgres://");
+}
+
+std::unique_ptr<RecordStore> OpenStore(const std::string& db, std::size_t connections) {
+    if (IsPostgresAddress(db))
+        return std::make_unique<PostgresStore>(db, connections);
+    return std::make_unique<SqliteStore>(db, connections);
+}
+
+} // namespace lexfall::server

@@ -1,0 +1,80 @@
+#include "server/RecordText.h"
+
+#include "records/ScoreRec.h"
+
+#include <algorithm>
+#include <charconv>
+#include <vector>
+
+namespace lexfall::server {
+
+namespace {
+
+std::vector<std::string_view> SplitFields(std::string_view text) {
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const std::size_t comma = text.find(',');
+        fields.push_back(text.substr(0, comma));
+        if (comma == std::string_view::npos)
+            return fields;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+// Digits only: the game writes counts in plain decimal, so a sign or a blank means a
+// damaged or hand-made text.
+std::optional<std::int32_t> Count(std::string_view field) {
+    if (field.empty() ||
+        !std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+    if (error != std::errc() || end != field.data() + field.size())
+        return std::nullopt;
+    return value;
+}
+
+bool HasControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7f;
+    });
+}
+
+} // namespace
+
+std::optional<ServerRecord> ParseValidRecord(std::string_view text) {
+    const std::vector<std::string_view> fields = SplitFields(text);
+    if (fields.size() != 6)
+        return std::nullopt;
+    const std::string_view name = fields[0];
+    const std::string_view date = fields[5];
+    if (name.empty() || name.size() > kMaxNameLength || HasControlCharacter(name))
+        return std::nullopt;
+    if (date.empty() || date.size() > kMaxDateLength || HasControlCharacter(date))
+        return std::nullopt;
+    const auto words = Count(fields[1]);
+    const auto time = Count(fields[2]);
+    const auto letters = Count(fields[3]);
+    const auto total = Count(fields[4]);
+    if (!words || !time || !letters || !total)
+        return std::nullopt;
+
+    // The very total the game computes, so a record the game made is never refused.
+    TScoreRec figures{};
+    figures.CompletedWords = *words;
+    figures.UsedTime = *time;
+    figures.UsedLetters = *letters;
+    figures.Total = *total;
+    if (!IsValidRecord(figures))
+        return std::nullopt;
+    return ServerRecord{std::string(name), *words, *time, *letters, *total, std::string(date)};
+}
+
+std::string RecordText(const ServerRecord& rec) {
+    return rec.Name + ',' + std::to_string(rec.CompletedWords) + ',' +
+           std::to_string(rec.UsedTime) + ',' + std::to_string(rec.UsedLetters) + ',' +
+           std::to_string(rec.Total) + ',' + rec.Date;
+}
+
+} // namespace lexfall::server

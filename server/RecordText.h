@@ -1,0 +1,34 @@
+#pragma once
+// The record text that travels between the game and the server: six fields joined by ",",
+// name, words, time, letters, total, date. The server keeps the date as the sender wrote it.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lexfall::server {
+
+struct ServerRecord {
+    std::string Name;
+    std::int32_t CompletedWords = 0;
+    std::int32_t UsedTime = 0;
+    std::int32_t UsedLetters = 0;
+    std::int32_t Total = 0;
+    std::string Date; // in the sender's short date format, never converted
+
+    bool operator==(const ServerRecord&) const = default;
+};
+
+// The record of a text that the server accepts, or nothing: exactly six fields, a name of 1 to
+// 20 characters, four counts that are non-negative 32-bit decimals, a total equal to the game's
+// TotalScore of the figures, a non-empty date. Control characters are refused in the name and
+// the date, since the text must come back as one line.
+std::optional<ServerRecord> ParseValidRecord(std::string_view text);
+
+// The text the game reads back: counts in plain decimal, name and date as stored.
+std::string RecordText(const ServerRecord& rec);
+
+// The longest date text kept; a short date format is far shorter.
+constexpr std::size_t kMaxDateLength = 40;
+
+} // namespace lexfall::server

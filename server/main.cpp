@@ -1,0 +1,293 @@
+// lexfall-records: the records server that the game's online buttons talk to, and the
+// commands that manage its players.
+#include "server/AccessCode.h"
+#include "server/HttpServer.h"
+#include "server/RecordService.h"
+#include "server/RecordStore.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace lexfall::server;
+
+constexpr const char* kUsage = R"(Usage: lexfall-records COMMAND [OPTIONS]
+
+Commands:
+  serve                     answer the game's requests until stopped (SIGTERM or Ctrl+C)
+  add-player NAME EMAIL     add a player and print a new access code, shown only once
+  reset-code NAME           give a player a new access code; the old one stops working
+  remove-player NAME        remove a player and the player's record
+  list-players              list the players and their records
+
+Options:
+  --db DB                   records.sqlite (default, created when missing) or a PostgreSQL
+                            address such as postgresql://user@dbhost/lexfall
+  --listen HOST:PORT        where serve listens (default 127.0.0.1:8642)
+  --threads N               request threads of serve (default 8)
+  --read-timeout SECONDS    serve cuts off a client silent this long (default 5)
+  --server-url URL          the address players put in Lexfall.ini, printed by add-player
+                            and reset-code (default http://THIS-HOST:8642/)
+  --help, --version
+)";
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Arguments {
+    std::string Command;
+    std::vector<std::string> Words;
+    std::map<std::string, std::string> Options;
+
+    std::string Option(const std::string& name, const std::string& fallback) const {
+        const auto found = Options.find(name);
+        return found == Options.end() ? fallback : found->second;
+    }
+};
+
+Arguments Parse(int argc, char** argv) {
+    static const std::vector<std::string> kValued = {"--db", "--listen", "--threads",
+                                                     "--read-timeout", "--server-url"};
+    Arguments args;
+    for (int i = 1; i < argc; ++i) {
+        std::string word = argv[i];
+        if (word == "--help" || word == "-h" || word == "--version") {
+            args.Command = word;
+            return args;
+        }
+        if (word.starts_with("--")) {
+            std::string value;
+            if (const auto equals = word.find('='); equals != std::string::npos) {
+                value = word.substr(equals + 1);
+                word.resize(equals);
+            } else if (i + 1 < argc) {
+                value = argv[++i];
+            } else {
+                throw UsageError(word + " needs a value");
+            }
+            if (std::find(kValued.begin(), kValued.end(), word) == kValued.end())
+                throw UsageError("unknown option " + word);
+            args.Options[word] = value;
+        } else if (args.Command.empty()) {
+            args.Command = word;
+        } else {
+            args.Words.push_back(word);
+        }
+    }
+    return args;
+}
+
+void ExpectWords(const Arguments& args, std::size_t count, const char* shape) {
+    if (args.Words.size() != count)
+        throw UsageError(std::string("usage: lexfall-records ") + shape);
+}
+
+std::string DefaultServerUrl() {
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) != 0 || host[0] == '\0')
+        return "http://localhost:8642/";
+    return std::string("http://") + host + ":8642/";
+}
+
+void PrintRegister(const Arguments& args, const std::string& name, const std::string& email,
+                   const std::string& code) {
+    std::string url = args.Option("--server-url", DefaultServerUrl());
+    if (!url.ends_with('/'))
+        url += '/';
+    std::cout << "Access code for " << name << ": " << code << "\n"
+              << "It is shown only this once. Give the player these lines for the [Register]\n"
+              << "section of Lexfall.ini beside the game:\n\n"
+              << "[Register]\n"
+              << "UserName=" << name << "\n"
+              << "Email=" << email << "\n"
+              << "RegCode=" << code << "\n"
+              << "Server=" << url << "\n";
+}
+
+// Names and e-mails go unencoded into the game's URL: characters that would cut or split it
+// there could never be sent back, so they are refused here.
+void CheckIdentity(const std::string& what, const std::string& value) {
+    if (value.empty())
+        throw UsageError(what + " is empty");
+    for (char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f || c == '&' || c == '#' || c == '%' || c == '\\')
+            throw UsageError(what + " may not hold control characters, &, #, % or \\");
+    }
+}
+
+int AddPlayer(const Arguments& args, RecordStore& store) {
+    const std::string& name = args.Words[0];
+    const std::string& email = args.Words[1];
+    CheckIdentity("the name", name);
+    CheckIdentity("the e-mail address", email);
+    const std::string code = NewAccessCode();
+    if (!store.AddPlayer(name, email, HashAccessCode(store.HashKey(), code))) {
+        std::cerr << "lexfall-records: a player named " << name << " exists already\n";
+        return 1;
+    }
+    PrintRegister(args, name, email, code);
+    return 0;
+}
+
+int ResetCode(const Arguments& args, RecordStore& store) {
+    const std::string& name = args.Words[0];
+    const auto player = store.FindPlayer(name);
+    const std::string code = NewAccessCode();
+    if (!player || !store.SetCodeHash(name, HashAccessCode(store.HashKey(), code))) {
+        std::cerr << "lexfall-records: no player named " << name << "\n";
+        return 1;
+    }
+    PrintRegister(args, name, player->Email, code);
+    return 0;
+}
+
+int RemovePlayer(const Arguments& args, RecordStore& store) {
+    if (!store.RemovePlayer(args.Words[0])) {
+        std::cerr << "lexfall-records: no player named " << args.Words[0] << "\n";
+        return 1;
+    }
+    std::cout << "Removed " << args.Words[0] << " and the player's record.\n";
+    return 0;
+}
+
+int ListPlayers(const Arguments&, RecordStore& store) {
+    for (const PlayerSummary& player : store.ListPlayers()) {
+        std::cout << player.Name << '\t' << player.Email << '\t'
+                  << (player.Record ? RecordText(*player.Record) : "no record") << '\n';
+    }
+    return 0;
+}
+
+ServeOptions ServeOptionsOf(const Arguments& args) {
+    ServeOptions options;
+    const std::string listen = args.Option("--listen", "127.0.0.1:8642");
+    const auto colon = listen.rfind(':');
+    if (colon == std::string::npos)
+        throw UsageError("--listen takes HOST:PORT");
+    options.Host = listen.substr(0, colon);
+    // [::1]:8642 names an IPv6 address.
+    if (options.Host.size() > 2 && options.Host.front() == '[' && options.Host.back() == ']')
+        options.Host = options.Host.substr(1, options.Host.size() - 2);
+    try {
+        std::size_t used = 0;
+        options.Port = std::stoi(listen.substr(colon + 1), &used);
+        if (used != listen.size() - colon - 1 || options.Port < 0 || options.Port > 65535)
+            throw std::out_of_range("port");
+        const std::string threads = args.Option("--threads", "8");
+        options.Threads = std::stoul(threads, &used);
+        if (used != threads.size() || options.Threads < 1 || options.Threads > 256)
+            throw std::out_of_range("threads");
+        const std::string timeout = args.Option("--read-timeout", "5");
+        const int seconds = std::stoi(timeout, &used);
+        if (used != timeout.size() || seconds < 1 || seconds > 600)
+            throw std::out_of_range("timeout");
+        options.ReadTimeout = std::chrono::seconds(seconds);
+    } catch (const std::logic_error&) {
+        throw UsageError("--listen takes HOST:PORT with a port of 0 to 65535, --threads 1 to "
+                         "256, --read-timeout 1 to 600");
+    }
+    return options;
+}
+
+int Serve(const Arguments& args, const std::string& db) {
+    ExpectWords(args, 0, "serve [--listen HOST:PORT] [--db DB]");
+    const ServeOptions options = ServeOptionsOf(args);
+
+    // Signals are taken by one thread with sigwait; every other thread, made after this,
+    // inherits the block.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    // A connection per thread, and one for the start-up work.
+    const auto store = OpenStore(db, options.Threads + 1);
+    RecordService service(*store, [](const std::string& error) {
+        std::cerr << "lexfall-records: database error: " << error << std::endl;
+    });
+    HttpServer server(service, options, std::cout);
+    const int port = server.Bind();
+    std::cout << "lexfall-records: serving on " << options.Host << ':' << port << " with "
+              << (IsPostgresAddress(db) ? "PostgreSQL" : db) << std::endl;
+
+    std::atomic<bool> finished = false;
+    std::thread signals([&] {
+        const timespec tick{0, 200'000'000};
+        while (!finished) {
+            if (sigtimedwait(&stopSignals, nullptr, &tick) > 0) {
+                server.Stop();
+                return;
+            }
+        }
+    });
+    server.Run();
+    finished = true;
+    signals.join();
+    std::cout << "lexfall-records: stopped" << std::endl;
+    return 0;
+}
+
+int Run(int argc, char** argv) {
+    const Arguments args = Parse(argc, argv);
+    if (args.Command == "--help" || args.Command == "-h") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (args.Command == "--version") {
+        std::cout << "lexfall-records " << LEXFALL_VERSION << "\n";
+        return 0;
+    }
+    const std::string db = args.Option("--db", "records.sqlite");
+    if (args.Command == "serve")
+        return Serve(args, db);
+    struct Command {
+        int (*Handler)(const Arguments&, RecordStore&);
+        std::size_t Words;
+        const char* Shape;
+    };
+    static const std::map<std::string, Command> kCommands = {
+        {"add-player", {AddPlayer, 2, "add-player NAME EMAIL"}},
+        {"reset-code", {ResetCode, 1, "reset-code NAME"}},
+        {"remove-player", {RemovePlayer, 1, "remove-player NAME"}},
+        {"list-players", {ListPlayers, 0, "list-players"}}};
+    const auto command = kCommands.find(args.Command);
+    if (command == kCommands.end())
+        throw UsageError(args.Command.empty() ? "no command given"
+                                              : "unknown command " + args.Command);
+    // Checked before the database is opened, so a mistyped command creates no file.
+    ExpectWords(args, command->second.Words, command->second.Shape);
+    const auto store = OpenStore(db, 1);
+    return command->second.Handler(args, *store);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const UsageError& error) {
+        std::cerr << "lexfall-records: " << error.what() << "\n"
+                  << "Try 'lexfall-records --help'.\n";
+        return 2;
+    } catch (const std::exception& error) {
+        std::cerr << "lexfall-records: " << error.what() << "\n";
+        return 1;
+    }
+}
