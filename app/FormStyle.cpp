@@ -22,6 +22,11 @@ QColor TextColour(const QLabel* label) {
     return label->palette().color(QPalette::WindowText);
 }
 
+void SetCaption(QLabel* label, const std::string& text) {
+    label->setText(QString::fromLatin1(text.c_str()));
+    label->adjustSize();
+}
+
 void SetTextColour(QLabel* label, const QColor& colour) {
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);

@@ -2,6 +2,8 @@
 #include <QColor>
 #include <QFont>
 
+#include <string>
+
 class QWidget;
 class QLabel;
 
@@ -20,6 +22,8 @@ QFont WindowFont();
 QFont BoldFont(int pixelSize = 11);
 
 QColor TextColour(const QLabel* label);
+// Sets a label's caption and sizes the label to it.
+void SetCaption(QLabel* label, const std::string& text);
 void SetTextColour(QLabel* label, const QColor& colour);
 
 // The control's own enabled flag, whatever the state of the page that holds it.
