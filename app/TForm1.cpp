@@ -30,9 +30,9 @@ TForm1::TForm1(FormServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)),
       dictionary_(std::make_unique<Dictionary>(services_.appDir, services_.dialogs)) {
     Timer1 = std::make_unique<GameTimer>(kDefaultDropInterval,
-                                         [this] { Guard([this] { Timer1Timer(); }); });
-    Timer2 =
-        std::make_unique<GameTimer>(kClockInterval, [this] { Guard([this] { Timer2Timer(); }); });
+                                         [this] { GuardTick([this] { Timer1Timer(); }); });
+    Timer2 = std::make_unique<GameTimer>(kClockInterval,
+                                         [this] { GuardTick([this] { Timer2Timer(); }); });
     BuildLayout();
     keyPreview_ = std::make_unique<KeyPreview>(
         this, [this](int key, ShiftState shift) { Guard([&] { FormKeyDown(key, shift); }); });
@@ -61,6 +61,17 @@ void TForm1::OnClick(QPushButton* button, void (TForm1::*handler)(QObject*)) {
 
 void TForm1::Guard(const std::function<void()>& handler) {
     Guarded(services_.dialogs, handler);
+}
+
+void TForm1::GuardTick(const std::function<void()>& tick) {
+    try {
+        tick();
+    } catch (const std::exception& error) {
+        // The box runs an event loop of its own: a tick under it would act on a game that is
+        // halfway through a step.
+        const TimersHeld held(*Timer1, *Timer2);
+        services_.dialogs.ShowMessage(error.what());
+    }
 }
 
 void TForm1::FormCreate() {

@@ -157,6 +157,9 @@ private:
     void OnClick(QPushButton* button, void (TForm1::*handler)(QObject*));
     // Runs handler under the default error handler.
     void Guard(const std::function<void()>& handler);
+    // Runs a timer's tick under the default error handler, both game timers held off while
+    // its box is open.
+    void GuardTick(const std::function<void()>& tick);
 
     FormServices services_;
     std::unique_ptr<KeyPreview> keyPreview_;

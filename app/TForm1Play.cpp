@@ -15,6 +15,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <exception>
+
 namespace lexfall {
 namespace {
 
@@ -119,9 +121,17 @@ void TForm1::FixBlock(TBlock& block) {
     }
     tiles::LandTile(Image1->Image(), Image3->Image(), block.Col, block.Row);
     Image1->Changed();
-    // A failing word search is shown and the game goes on: the next letter still enters.
-    Guard([&] { CheckWord(block); });
+    // A failing word search does not cut the landing short: the next letter enters first, and
+    // the error then reaches the tick's handler, which shows it with the timers held.
+    std::exception_ptr failure;
+    try {
+        CheckWord(block);
+    } catch (const std::exception&) {
+        failure = std::current_exception();
+    }
     Button1Click(nullptr);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TForm1::CheckWord(TBlock& block) {
