@@ -1,5 +1,7 @@
 #include "app/FormStyle.h"
 
+#include "platform/qt/QtSystemText.h"
+
 #include <QLabel>
 
 namespace lexfall::style {
@@ -23,7 +25,7 @@ QColor TextColour(const QLabel* label) {
 }
 
 void SetCaption(QLabel* label, const std::string& text) {
-    label->setText(QString::fromLatin1(text.c_str()));
+    label->setText(FromSystemText(text));
     label->adjustSize();
 }
 

@@ -6,6 +6,7 @@
 #include "app/TilePainter.h"
 #include "board/LetterTables.h"
 #include "media/Music.h"
+#include "platform/qt/QtSystemText.h"
 #include "records/Figures.h"
 #include "records/GameClock.h"
 #include "words/Dictionary.h"
@@ -149,8 +150,7 @@ void TForm1::ClearWord(int startCol, int endCol, const std::string& word, const 
         style::SetCaption(MyScore[5], FormatRatio(*perMinute, services_.regional));
     if (const auto perWord = SecondsPerWord(game))
         style::SetCaption(MyScore[6], FormatRatio(*perWord, services_.regional));
-    Memo1->appendPlainText(QString::number(game.CompletedWords) + ':' +
-                           QString::fromLatin1(word.c_str()));
+    Memo1->appendPlainText(QString::number(game.CompletedWords) + ':' + FromSystemText(word));
     // The picture is moved in pixels, never redrawn from the grid; the grid follows it.
     tiles::ClearWordCells(Image1->Image(), startCol, endCol, block.Row);
     Image1->Changed();

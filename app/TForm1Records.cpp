@@ -5,6 +5,7 @@
 #include "app/TForm1.h"
 #include "media/Music.h"
 #include "platform/DayCount.h"
+#include "platform/qt/QtSystemText.h"
 #include "records/Figures.h"
 #include "records/GameClock.h"
 #include "records/RecordFile.h"
@@ -126,7 +127,7 @@ void TForm1::NewRecord(QLabel* ownLabel, QLabel* gameLabel, QColor colour) {
 void TForm1::SetBrokenText(const std::string& text) {
     brokenText_ = text;
     // The texts are joined by two carriage returns; on screen that is one empty line.
-    QString shown = QString::fromLatin1(text.c_str());
+    QString shown = FromSystemText(text);
     shown.replace('\r', '\n');
     LabelBroken->setText(shown);
     LabelBroken->adjustSize();

@@ -1,6 +1,7 @@
 #include "settings/ProfileFile.h"
 
 #include "platform/Error.h"
+#include "platform/SystemText.h"
 
 #include <charconv>
 #include <filesystem>
@@ -173,7 +174,7 @@ std::optional<std::string> FindValue(std::string_view content, std::string_view 
         return std::nullopt;
     const std::string_view text = lines[*index].text;
     const std::string_view raw = text.substr(ParseKeyLine(text)->valueStart);
-    return std::string(Unquote(Trim(raw)).substr(0, MaxValueLength));
+    return std::string(KeepFirstBytes(Unquote(Trim(raw)), MaxValueLength));
 }
 
 std::string SetValue(std::string_view content, std::string_view section, std::string_view key,

@@ -196,5 +196,30 @@ TEST_F(MusicChoice, DroppingTheListTwiceListsEachEntryOnce) {
     EXPECT_EQ(writes->Take(), 0);
 }
 
+// Names beyond ASCII: a file "Café.mid" is listed and played as it is named, and text typed
+// into the box keeps characters beyond Latin-1.
+TEST_F(MusicChoice, NamesKeepTheirCharacters) {
+    {
+        QFile file(QString::fromStdString(appDir) + QStringLiteral("sound/Caf\u00E9.mid"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    TForm1& f = StartWithMusic("a.mid");
+    f.ComboBox1->showPopup();
+    const int cafe = f.ComboBox1->findText(QStringLiteral("Caf\u00E9.mid"));
+    ASSERT_NE(cafe, -1);
+    QAbstractItemView* list = f.ComboBox1->view();
+    list->setCurrentIndex(f.ComboBox1->model()->index(cafe, 0));
+    Key(list, Qt::Key_Return);
+    EXPECT_EQ(f.state.settings.Music, "Caf\xC3\xA9.mid");
+    EXPECT_EQ(sound.commands, Switch("Caf\xC3\xA9.mid"));
+
+    QLineEdit* field = f.ComboBox1->lineEdit();
+    f.ComboBox1->setFocus();
+    field->selectAll();
+    Key(field, Qt::Key_unknown, QStringLiteral("\u20AC"));
+    EXPECT_EQ(f.state.settings.Music, "\xE2\x82\xAC");
+    EXPECT_EQ(Option("Music"), "\xE2\x82\xAC");
+}
+
 } // namespace
 } // namespace lexfall::testing
