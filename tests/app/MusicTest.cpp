@@ -116,6 +116,26 @@ TEST_F(MusicChoice, TypingRunsTheChangeAtEachKeystroke) {
     EXPECT_EQ(writes->TakePasses(), 2);
 }
 
+// Typing drops the list down once: the keys typed while it is shown do not list the folder
+// again.
+TEST_F(MusicChoice, TypingDropsTheListDownOnce) {
+    TForm1& f = StartWithMusic("a.mid");
+    int dropDowns = 0;
+    const std::function<void()> dropDown = f.ComboBox1->onDropDown;
+    f.ComboBox1->onDropDown = [&] {
+        ++dropDowns;
+        dropDown();
+    };
+    QLineEdit* field = f.ComboBox1->lineEdit();
+    f.ComboBox1->setFocus();
+    field->setCursorPosition(1);
+    for (const char* letter : {"b", "c", "d"})
+        Key(field, Qt::Key_unknown, QString::fromLatin1(letter));
+    EXPECT_EQ(f.ComboBox1->currentText(), "abcd.mid");
+    EXPECT_EQ(dropDowns, 1);
+    EXPECT_EQ(f.ComboBox1->count(), 4);
+}
+
 // Moving through the list shown while typing takes each entry as the player reaches it;
 // confirming the entry reached switches nothing more.
 TEST_F(MusicChoice, MovingThroughTheTypingListSwitchesAtEachEntry) {
