@@ -79,7 +79,7 @@ void TForm1::FillOptionsPage() {
     const Settings& settings = state.settings;
     CheckBoxSound->setChecked(settings.Sound);
     CheckBox2->setChecked(settings.AutoSave);
-    speedArrowPosition_ = settings.Speed;
+    speedArrowPosition_ = SpeedArrowPosition(settings.Speed);
     MaskEdit1->setText(QString::fromStdString(SpeedFieldText(settings.Speed)));
     // The proxy fields show the settings as read; their handler does not run here.
     EditIP->setText(FromSystemText(settings.Proxy));
