@@ -109,6 +109,10 @@ void TForm1::BuildLayout() {
     BuildRecordsPage();
     BuildOptionsPage();
     BuildAboutBox();
+    // Labels size themselves to their text from their stated position, as the original
+    // toolkit's labels do, so no caption is clipped in another font; none gets smaller.
+    for (QLabel* label : client->findChildren<QLabel*>())
+        label->resize(label->size().expandedTo(label->sizeHint()));
     PanelRecord->hide();
     PanelRecord->setEnabled(false);
     PanelOptions->hide();
