@@ -23,10 +23,17 @@ namespace {
 
 using style::Place;
 
+// A raised inner bevel inside a lowered outer one: a sunken box of one-pixel lines draws
+// exactly that, shadow then light at the top and left, light then shadow at the bottom and right.
+void SetBevels(QFrame* frame) {
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    frame->setLineWidth(1);
+    frame->setMidLineWidth(0);
+}
+
 QFrame* MakePage(QWidget* parent) {
     auto* page = new QFrame(parent);
-    page->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    page->setLineWidth(1);
+    SetBevels(page);
     Place(page, 0, 50, 505, 468);
     return page;
 }
@@ -251,7 +258,7 @@ void TForm1::BuildOptionsPage() {
 
 void TForm1::BuildAboutBox() {
     PanelAbout = new QFrame(PanelOptions);
-    PanelAbout->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    SetBevels(PanelAbout);
     Place(PanelAbout, 16, 192, 457, 201);
 
     auto* title = new QLabel(QStringLiteral("Lexfall"), PanelAbout);

@@ -66,6 +66,28 @@ TEST_F(Window, EveryCaptionFitsItsControl) {
     }
 }
 
+// The three pages and the about box: a lowered outer bevel (shadow at the top and left, light
+// at the bottom and right) around a raised inner one (the other way round).
+TEST_F(Window, PagesHaveALoweredOuterAndARaisedInnerBevel) {
+    TForm1& f = Form();
+    for (QFrame* panel : {f.PanelGame, f.PanelRecord, f.PanelOptions, f.PanelAbout}) {
+        SCOPED_TRACE(panel == f.PanelAbout ? "about box" : "page");
+        const QImage picture = panel->grab().toImage();
+        const QRgb shadow = panel->palette().color(QPalette::Dark).rgb();
+        const QRgb light = panel->palette().color(QPalette::Light).rgb();
+        ASSERT_NE(shadow, light);
+        const int w = picture.width(), h = picture.height();
+        EXPECT_EQ(picture.pixel(w / 2, 0), shadow);
+        EXPECT_EQ(picture.pixel(0, h / 2), shadow);
+        EXPECT_EQ(picture.pixel(w / 2, 1), light);
+        EXPECT_EQ(picture.pixel(1, h / 2), light);
+        EXPECT_EQ(picture.pixel(w / 2, h - 1), light);
+        EXPECT_EQ(picture.pixel(w - 1, h / 2), light);
+        EXPECT_EQ(picture.pixel(w / 2, h - 2), shadow);
+        EXPECT_EQ(picture.pixel(w - 2, h / 2), shadow);
+    }
+}
+
 // The four ways between the pages, and no others.
 TEST_F(Window, PageNavigation) {
     TForm1& f = Form();
