@@ -16,6 +16,8 @@ inline const QColor kGreen{0, 128, 0};
 inline const QColor kMaroon{128, 0, 0};
 inline const QColor kInactiveCaption{128, 128, 128};
 inline const QColor kDesktop{0, 128, 128};
+// Disabled text: 5.5:1 on the button face, so the disabled word log stays readable.
+inline const QColor kGrayText{96, 96, 96};
 
 // The window's face: a plain sans-serif 11 pixels high (8 points).
 QFont WindowFont();

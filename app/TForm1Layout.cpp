@@ -145,6 +145,14 @@ void TForm1::BuildGamePage() {
     Place(Memo1, 368, 132, 100, 241);
     Memo1->setFont(style::BoldFont());
     Memo1->setEnabled(false);
+    // Nobody can scroll a disabled log: it has no scroll bars, and each new line scrolls it to
+    // the end, where it already stands.
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette logColours = Memo1->palette();
+    logColours.setColor(QPalette::Base, logColours.color(QPalette::Button));
+    logColours.setColor(QPalette::Disabled, QPalette::Text, style::kGrayText);
+    Memo1->setPalette(logColours);
 
     Button1 = MakeButton(PanelGame, "&Start", 392, 380);
     Button2 = MakeButton(PanelGame, "&Records", 392, 412);

@@ -6,6 +6,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+
+#include <algorithm>
+#include <cmath>
 
 #include <functional>
 #include <optional>
@@ -73,6 +77,55 @@ TEST_F(WordGame, LettersAboveTheWordFallOneRow) {
     EXPECT_EQ(board.pixel(125, 365), qRgb(10, 20, 30));
     EXPECT_EQ(board.pixel(125, 325), qRgb(0, 0, 0));
     EXPECT_EQ(f.Memo1->toPlainText(), "1:CAT");
+}
+
+double RelativeLuminance(QRgb colour) {
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(colour)) + 0.7152 * channel(qGreen(colour)) +
+           0.0722 * channel(qBlue(colour));
+}
+
+double Contrast(QRgb a, QRgb b) {
+    const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The word log can be read: its text stands out from the button face by at least 4.5:1 as
+// painted, and the newest line is always whole in view, also after words were logged behind
+// another page, since nobody can scroll it.
+TEST_F(WordGame, TheLogIsReadableAndShowsItsNewestLine) {
+    TForm1& f = Form();
+    f.Button1Click(f.Button1);
+    for (int word = 1; word <= 30; ++word) {
+        if (word == 2)
+            f.show();
+        if (word == 5) // the game goes on behind the records page
+            f.Button2Click(f.Button2);
+        f.ClearWord(0, 2, "CAT", TBlock{0, 9, 'T'});
+    }
+    f.FormKeyDown(vk::Delete, ShiftState{.shift = true}); // a long entry, over several lines
+    f.Button3Click(f.Button3);
+    const QRgb face = f.palette().color(QPalette::Button).rgb();
+    const QImage painted = f.Memo1->viewport()->grab().toImage();
+    QRgb darkest = face;
+    for (int y = 0; y < painted.height(); ++y)
+        for (int x = 0; x < painted.width(); ++x)
+            if (RelativeLuminance(painted.pixel(x, y)) < RelativeLuminance(darkest))
+                darkest = painted.pixel(x, y);
+    EXPECT_EQ(painted.pixel(painted.width() - 2, painted.height() - 2), face);
+    EXPECT_GE(Contrast(darkest, face), 4.5);
+
+    QTextCursor end(f.Memo1->document());
+    end.movePosition(QTextCursor::End);
+    QTextCursor start = end;
+    start.movePosition(QTextCursor::StartOfBlock);
+    EXPECT_EQ(end.block().text(), "Cheating, the Score won't be saved.");
+    const QRect newest = f.Memo1->cursorRect(start).united(f.Memo1->cursorRect(end));
+    EXPECT_TRUE(f.Memo1->viewport()->rect().contains(newest))
+        << newest.top() << ".." << newest.bottom() << " in " << f.Memo1->viewport()->height();
 }
 
 // The word chime fails: an injected error in the middle of a landing's word search.
