@@ -1,6 +1,7 @@
 #include "app/AppServices.h"
 
 #include "media/sdl/SdlSound.h"
+#include "platform/qt/QtSystemText.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -16,7 +17,7 @@ AppServices::~AppServices() = default;
 
 FormServices AppServices::Services() {
     const QString dir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
-    return FormServices{dir.toStdString(), clock_, random_, dialogs_, *sound_,
+    return FormServices{ToSystemText(dir), clock_, random_, dialogs_, *sound_,
                         ReadSystemRegionalSettings(),
                         // The result is ignored: a link that cannot be opened fails silently.
                         [](const QString& target) { QDesktopServices::openUrl(QUrl(target)); }};

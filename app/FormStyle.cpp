@@ -1,5 +1,7 @@
 #include "app/FormStyle.h"
 
+#include "platform/qt/QtSystemText.h"
+
 #include <QLabel>
 
 namespace lexfall::style {
@@ -20,6 +22,11 @@ QFont BoldFont(int pixelSize) {
 
 QColor TextColour(const QLabel* label) {
     return label->palette().color(QPalette::WindowText);
+}
+
+void SetCaption(QLabel* label, const std::string& text) {
+    label->setText(FromSystemText(text));
+    label->adjustSize();
 }
 
 void SetTextColour(QLabel* label, const QColor& colour) {

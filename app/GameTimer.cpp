@@ -28,4 +28,15 @@ void GameTimer::Restart() {
         timer_.start(interval_);
 }
 
+TimersHeld::TimersHeld(GameTimer& first, GameTimer& second)
+    : first_(first), second_(second), firstWasOn_(first.Enabled()), secondWasOn_(second.Enabled()) {
+    first_.SetEnabled(false);
+    second_.SetEnabled(false);
+}
+
+TimersHeld::~TimersHeld() {
+    first_.SetEnabled(firstWasOn_);
+    second_.SetEnabled(secondWasOn_);
+}
+
 } // namespace lexfall

@@ -32,4 +32,20 @@ private:
     std::function<void()> onTick_;
 };
 
+// Holds two timers off for a scope, then gives each back the state it had; one that was on
+// starts a fresh full period.
+class TimersHeld {
+public:
+    TimersHeld(GameTimer& first, GameTimer& second);
+    ~TimersHeld();
+    TimersHeld(const TimersHeld&) = delete;
+    TimersHeld& operator=(const TimersHeld&) = delete;
+
+private:
+    GameTimer& first_;
+    GameTimer& second_;
+    bool firstWasOn_;
+    bool secondWasOn_;
+};
+
 } // namespace lexfall

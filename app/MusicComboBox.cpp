@@ -1,5 +1,6 @@
 #include "app/MusicComboBox.h"
 
+#include <QAbstractItemView>
 #include <QCompleter>
 #include <QLineEdit>
 
@@ -49,6 +50,10 @@ void MusicComboBox::PlayerMayHaveChangedText() {
 }
 
 void MusicComboBox::ShowListWhileTyping() {
+    // Only the keystroke that drops the list down is a drop-down; the keys typed while it is
+    // shown are not.
+    if (completer()->popup()->isVisible())
+        return;
     // The drop-down sets the text anew, which would put the cursor at its end while the player
     // types in the middle of the name.
     const int cursor = lineEdit()->cursorPosition();

@@ -32,9 +32,9 @@ TForm1::TForm1(FormServices services, QWidget* parent)
       dictionary_(std::make_unique<Dictionary>(services_.appDir, services_.dialogs)),
       settingsWriter_(services_.appDir + SettingsFileName) {
     Timer1 = std::make_unique<GameTimer>(kDefaultDropInterval,
-                                         [this] { Guard([this] { Timer1Timer(); }); });
-    Timer2 =
-        std::make_unique<GameTimer>(kClockInterval, [this] { Guard([this] { Timer2Timer(); }); });
+                                         [this] { GuardTick([this] { Timer1Timer(); }); });
+    Timer2 = std::make_unique<GameTimer>(kClockInterval,
+                                         [this] { GuardTick([this] { Timer2Timer(); }); });
     BuildLayout();
     keyPreview_ = std::make_unique<KeyPreview>(
         this, [this](int key, ShiftState shift) { Guard([&] { FormKeyDown(key, shift); }); });
@@ -70,6 +70,17 @@ void TForm1::GuardOptionChange(const std::function<void()>& handler) {
         const SettingsWriter::Batch oneWrite(settingsWriter_);
         handler();
     });
+}
+
+void TForm1::GuardTick(const std::function<void()>& tick) {
+    try {
+        tick();
+    } catch (const std::exception& error) {
+        // The box runs an event loop of its own: a tick under it would act on a game that is
+        // halfway through a step.
+        const TimersHeld held(*Timer1, *Timer2);
+        services_.dialogs.ShowMessage(error.what());
+    }
 }
 
 void TForm1::FormCreate() {

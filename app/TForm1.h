@@ -166,6 +166,9 @@ private:
     // Runs a handler of the options page under the default error handler, its settings
     // writes (and those of the handlers it sets off) made one write of the file.
     void GuardOptionChange(const std::function<void()>& handler);
+    // Runs a timer's tick under the default error handler, both game timers held off while
+    // its box is open.
+    void GuardTick(const std::function<void()>& tick);
 
     FormServices services_;
     std::unique_ptr<KeyPreview> keyPreview_;

@@ -24,10 +24,17 @@ namespace {
 
 using style::Place;
 
+// A raised inner bevel inside a lowered outer one: a sunken box of one-pixel lines draws
+// exactly that, shadow then light at the top and left, light then shadow at the bottom and right.
+void SetBevels(QFrame* frame) {
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    frame->setLineWidth(1);
+    frame->setMidLineWidth(0);
+}
+
 QFrame* MakePage(QWidget* parent) {
     auto* page = new QFrame(parent);
-    page->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    page->setLineWidth(1);
+    SetBevels(page);
     Place(page, 0, 50, 505, 468);
     return page;
 }
@@ -110,6 +117,10 @@ void TForm1::BuildLayout() {
     BuildRecordsPage();
     BuildOptionsPage();
     BuildAboutBox();
+    // Labels size themselves to their text from their stated position, as the original
+    // toolkit's labels do, so no caption is clipped in another font; none gets smaller.
+    for (QLabel* label : client->findChildren<QLabel*>())
+        label->resize(label->size().expandedTo(label->sizeHint()));
     PanelRecord->hide();
     PanelRecord->setEnabled(false);
     PanelOptions->hide();
@@ -135,6 +146,14 @@ void TForm1::BuildGamePage() {
     Place(Memo1, 368, 132, 100, 241);
     Memo1->setFont(style::BoldFont());
     Memo1->setEnabled(false);
+    // Nobody can scroll a disabled log: it has no scroll bars, and each new line scrolls it to
+    // the end, where it already stands.
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette logColours = Memo1->palette();
+    logColours.setColor(QPalette::Base, logColours.color(QPalette::Button));
+    logColours.setColor(QPalette::Disabled, QPalette::Text, style::kGrayText);
+    Memo1->setPalette(logColours);
 
     Button1 = MakeButton(PanelGame, "&Start", 392, 380);
     Button2 = MakeButton(PanelGame, "&Records", 392, 412);
@@ -248,7 +267,7 @@ void TForm1::BuildOptionsPage() {
 
 void TForm1::BuildAboutBox() {
     PanelAbout = new QFrame(PanelOptions);
-    PanelAbout->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    SetBevels(PanelAbout);
     Place(PanelAbout, 16, 192, 457, 201);
 
     auto* title = new QLabel(QStringLiteral("Lexfall"), PanelAbout);

@@ -2,6 +2,7 @@
 #include "app/MusicComboBox.h"
 #include "app/TForm1.h"
 #include "media/Music.h"
+#include "platform/qt/QtSystemText.h"
 #include "settings/SettingsFile.h"
 #include "settings/SpeedField.h"
 
@@ -58,14 +59,14 @@ void TForm1::WriteIni() {
 void TForm1::LoadSettingsStep() {
     state.settings = LoadSettings(SettingsPath());
     SetRecordName(state.GameRec, state.settings.UserName);
-    MyScore[0]->setText(QString::fromLatin1(RecordName(state.GameRec).c_str()));
+    MyScore[0]->setText(FromSystemText(RecordName(state.GameRec)));
     MyScore[0]->adjustSize();
 }
 
 void TForm1::StartMusic() {
     const Settings& settings = state.settings;
     if (!settings.Music.empty()) {
-        ComboBox1->SetText(QString::fromLatin1(settings.Music.c_str()));
+        ComboBox1->SetText(FromSystemText(settings.Music));
         CheckBoxMusic->setChecked(true);
         PlayMusic(services_.sound, services_.appDir, settings.Music, true);
     } else {
@@ -78,13 +79,13 @@ void TForm1::FillOptionsPage() {
     const Settings& settings = state.settings;
     CheckBoxSound->setChecked(settings.Sound);
     CheckBox2->setChecked(settings.AutoSave);
-    speedArrowPosition_ = settings.Speed;
+    speedArrowPosition_ = SpeedArrowPosition(settings.Speed);
     MaskEdit1->setText(QString::fromStdString(SpeedFieldText(settings.Speed)));
     // The proxy fields show the settings as read; their handler does not run here.
-    EditIP->setText(QString::fromLatin1(settings.Proxy.c_str()));
+    EditIP->setText(FromSystemText(settings.Proxy));
     EditPort->setText(QString::number(settings.Port));
-    EditProxyUser->setText(QString::fromLatin1(settings.ProxyUser.c_str()));
-    EditProxyPwd->setText(QString::fromLatin1(settings.ProxyPwd.c_str()));
+    EditProxyUser->setText(FromSystemText(settings.ProxyUser));
+    EditProxyPwd->setText(FromSystemText(settings.ProxyPwd));
     {
         const QSignalBlocker blocker(CheckBox1);
         CheckBox1->setChecked(settings.EnableProxy);
@@ -121,7 +122,7 @@ void TForm1::CheckBoxMusicClick(QObject*) {
         ComboBox1->setEnabled(true);
         if (ComboBox1->currentText().isEmpty())
             ComboBox1->SetText(ComboBox1->count() > 0 ? ComboBox1->itemText(0) : QString());
-        settings.Music = KeepFirst(ComboBox1->currentText().toLatin1().toStdString(), MusicLimit);
+        settings.Music = KeepFirst(ToSystemText(ComboBox1->currentText()), MusicLimit);
         PlayMusic(services_.sound, services_.appDir, settings.Music, true);
     } else {
         PlayMusic(services_.sound, services_.appDir, settings.Music, false);
@@ -134,16 +135,16 @@ void TForm1::CheckBoxMusicClick(QObject*) {
 void TForm1::ComboBox1Change(QObject*) {
     Settings& settings = state.settings;
     PlayMusic(services_.sound, services_.appDir, settings.Music, false);
-    settings.Music = KeepFirst(ComboBox1->currentText().toLatin1().toStdString(), MusicLimit);
+    settings.Music = KeepFirst(ToSystemText(ComboBox1->currentText()), MusicLimit);
     PlayMusic(services_.sound, services_.appDir, settings.Music, true);
     WriteIni();
 }
 
 void TForm1::ComboBox1Click(QObject*) {
-    const QString music = QString::fromLatin1(state.settings.Music.c_str());
+    const QString music = FromSystemText(state.settings.Music);
     ComboBox1->clear();
     for (const std::string& name : ListMusicFiles(services_.appDir))
-        ComboBox1->addItem(QString::fromLatin1(name.c_str()));
+        ComboBox1->addItem(FromSystemText(name));
     // Filling an empty list makes its first entry current, and the box would show that entry;
     // the box shows Music, with its entry current when it has one.
     ComboBox1->setCurrentIndex(ComboBox1->findText(music));

@@ -1,4 +1,4 @@
-// The play field: Start, the falling letter, landing and the keys.
+// The play field: Start, the falling letter, landing with its word search, and the keys.
 #include "app/Canvas.h"
 #include "app/FormStyle.h"
 #include "app/GameTimer.h"
@@ -6,14 +6,42 @@
 #include "app/TilePainter.h"
 #include "board/LetterTables.h"
 #include "media/Music.h"
+#include "platform/qt/QtSystemText.h"
+#include "records/Figures.h"
 #include "records/GameClock.h"
 #include "words/Dictionary.h"
+#include "words/WordSearch.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <exception>
+
 namespace lexfall {
+namespace {
+
+// Stops both game timers and starts them again when the landing's work is done, on every
+// path: each then begins a fresh full period.
+class TimersPaused {
+public:
+    TimersPaused(GameTimer& drop, GameTimer& clock) : drop_(drop), clock_(clock) {
+        drop_.SetEnabled(false);
+        clock_.SetEnabled(false);
+    }
+    ~TimersPaused() {
+        drop_.SetEnabled(true);
+        clock_.SetEnabled(true);
+    }
+    TimersPaused(const TimersPaused&) = delete;
+    TimersPaused& operator=(const TimersPaused&) = delete;
+
+private:
+    GameTimer& drop_;
+    GameTimer& clock_;
+};
+
+} // namespace
 
 void TForm1::Button1Click(QObject*) {
     dictionary_->OpenDict();
@@ -94,9 +122,39 @@ void TForm1::FixBlock(TBlock& block) {
     }
     tiles::LandTile(Image1->Image(), Image3->Image(), block.Col, block.Row);
     Image1->Changed();
-    // A failing word search is shown and the game goes on: the next letter still enters.
-    Guard([&] { CheckWord(block); });
+    // A failing word search does not cut the landing short: the next letter enters first, and
+    // the error then reaches the tick's handler, which shows it with the timers held.
+    std::exception_ptr failure;
+    try {
+        CheckWord(block);
+    } catch (const std::exception&) {
+        failure = std::current_exception();
+    }
     Button1Click(nullptr);
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void TForm1::CheckWord(TBlock& block) {
+    const TimersPaused paused(*Timer1, *Timer2);
+    if (const auto found = FindWord(state.Chars, block, *dictionary_))
+        ClearWord(found->StartCol, found->EndCol, found->Word, block);
+}
+
+void TForm1::ClearWord(int startCol, int endCol, const std::string& word, const TBlock& block) {
+    PlayWave(ChimesWave);
+    TScoreRec& game = state.GameRec;
+    ++game.CompletedWords;
+    style::SetCaption(MyScore[3], FormatWhole(game.CompletedWords));
+    if (const auto perMinute = WordsPerMinute(game))
+        style::SetCaption(MyScore[5], FormatRatio(*perMinute, services_.regional));
+    if (const auto perWord = SecondsPerWord(game))
+        style::SetCaption(MyScore[6], FormatRatio(*perWord, services_.regional));
+    Memo1->appendPlainText(QString::number(game.CompletedWords) + ':' + FromSystemText(word));
+    // The picture is moved in pixels, never redrawn from the grid; the grid follows it.
+    tiles::ClearWordCells(Image1->Image(), startCol, endCol, block.Row);
+    Image1->Changed();
+    ClearWordCells(state.Chars, block.Row, startCol, endCol);
 }
 
 void TForm1::FormKeyDown(int virtualKey, ShiftState shiftState) {

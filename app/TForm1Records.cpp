@@ -1,20 +1,18 @@
-// The word search on a landing, the game clock, the end of a game and the records page.
+// The game clock, the end of a game and the records page.
 #include "app/Canvas.h"
 #include "app/FormStyle.h"
 #include "app/GameTimer.h"
 #include "app/TForm1.h"
-#include "app/TilePainter.h"
 #include "media/Music.h"
 #include "platform/DayCount.h"
 #include "records/EndOfGame.h"
+#include "platform/qt/QtSystemText.h"
 #include "records/Figures.h"
 #include "records/GameClock.h"
 #include "records/RecordFile.h"
 #include "words/Dictionary.h"
-#include "words/WordSearch.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <array>
@@ -27,55 +25,7 @@ QColor BrokenColour(Broken broken) {
     return broken == Broken::World ? style::kRed : style::kGreen;
 }
 
-void SetCaption(QLabel* label, const std::string& text) {
-    label->setText(QString::fromLatin1(text.c_str()));
-    label->adjustSize();
-}
-
-// Stops both game timers and starts them again when the landing's work is done, on every
-// path: each then begins a fresh full period.
-class TimersPaused {
-public:
-    TimersPaused(GameTimer& drop, GameTimer& clock) : drop_(drop), clock_(clock) {
-        drop_.SetEnabled(false);
-        clock_.SetEnabled(false);
-    }
-    ~TimersPaused() {
-        drop_.SetEnabled(true);
-        clock_.SetEnabled(true);
-    }
-    TimersPaused(const TimersPaused&) = delete;
-    TimersPaused& operator=(const TimersPaused&) = delete;
-
-private:
-    GameTimer& drop_;
-    GameTimer& clock_;
-};
-
 } // namespace
-
-void TForm1::CheckWord(TBlock& block) {
-    const TimersPaused paused(*Timer1, *Timer2);
-    if (const auto found = FindWord(state.Chars, block, *dictionary_))
-        ClearWord(found->StartCol, found->EndCol, found->Word, block);
-}
-
-void TForm1::ClearWord(int startCol, int endCol, const std::string& word, const TBlock& block) {
-    PlayWave(ChimesWave);
-    TScoreRec& game = state.GameRec;
-    ++game.CompletedWords;
-    SetCaption(MyScore[3], FormatWhole(game.CompletedWords));
-    if (const auto perMinute = WordsPerMinute(game))
-        SetCaption(MyScore[5], FormatRatio(*perMinute, services_.regional));
-    if (const auto perWord = SecondsPerWord(game))
-        SetCaption(MyScore[6], FormatRatio(*perWord, services_.regional));
-    Memo1->appendPlainText(QString::number(game.CompletedWords) + ':' +
-                           QString::fromLatin1(word.c_str()));
-    // The picture is moved in pixels, never redrawn from the grid; the grid follows it.
-    tiles::ClearWordCells(Image1->Image(), startCol, endCol, block.Row);
-    Image1->Changed();
-    ClearWordCells(state.Chars, block.Row, startCol, endCol);
-}
 
 void TForm1::ClearScore() {
     TScoreRec& game = state.GameRec;
@@ -89,7 +39,7 @@ void TForm1::ClearScore() {
 void TForm1::Timer2Timer() {
     ++state.GameRec.UsedTime;
     Timer1->SetInterval(SpeedUpInterval(Timer1->Interval(), state.GameRec.UsedTime));
-    SetCaption(MyScore[1], FormatWhole(state.GameRec.UsedTime));
+    style::SetCaption(MyScore[1], FormatWhole(state.GameRec.UsedTime));
 }
 
 void TForm1::Button2Click(QObject* sender) {
@@ -120,7 +70,7 @@ void TForm1::EvaluateGame() {
         EvaluateEndOfGame({state.GameRec, state.MyRec, state.WorldRec, state.Cheated,
                            state.settings.AutoSave, state.RecordsRead});
     game.Total = verdict.total;
-    SetCaption(MyScore[7], FormatWhole(game.Total));
+    style::SetCaption(MyScore[7], FormatWhole(game.Total));
     ShowRatios(MyScore, game);
 
     constexpr std::array<std::size_t, 4> rows = {1, 2, 3, 7}; // time, letters, words, total
@@ -159,7 +109,7 @@ void TForm1::NewRecord(QLabel* ownLabel, QLabel* gameLabel, QColor colour) {
 void TForm1::SetBrokenText(const std::string& text) {
     brokenText_ = text;
     // The texts are joined by two carriage returns; on screen that is one empty line.
-    QString shown = QString::fromLatin1(text.c_str());
+    QString shown = FromSystemText(text);
     shown.replace('\r', '\n');
     LabelBroken->setText(shown);
     LabelBroken->adjustSize();
@@ -222,22 +172,22 @@ void TForm1::ReadRecordsAgain() {
 
 void TForm1::ShowRatios(const std::array<QLabel*, 8>& labels, const TScoreRec& rec) {
     if (const auto perWord = LettersPerWord(rec))
-        SetCaption(labels[4], FormatRatio(*perWord, services_.regional));
+        style::SetCaption(labels[4], FormatRatio(*perWord, services_.regional));
     if (const auto perMinute = WordsPerMinute(rec))
-        SetCaption(labels[5], FormatRatio(*perMinute, services_.regional));
+        style::SetCaption(labels[5], FormatRatio(*perMinute, services_.regional));
     if (const auto secondsPerWord = SecondsPerWord(rec))
-        SetCaption(labels[6], FormatRatio(*secondsPerWord, services_.regional));
+        style::SetCaption(labels[6], FormatRatio(*secondsPerWord, services_.regional));
 }
 
 void TForm1::ShowRecord(const std::array<QLabel*, 8>& labels, QLabel* dateLabel,
                         const TScoreRec& rec) {
-    SetCaption(labels[0], RecordName(rec));
-    SetCaption(labels[1], FormatWhole(rec.UsedTime));
-    SetCaption(labels[2], FormatWhole(rec.UsedLetters));
-    SetCaption(labels[3], FormatWhole(rec.CompletedWords));
+    style::SetCaption(labels[0], RecordName(rec));
+    style::SetCaption(labels[1], FormatWhole(rec.UsedTime));
+    style::SetCaption(labels[2], FormatWhole(rec.UsedLetters));
+    style::SetCaption(labels[3], FormatWhole(rec.CompletedWords));
     ShowRatios(labels, rec);
-    SetCaption(labels[7], FormatWhole(rec.Total));
-    SetCaption(dateLabel, FormatIsoDate(rec.Date));
+    style::SetCaption(labels[7], FormatWhole(rec.Total));
+    style::SetCaption(dateLabel, FormatIsoDate(rec.Date));
 }
 
 void TForm1::ShowMyRec() {

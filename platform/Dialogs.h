@@ -3,7 +3,7 @@
 
 namespace lexfall {
 
-// Message and confirmation boxes. Texts are single-byte (Latin-1) as the game keeps them.
+// Message and confirmation boxes. Texts are the game's single-byte system text.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;

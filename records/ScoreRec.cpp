@@ -1,5 +1,7 @@
 #include "records/ScoreRec.h"
 
+#include "platform/SystemText.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -54,7 +56,8 @@ std::string RecordName(const TScoreRec& rec) {
 }
 
 void SetRecordName(TScoreRec& rec, std::string_view name) {
-    const std::size_t length = std::min(name.size(), kMaxNameLength);
+    // A cut never splits a character of the name.
+    const std::size_t length = KeepFirstBytes(name, kMaxNameLength).size();
     // The bytes after the name are not significant; zeroing them keeps written files tidy.
     std::memset(rec.NameChars, 0, sizeof rec.NameChars);
     std::memcpy(rec.NameChars, name.data(), length);

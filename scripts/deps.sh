@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libjpeg-dev libsdl2-mixer-dev timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev
-  scowl fonts-dejavu-core xvfb xauth
+  scowl fonts-dejavu-core xvfb xauth locales
   libcpp-httplib-dev libsqlite3-dev libpq-dev libsodium-dev postgresql
 )
 

@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "settings/FileReplace.h"
+#include "platform/SystemText.h"
 
 #include <charconv>
 #include <filesystem>
@@ -47,21 +48,24 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 struct Line {
     std::string text;
-    std::string end; // "\r\n", "\n", or empty on a last line without a break
+    std::string end; // "\r\n", "\n", "\r", or empty on a last line without a break
 };
 
+// A line ends at a line feed, a carriage return and line feed, or a lone carriage return.
 std::vector<Line> SplitLines(std::string_view content) {
     std::vector<Line> lines;
     while (!content.empty()) {
-        const auto feed = content.find('\n');
-        if (feed == std::string_view::npos) {
+        const auto brk = content.find_first_of("\r\n");
+        if (brk == std::string_view::npos) {
             lines.push_back({std::string(content), ""});
             break;
         }
-        const bool crlf = feed > 0 && content[feed - 1] == '\r';
-        const std::size_t textEnd = crlf ? feed - 1 : feed;
-        lines.push_back({std::string(content.substr(0, textEnd)), crlf ? "\r\n" : "\n"});
-        content.remove_prefix(feed + 1);
+        const bool crlf =
+            content[brk] == '\r' && brk + 1 < content.size() && content[brk + 1] == '\n';
+        const std::size_t endLength = crlf ? 2 : 1;
+        lines.push_back(
+            {std::string(content.substr(0, brk)), std::string(content.substr(brk, endLength))});
+        content.remove_prefix(brk + endLength);
     }
     return lines;
 }
@@ -80,6 +84,13 @@ std::string LineEndOf(const std::vector<Line>& lines) {
             return line.end;
     }
     return std::string(NewFileLineEnd);
+}
+
+// The first line without the UTF-8 byte-order mark an editor may have put before it; the mark
+// stays in the file.
+std::string_view WithoutBom(std::string_view line) {
+    constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+    return line.substr(0, kUtf8Bom.size()) == kUtf8Bom ? line.substr(kUtf8Bom.size()) : line;
 }
 
 // The name of a section header "[name]"; nothing for any other line.
@@ -115,7 +126,7 @@ struct SectionSpan {
 
 std::optional<SectionSpan> FindSection(const std::vector<Line>& lines, std::string_view section) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const auto name = SectionName(lines[i].text);
+        const auto name = SectionName(i == 0 ? WithoutBom(lines[i].text) : lines[i].text);
         if (!name || !EqualNoCase(*name, section))
             continue;
         std::size_t end = i + 1;
@@ -174,7 +185,7 @@ std::optional<std::string> FindValue(std::string_view content, std::string_view 
         return std::nullopt;
     const std::string_view text = lines[*index].text;
     const std::string_view raw = text.substr(ParseKeyLine(text)->valueStart);
-    return std::string(Unquote(Trim(raw)).substr(0, MaxValueLength));
+    return std::string(KeepFirstBytes(Unquote(Trim(raw)), MaxValueLength));
 }
 
 namespace {

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/SystemText.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,9 +28,9 @@ constexpr std::size_t ProxyLimit = 15;
 constexpr std::size_t ProxyUserLimit = 255;
 constexpr std::size_t ProxyPwdLimit = 128;
 
-// Storing a longer text into a setting keeps its first characters.
+// Storing a longer text into a setting keeps its first characters: bytes, never a split one.
 inline std::string KeepFirst(std::string_view text, std::size_t limit) {
-    return std::string(text.substr(0, limit));
+    return std::string(KeepFirstBytes(text, limit));
 }
 
 // Storing an integer into Speed or Port keeps its low 16 bits, used as a signed number:

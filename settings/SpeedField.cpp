@@ -20,9 +20,12 @@ std::string WithoutBlanks(const std::string& text) {
 
 } // namespace
 
+int SpeedArrowPosition(std::int32_t speed) {
+    return std::clamp(speed, SpeedArrowMin, SpeedArrowMax);
+}
+
 std::string SpeedFieldText(std::int32_t speed) {
-    const std::int32_t shown = speed < 0 ? SpeedArrowMin : std::min(speed, SpeedArrowMax);
-    const std::string digits = std::to_string(shown);
+    const std::string digits = std::to_string(SpeedArrowPosition(speed));
     return std::string(SpeedFieldPlaces - digits.size(), ' ') + digits;
 }
 

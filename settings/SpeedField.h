@@ -11,9 +11,13 @@ constexpr int SpeedArrowMin = 1;
 constexpr int SpeedArrowMax = 9999;
 constexpr int SpeedArrowStep = 10;
 
-// The text the field shows for a speed: 750 shows " 750", 0 shows "   0". A speed the four
-// digit places cannot hold (a negative one read from the file) shows the nearest arrow limit,
-// so -1 shows "   1"; the setting itself is not changed by showing it.
+// Where the arrows stand for a speed: the nearest value of their range, as an up-down control
+// holds a position it is given.
+int SpeedArrowPosition(std::int32_t speed);
+
+// The text the field shows for a speed: the arrows' position in four places, blanks on the
+// left, so 750 shows " 750" and 0 or -1 show "   1". The setting itself is not changed by
+// showing it.
 std::string SpeedFieldText(std::int32_t speed);
 
 // Text to signed 32-bit integer: an optional sign and decimal digits, nothing else. Anything

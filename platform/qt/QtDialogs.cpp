@@ -1,5 +1,7 @@
 #include "platform/qt/QtDialogs.h"
 
+#include "platform/qt/QtSystemText.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -7,13 +9,12 @@ namespace lexfall {
 
 void QtDialogs::ShowMessage(const std::string& text) {
     QMessageBox::information(QApplication::activeWindow(), QStringLiteral("Lexfall"),
-                             QString::fromLatin1(text.c_str()));
+                             FromSystemText(text));
 }
 
 bool QtDialogs::Confirm(const std::string& question) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Lexfall"),
-                    QString::fromLatin1(question.c_str()), QMessageBox::Yes | QMessageBox::No,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Lexfall"), FromSystemText(question),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     // Only No cancels; closing the box any other way goes on.

@@ -116,6 +116,26 @@ TEST_F(MusicChoice, TypingRunsTheChangeAtEachKeystroke) {
     EXPECT_EQ(writes->TakePasses(), 2);
 }
 
+// Typing drops the list down once: the keys typed while it is shown do not list the folder
+// again.
+TEST_F(MusicChoice, TypingDropsTheListDownOnce) {
+    TForm1& f = StartWithMusic("a.mid");
+    int dropDowns = 0;
+    const std::function<void()> dropDown = f.ComboBox1->onDropDown;
+    f.ComboBox1->onDropDown = [&] {
+        ++dropDowns;
+        dropDown();
+    };
+    QLineEdit* field = f.ComboBox1->lineEdit();
+    f.ComboBox1->setFocus();
+    field->setCursorPosition(1);
+    for (const char* letter : {"b", "c", "d"})
+        Key(field, Qt::Key_unknown, QString::fromLatin1(letter));
+    EXPECT_EQ(f.ComboBox1->currentText(), "abcd.mid");
+    EXPECT_EQ(dropDowns, 1);
+    EXPECT_EQ(f.ComboBox1->count(), 4);
+}
+
 // Moving through the list shown while typing takes each entry as the player reaches it;
 // confirming the entry reached switches nothing more.
 TEST_F(MusicChoice, MovingThroughTheTypingListSwitchesAtEachEntry) {
@@ -194,6 +214,31 @@ TEST_F(MusicChoice, DroppingTheListTwiceListsEachEntryOnce) {
     }
     EXPECT_TRUE(sound.commands.empty());
     EXPECT_EQ(writes->Take(), 0);
+}
+
+// Names beyond ASCII: a file "Café.mid" is listed and played as it is named, and text typed
+// into the box keeps characters beyond Latin-1.
+TEST_F(MusicChoice, NamesKeepTheirCharacters) {
+    {
+        QFile file(QString::fromStdString(appDir) + QStringLiteral("sound/Caf\u00E9.mid"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    TForm1& f = StartWithMusic("a.mid");
+    f.ComboBox1->showPopup();
+    const int cafe = f.ComboBox1->findText(QStringLiteral("Caf\u00E9.mid"));
+    ASSERT_NE(cafe, -1);
+    QAbstractItemView* list = f.ComboBox1->view();
+    list->setCurrentIndex(f.ComboBox1->model()->index(cafe, 0));
+    Key(list, Qt::Key_Return);
+    EXPECT_EQ(f.state.settings.Music, "Caf\xC3\xA9.mid");
+    EXPECT_EQ(sound.commands, Switch("Caf\xC3\xA9.mid"));
+
+    QLineEdit* field = f.ComboBox1->lineEdit();
+    f.ComboBox1->setFocus();
+    field->selectAll();
+    Key(field, Qt::Key_unknown, QStringLiteral("\u20AC"));
+    EXPECT_EQ(f.state.settings.Music, "\xE2\x82\xAC");
+    EXPECT_EQ(Option("Music"), "\xE2\x82\xAC");
 }
 
 } // namespace

@@ -215,6 +215,18 @@ TEST_F(OptionsPage, ArrowsStepByTenAndTheNextGameTakesTheSpeed) {
     EXPECT_EQ(f.Timer1->Interval(), 740);
 }
 
+// A stored speed outside the arrows' range shows as the nearest value in it, and the arrows
+// step from what is shown.
+TEST_F(OptionsPage, StoredSpeedOutOfRangeShowsTheNearestValue) {
+    LayIni("[Options]\r\nSpeed=0\r\n");
+    TForm1& f = ShowOptionsPage();
+    EXPECT_EQ(f.MaskEdit1->displayText(), "   1");
+    EXPECT_EQ(f.state.settings.Speed, 0) << "showing changes no setting";
+    f.UpDownUp->click();
+    EXPECT_EQ(f.MaskEdit1->displayText(), "  11");
+    EXPECT_EQ(Option("Speed"), "11");
+}
+
 // A refused write shows its error; the setting in memory keeps its new value. (A folder in
 // the file's place refuses writes even to a privileged user, whom file modes do not stop.)
 TEST_F(OptionsPage, RefusedWriteShowsTheErrorAndKeepsTheNewValue) {

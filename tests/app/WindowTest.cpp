@@ -4,9 +4,12 @@
 
 #include "app/TilePainter.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QStyle>
 
 namespace lexfall::testing {
 namespace {
@@ -33,6 +36,56 @@ TEST_F(Window, StartUpShowsTheGamePageAndFillsTheRecordsPage) {
     EXPECT_TRUE(f.Image3->Transparent());
     EXPECT_EQ(f.Image1->Image().pixel(0, 0), qRgb(0, 0, 0));
     EXPECT_EQ(f.Image1->Image().pixel(319, 399), qRgb(0, 0, 0));
+}
+
+// Every caption shows whole: each label is at least as large as its text needs, and each
+// button's and check box's text fits beside its frame or box.
+TEST_F(Window, EveryCaptionFitsItsControl) {
+    TForm1& f = Form();
+    for (QLabel* label : f.findChildren<QLabel*>()) {
+        if (label->text().isEmpty())
+            continue;
+        SCOPED_TRACE(label->text().toStdString());
+        EXPECT_GE(label->width(), label->sizeHint().width());
+        EXPECT_GE(label->height(), label->sizeHint().height());
+    }
+    for (QAbstractButton* button : f.findChildren<QAbstractButton*>()) {
+        QString text = button->text();
+        if (text.isEmpty())
+            continue;
+        SCOPED_TRACE(text.toStdString());
+        text.remove('&');
+        const QStyle* style = button->style();
+        int chrome = 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        if (qobject_cast<QCheckBox*>(button))
+            chrome = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, button) +
+                     style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, button);
+        const QFontMetrics metrics = button->fontMetrics();
+        EXPECT_GE(button->width(), metrics.horizontalAdvance(text) + chrome);
+        EXPECT_GE(button->height(), metrics.height());
+    }
+}
+
+// The three pages and the about box: a lowered outer bevel (shadow at the top and left, light
+// at the bottom and right) around a raised inner one (the other way round).
+TEST_F(Window, PagesHaveALoweredOuterAndARaisedInnerBevel) {
+    TForm1& f = Form();
+    for (QFrame* panel : {f.PanelGame, f.PanelRecord, f.PanelOptions, f.PanelAbout}) {
+        SCOPED_TRACE(panel == f.PanelAbout ? "about box" : "page");
+        const QImage picture = panel->grab().toImage();
+        const QRgb shadow = panel->palette().color(QPalette::Dark).rgb();
+        const QRgb light = panel->palette().color(QPalette::Light).rgb();
+        ASSERT_NE(shadow, light);
+        const int w = picture.width(), h = picture.height();
+        EXPECT_EQ(picture.pixel(w / 2, 0), shadow);
+        EXPECT_EQ(picture.pixel(0, h / 2), shadow);
+        EXPECT_EQ(picture.pixel(w / 2, 1), light);
+        EXPECT_EQ(picture.pixel(1, h / 2), light);
+        EXPECT_EQ(picture.pixel(w / 2, h - 1), light);
+        EXPECT_EQ(picture.pixel(w - 1, h / 2), light);
+        EXPECT_EQ(picture.pixel(w / 2, h - 2), shadow);
+        EXPECT_EQ(picture.pixel(w - 2, h / 2), shadow);
+    }
 }
 
 // The four ways between the pages, and no others.

@@ -1,7 +1,18 @@
 #include "FormFixture.h"
 
+#include "platform/Error.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+
+#include <algorithm>
+#include <cmath>
+
+#include <functional>
+#include <optional>
 
 namespace lexfall::testing {
 namespace {
@@ -16,7 +27,6 @@ protected:
 };
 
 TEST_F(WordGame, BuildsARealWordAndSeesItClearedAndLogged) {
-    constexpr int kC = 735, kA = 121, kT = 655, kE = 0;
     random.numbers = {kC, kA, kT, kE, kE};
     TForm1& f = Form();
     f.Button1Click(f.Button1);
@@ -67,6 +77,129 @@ TEST_F(WordGame, LettersAboveTheWordFallOneRow) {
     EXPECT_EQ(board.pixel(125, 365), qRgb(10, 20, 30));
     EXPECT_EQ(board.pixel(125, 325), qRgb(0, 0, 0));
     EXPECT_EQ(f.Memo1->toPlainText(), "1:CAT");
+}
+
+double RelativeLuminance(QRgb colour) {
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(colour)) + 0.7152 * channel(qGreen(colour)) +
+           0.0722 * channel(qBlue(colour));
+}
+
+double Contrast(QRgb a, QRgb b) {
+    const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The word log can be read: its text stands out from the button face by at least 4.5:1 as
+// painted, and the newest line is always whole in view, also after words were logged behind
+// another page, since nobody can scroll it.
+TEST_F(WordGame, TheLogIsReadableAndShowsItsNewestLine) {
+    TForm1& f = Form();
+    f.Button1Click(f.Button1);
+    for (int word = 1; word <= 30; ++word) {
+        if (word == 2)
+            f.show();
+        if (word == 5) // the game goes on behind the records page
+            f.Button2Click(f.Button2);
+        f.ClearWord(0, 2, "CAT", TBlock{0, 9, 'T'});
+    }
+    f.FormKeyDown(vk::Delete, ShiftState{.shift = true}); // a long entry, over several lines
+    f.Button3Click(f.Button3);
+    const QRgb face = f.palette().color(QPalette::Button).rgb();
+    const QImage painted = f.Memo1->viewport()->grab().toImage();
+    QRgb darkest = face;
+    for (int y = 0; y < painted.height(); ++y)
+        for (int x = 0; x < painted.width(); ++x)
+            if (RelativeLuminance(painted.pixel(x, y)) < RelativeLuminance(darkest))
+                darkest = painted.pixel(x, y);
+    EXPECT_EQ(painted.pixel(painted.width() - 2, painted.height() - 2), face);
+    EXPECT_GE(Contrast(darkest, face), 4.5);
+
+    QTextCursor end(f.Memo1->document());
+    end.movePosition(QTextCursor::End);
+    QTextCursor start = end;
+    start.movePosition(QTextCursor::StartOfBlock);
+    EXPECT_EQ(end.block().text(), "Cheating, the Score won't be saved.");
+    const QRect newest = f.Memo1->cursorRect(start).united(f.Memo1->cursorRect(end));
+    EXPECT_TRUE(f.Memo1->viewport()->rect().contains(newest))
+        << newest.top() << ".." << newest.bottom() << " in " << f.Memo1->viewport()->height();
+}
+
+// The word chime fails: an injected error in the middle of a landing's word search.
+class FailingChime final : public Sound {
+public:
+    void PlayWave(const std::string&) override { throw Error(" The chime failed. "); }
+    void SendCommand(const std::string&) override {}
+};
+
+// A message box that runs the event loop while it is open, as a real one does.
+class ModalDialogs final : public Dialogs {
+public:
+    std::vector<std::string> messages;
+    std::function<void()> whileShown;
+    void ShowMessage(const std::string& text) override {
+        messages.push_back(text);
+        if (whileShown)
+            whileShown();
+    }
+    bool Confirm(const std::string&) override { return true; }
+};
+
+void RunEventsFor(int milliseconds) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (elapsed.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// An error in the word search is shown once the landing is over (the next letter has entered),
+// and no tick of either timer arrives while its box is open.
+TEST_F(WordGame, WordSearchErrorWaitsForTheLandingAndHoldsTheTimers) {
+    FailingChime chime;
+    ModalDialogs boxes;
+    random.numbers = {kC, kA};
+    TForm1 f(FormServices{appDir, clock, random, boxes, chime, RegionalSettings{}, {}});
+    f.state.settings.Speed = 20; // quick ticks, so any tick under the box shows
+    f.Button1Click(f.Button1);
+    boxes.messages.clear(); // the new record file's notice at start-up
+    f.state.Chars[2][9] = 'C';
+    f.state.Chars[3][9] = 'A';
+    f.state.CurBlock = {4, 9, 'T'};
+    f.state.Chars[4][9] = 'T';
+
+    struct AtBox {
+        bool dropCounting, clockCounting;
+        TBlock block;
+        int letters, lettersAfterEvents;
+    };
+    std::optional<AtBox> seen;
+    boxes.whileShown = [&] {
+        if (seen)
+            return;
+        seen = AtBox{f.Timer1->Counting(), f.Timer2->Counting(), f.state.CurBlock,
+                     f.state.GameRec.UsedLetters, 0};
+        RunEventsFor(100);
+        seen->lettersAfterEvents = f.state.GameRec.UsedLetters;
+    };
+    for (int i = 0; i < 100 && boxes.messages.empty(); ++i)
+        RunEventsFor(10); // the drop timer's own tick lands the T
+
+    ASSERT_EQ(boxes.messages, std::vector<std::string>{" The chime failed. "});
+    ASSERT_TRUE(seen);
+    EXPECT_FALSE(seen->dropCounting);
+    EXPECT_FALSE(seen->clockCounting);
+    EXPECT_EQ(seen->block.Letter, 'A') << "the next letter entered before the box";
+    EXPECT_EQ(seen->block.Row, 0);
+    EXPECT_EQ(seen->letters, 1);
+    EXPECT_EQ(seen->lettersAfterEvents, 1) << "no tick under the box";
+    EXPECT_EQ(f.state.Chars[4][9], 'T');
+    EXPECT_NE(f.Image1->Image().pixel(4 * 40 + 20, 9 * 40 + 20), qRgb(0, 0, 0))
+        << "grid and picture agree";
+    EXPECT_TRUE(f.Timer1->Counting()) << "the game goes on once the box is closed";
+    EXPECT_TRUE(f.Timer2->Counting());
 }
 
 } // namespace

@@ -143,6 +143,10 @@ TEST(RecordName, KeepsTheFirst20Characters) {
 
     SetRecordName(rec, "");
     EXPECT_EQ(RecordName(rec), "");
+
+    // 20 bytes; a UTF-8 character that would be split is dropped whole.
+    SetRecordName(rec, std::string(19, 'A') + "\xC3\xA9");
+    EXPECT_EQ(RecordName(rec), std::string(19, 'A'));
 }
 
 // A damaged length byte reads no further than the 20 character bytes.

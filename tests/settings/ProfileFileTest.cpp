@@ -60,6 +60,10 @@ TEST(ProfileTextTest, ReadsFollowThePlatformRules) {
         {"last line without break", "[Options]\r\nSpeed=9", "Options", "Speed", "9"},
         {"3000 characters cut", "[Options]\r\nMusic=" + longValue + "\r\n", "Options", "Music",
          std::string(2047, 'm')},
+        {"lone carriage returns end lines", "[Options]\rSpeed=500\rSound=0\r", "Options", "Sound",
+         "0"},
+        {"byte-order mark before the first section", "\xEF\xBB\xBF[Options]\r\nSpeed=500\r\n",
+         "Options", "Speed", "500"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -114,6 +114,9 @@ TEST_F(SettingsFileTest, TextsAreCutToTheirLimits) {
     EXPECT_EQ(settings.ProxyPwd, std::string(128, 'p'));
     EXPECT_EQ(settings.ProxyUser, std::string(255, 'u'));
     EXPECT_EQ(settings.Music, std::string(255, 'm'));
+    // Limits count bytes; a cut never splits a UTF-8 character.
+    EXPECT_EQ(LoadFrom("[Options]\nProxy=" + std::string(14, 'h') + "\xC3\xA9\n").Proxy,
+              std::string(14, 'h'));
 }
 
 TEST_F(SettingsFileTest, RefusedWriteIniReportsThePath) {

@@ -54,10 +54,10 @@ TEST(SpeedFieldTest, FieldShowsFourPlacesBlankOnTheLeft) {
     };
     const Case cases[] = {
         {750, " 750"},
-        {0, "   0"},
         {1, "   1"},
         {9999, "9999"},
-        // Out of the field's reach: the nearest arrow limit.
+        // Out of the arrows' range: the nearest value in it.
+        {0, "   1"},
         {-1, "   1"},
         {-32768, "   1"},
         {32767, "9999"},

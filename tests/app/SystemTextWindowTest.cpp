@@ -1,0 +1,66 @@
+#include "FormFixture.h"
+
+#include "platform/qt/QtDialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace lexfall::testing {
+namespace {
+
+// The records page in each locale: the separators and the date format come from the locale
+// and show as the locale writes them, multi-byte separators included.
+TEST_F(FormTest, RegionalSeparatorsShowAsTheLocaleWritesThem) {
+    struct Case {
+        const char* locale;
+        QString ratio; // Letters per Word of 1500 letters in one word
+        const char* dateFormat;
+    };
+    const Case cases[] = {
+        {"C.UTF-8", QStringLiteral("1500.00"), "%m/%d/%y"},
+        {"en_US.UTF-8", QStringLiteral("1,500.00"), "%m/%d/%Y"},
+        {"fr_FR.UTF-8", QStringLiteral("1\u202F500,00"), "%d/%m/%Y"},
+        {"de_CH.UTF-8", QStringLiteral("1\u2019500.00"), "%d.%m.%Y"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.locale);
+        const RegionalSettings regional = ReadRegionalSettings(c.locale);
+        EXPECT_EQ(regional.shortDateFormat, c.dateFormat) << "is the locale generated?";
+        TForm1 f(FormServices{appDir, clock, random, dialogs, sound, regional, {}});
+        f.state.MyRec.UsedLetters = 1500;
+        f.state.MyRec.CompletedWords = 1;
+        f.ShowMyRec();
+        EXPECT_EQ(f.MyRecord[4]->text(), c.ratio);
+        EXPECT_GE(f.MyRecord[4]->width(), f.MyRecord[4]->sizeHint().width());
+    }
+}
+
+// A name as a record file written elsewhere holds it: bytes that are not UTF-8 show as
+// Windows-1252, UTF-8 shows as it is.
+TEST_F(FormTest, RecordNamesShowEveryByte) {
+    TForm1& f = Form();
+    SetRecordName(f.state.MyRec, "J\xF6rg \x80");
+    SetRecordName(f.state.WorldRec, "Zo\xC3\xAB");
+    f.ShowMyRec();
+    f.ShowWorldRec();
+    EXPECT_EQ(f.MyRecord[0]->text(), QStringLiteral("J\u00F6rg \u20AC"));
+    EXPECT_EQ(f.WRecord[0]->text(), QStringLiteral("Zo\u00EB"));
+}
+
+// A message naming a folder with a non-ASCII name shows the name as it is.
+TEST(SystemTextDialogs, MessagesShowPathsAsTheyAre) {
+    QtDialogs dialogs;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    dialogs.ShowMessage("/home/p/Spiel\xC3\xA9/Dict.dll: Permission denied");
+    EXPECT_EQ(shown, QStringLiteral("/home/p/Spiel\u00E9/Dict.dll: Permission denied"));
+}
+
+} // namespace
+} // namespace lexfall::testing
