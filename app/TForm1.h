@@ -20,6 +20,8 @@ class QToolButton;
 namespace lexfall {
 
 class Canvas;
+class CookieStore;
+class HttpAccess;
 class GameTimer;
 class Dictionary;
 class KeyPreview;
@@ -73,6 +75,13 @@ public:
     void ComboBox1Change(QObject* sender);
     void ComboBox1Click(QObject* sender);
 
+    // Proxy settings.
+    void SetProxy();
+    void ShowProxy();
+    void GetProxyFromIE();
+    void CheckBox1Click(QObject* sender); // also runs on every edit of a proxy field
+    void CheckBox3Click(QObject* sender);
+
     // LabelBroken's text as the game keeps it, texts joined by two carriage returns.
     const std::string& BrokenText() const { return brokenText_; }
 
@@ -122,12 +131,11 @@ public:
     QFrame* PanelAbout = nullptr;
     LinkLabel* LabelURL = nullptr;
     LinkLabel* LabelEmail = nullptr;
-    std::unique_ptr<GameTimer> Timer1; // drop timer
-    std::unique_ptr<GameTimer> Timer2; // game clock
+    std::unique_ptr<GameTimer> Timer1;   // drop timer
+    std::unique_ptr<GameTimer> Timer2;   // game clock
+    std::unique_ptr<HttpAccess> IdHTTP1; // the HTTP client, with its proxy parameters
 
     static constexpr int kBorderWidth = 8;
-    static constexpr const char* kWebSite = "https://lexfall.example.org/";
-    static constexpr const char* kSupportMail = "support@lexfall.example.org";
 
 private:
     void BuildLayout();
@@ -151,6 +159,9 @@ private:
     void LoadSettingsStep();
     void StartMusic();
     void ConnectOptionsPage();
+    void ConnectProxyControls();
+    void SetProxyFieldsEnabled(bool enabled);
+    void RejectProxyField(const char* text, QLineEdit* field);
     std::string SettingsPath() const;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Connects a button's click to its handler, with the button as sender.
@@ -161,6 +172,7 @@ private:
     FormServices services_;
     std::unique_ptr<KeyPreview> keyPreview_;
     std::unique_ptr<Dictionary> dictionary_;
+    std::unique_ptr<CookieStore> cookies_; // the run's cookies, never written to disk
     std::string brokenText_;
     int speedArrowPosition_ = 750; // the up-down control's own position
 };

@@ -80,17 +80,13 @@ void TForm1::FillOptionsPage() {
     CheckBox2->setChecked(settings.AutoSave);
     speedArrowPosition_ = settings.Speed;
     MaskEdit1->setText(QString::fromStdString(SpeedFieldText(settings.Speed)));
-    // The proxy fields show the settings as read; their handler does not run here.
-    EditIP->setText(QString::fromLatin1(settings.Proxy.c_str()));
-    EditPort->setText(QString::number(settings.Port));
-    EditProxyUser->setText(QString::fromLatin1(settings.ProxyUser.c_str()));
-    EditProxyPwd->setText(QString::fromLatin1(settings.ProxyPwd.c_str()));
+    // The proxy as read: shown, its box and fields set, and its handler not run.
+    ShowProxy();
     {
         const QSignalBlocker blocker(CheckBox1);
         CheckBox1->setChecked(settings.EnableProxy);
     }
-    for (QLineEdit* field : {EditIP, EditPort, EditProxyUser, EditProxyPwd})
-        field->setEnabled(!settings.EnableProxy);
+    SetProxyFieldsEnabled(!settings.EnableProxy);
 }
 
 void TForm1::CheckBoxSoundClick(QObject*) {

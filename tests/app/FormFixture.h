@@ -4,6 +4,7 @@
 #include "app/Canvas.h"
 #include "app/GameTimer.h"
 #include "app/TForm1.h"
+#include "platform/posix/PosixNetwork.h"
 #include "support/Doubles.h"
 
 #include <QCoreApplication>
@@ -32,9 +33,17 @@ protected:
 
     TForm1& Form() {
         if (!form)
-            form = std::make_unique<TForm1>(
-                FormServices{appDir, clock, random, dialogs, sound, RegionalSettings{},
-                             [this](const QString& t) { links.push_back(t.toStdString()); }});
+            form = std::make_unique<TForm1>(FormServices{
+                .appDir = appDir,
+                .clock = clock,
+                .random = random,
+                .dialogs = dialogs,
+                .sound = sound,
+                .regional = regional,
+                .openLink = [this](const QString& t) { links.push_back(t.toStdString()); },
+                .network = network,
+                .browserProxy = browserProxy,
+            });
         return *form;
     }
 
@@ -55,6 +64,9 @@ protected:
     RecordingDialogs dialogs;
     RecordingSound sound;
     std::vector<std::string> links;
+    RegionalSettings regional;
+    posix::PosixNetwork network; // real sockets: the tests' servers listen on 127.0.0.1
+    FixedBrowserProxy browserProxy;
     std::unique_ptr<TForm1> form;
 };
 
