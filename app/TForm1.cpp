@@ -44,9 +44,12 @@ TForm1::TForm1(FormServices services, QWidget* parent)
     OnClick(Button1, &TForm1::Button1Click);
     OnClick(Button2, &TForm1::Button2Click);
     OnClick(Button3, &TForm1::Button3Click);
+    OnClick(Button4, &TForm1::Button4Click);
+    OnClick(Button5, &TForm1::Button5Click);
     OnClick(Button6, &TForm1::Button6Click);
     OnClick(Button7, &TForm1::Button7Click);
     OnClick(Button8, &TForm1::Button8Click);
+    OnClick(Button9, &TForm1::Button9Click);
     ConnectOptionsPage();
     ConnectProxyControls();
     Image4->onClick = [this] { Image4Click(); };

@@ -2,6 +2,7 @@
 #include "app/FormServices.h"
 #include "app/GameState.h"
 #include "board/GameKeys.h"
+#include "online/ShortDate.h"
 
 #include <QMainWindow>
 
@@ -81,6 +82,11 @@ public:
     void GetProxyFromIE();
     void CheckBox1Click(QObject* sender); // also runs on every edit of a proxy field
     void CheckBox3Click(QObject* sender);
+
+    // The records server.
+    void Button4Click(QObject* sender); // Check WR
+    void Button9Click(QObject* sender); // Get MyRec
+    void Button5Click(QObject* sender); // Put MyRec
 
     // LabelBroken's text as the game keeps it, texts joined by two carriage returns.
     const std::string& BrokenText() const { return brokenText_; }
@@ -163,6 +169,7 @@ private:
     void SetProxyFieldsEnabled(bool enabled);
     void RejectProxyField(const char* text, QLineEdit* field);
     std::string SettingsPath() const;
+    ShortDateFormat ShortDates() const;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Connects a button's click to its handler, with the button as sender.
     void OnClick(QPushButton* button, void (TForm1::*handler)(QObject*));
