@@ -14,11 +14,28 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace lexfall::testing {
+
+// Real sockets (the tests' servers listen on 127.0.0.1), with a hook that runs as each
+// connection is opened.
+class HookedNetwork final : public Network {
+public:
+    std::function<void()> onConnect;
+    std::unique_ptr<Connection> Connect(const std::string& host, std::uint16_t port,
+                                        std::chrono::milliseconds limit) override {
+        if (onConnect)
+            onConnect();
+        return real_.Connect(host, port, limit);
+    }
+
+private:
+    posix::PosixNetwork real_;
+};
 
 class FormTest : public ::testing::Test {
 protected:
@@ -65,7 +82,7 @@ protected:
     RecordingSound sound;
     std::vector<std::string> links;
     RegionalSettings regional;
-    posix::PosixNetwork network; // real sockets: the tests' servers listen on 127.0.0.1
+    HookedNetwork network;
     FixedBrowserProxy browserProxy;
     std::unique_ptr<TForm1> form;
 };

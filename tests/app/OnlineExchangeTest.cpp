@@ -99,6 +99,11 @@ TEST_F(OnlineExchange, FailuresChangeNothingAndEnableTheButtonsAgain) {
                            Ok("Champion,10,300,40,3010,28/03/2003")});
     LayRegister(Base(server));
     TForm1& f = RecordsPage();
+    std::vector<bool> enabledDuringRequest;
+    network.onConnect = [&] {
+        for (QPushButton* button : {f.Button4, f.Button9, f.Button5})
+            enabledDuringRequest.push_back(style::OwnEnabled(button));
+    };
     const std::string file = RecordFile();
     const std::string mine = RecordBytes(f.state.MyRec);
     const std::string world = RecordBytes(f.state.WorldRec);
@@ -124,6 +129,11 @@ TEST_F(OnlineExchange, FailuresChangeNothingAndEnableTheButtonsAgain) {
     EXPECT_EQ(dialogs.messages,
               std::vector<std::string>{"Socket Error # 10061\nConnection refused."});
     EXPECT_TRUE(ButtonsEnabled(f));
+    // Each exchange's own button, and only it, is disabled while its request runs: Check WR
+    // three times, Get MyRec, then Put MyRec.
+    EXPECT_EQ(enabledDuringRequest,
+              (std::vector<bool>{false, true, true, true, false, true, false, true, true, false,
+                                 true, true, true, true, false}));
 }
 
 // No answer, a missing access code or a bad server address: nothing is sent.
