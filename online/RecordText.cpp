@@ -14,7 +14,9 @@ std::string RecordText(const TScoreRec& rec, const ShortDateFormat& dates) {
 }
 
 void SplitToRec(std::string_view text, TScoreRec& rec, const ShortDateFormat& dates) {
-    std::array<std::string_view, 5> fields{};
+    // Missing fields are empty texts (never null views).
+    std::array<std::string_view, 5> fields;
+    fields.fill(std::string_view(""));
     std::string_view rest = text;
     for (std::string_view& field : fields) {
         const auto comma = rest.find(',');

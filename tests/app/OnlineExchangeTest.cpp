@@ -64,7 +64,7 @@ TEST_F(OnlineExchange, RecordsPageRoundTrip) {
 
     f.Button4->click();
     EXPECT_EQ(RecordName(f.state.WorldRec), "Champion");
-    EXPECT_EQ(f.state.WorldRec.Total, 3010);
+    EXPECT_EQ(std::int32_t{f.state.WorldRec.Total}, 3010);
     EXPECT_EQ(f.WRecord[0]->text(), "Champion");
     EXPECT_EQ(f.Label3->text(), "2003-03-28");
     EXPECT_EQ(RecordFile().substr(45, 45), RecordBytes(f.state.WorldRec));

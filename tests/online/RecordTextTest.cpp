@@ -42,11 +42,11 @@ TEST(RecordTextTest, ChampionExampleAndItsRoundTrip) {
     TScoreRec rec;
     SplitToRec("Champion,10,300,40,3010,2003-03-28", rec, kIso);
     EXPECT_EQ(RecordName(rec), "Champion");
-    EXPECT_EQ(rec.CompletedWords, 10);
-    EXPECT_EQ(rec.UsedTime, 300);
-    EXPECT_EQ(rec.UsedLetters, 40);
-    EXPECT_EQ(rec.Total, 3010);
-    EXPECT_EQ(rec.Date, k2003_03_28);
+    EXPECT_EQ(std::int32_t{rec.CompletedWords}, 10);
+    EXPECT_EQ(std::int32_t{rec.UsedTime}, 300);
+    EXPECT_EQ(std::int32_t{rec.UsedLetters}, 40);
+    EXPECT_EQ(std::int32_t{rec.Total}, 3010);
+    EXPECT_EQ(double{rec.Date}, k2003_03_28);
     for (const ShortDateFormat& format :
          {kIso, kC, ShortDateFormat{"%e.%m.%Y", 2026}, ShortDateFormat{"%D", 2026}}) {
         TScoreRec back;
@@ -88,7 +88,7 @@ TEST(RecordTextTest, NameCutTo20AndTotalTakenAsItComes) {
     TScoreRec rec;
     SplitToRec("Abcdefghijklmnopqrstuvwxy,2,30,10,999,2003-03-28", rec, kIso);
     EXPECT_EQ(RecordName(rec), "Abcdefghijklmnopqrst");
-    EXPECT_EQ(rec.Total, 999);
+    EXPECT_EQ(std::int32_t{rec.Total}, 999);
     EXPECT_FALSE(IsValidRecord(rec));
 }
 
