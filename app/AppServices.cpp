@@ -17,10 +17,18 @@ AppServices::~AppServices() = default;
 
 FormServices AppServices::Services() {
     const QString dir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
-    return FormServices{ToSystemText(dir), clock_, random_, dialogs_, *sound_,
-                        ReadSystemRegionalSettings(),
-                        // The result is ignored: a link that cannot be opened fails silently.
-                        [](const QString& target) { QDesktopServices::openUrl(QUrl(target)); }};
+    return FormServices{
+        .appDir = ToSystemText(dir),
+        .clock = clock_,
+        .random = random_,
+        .dialogs = dialogs_,
+        .sound = *sound_,
+        .regional = ReadSystemRegionalSettings(),
+        // The result is ignored: a link that cannot be opened fails silently.
+        .openLink = [](const QString& target) { QDesktopServices::openUrl(QUrl(target)); },
+        .network = network_,
+        .browserProxy = browserProxy_,
+    };
 }
 
 } // namespace lexfall

@@ -1,5 +1,7 @@
 #pragma once
 #include "app/FormServices.h"
+#include "platform/posix/EnvironmentProxy.h"
+#include "platform/posix/PosixNetwork.h"
 #include "platform/qt/QtDialogs.h"
 
 #include <memory>
@@ -18,6 +20,8 @@ private:
     SeededRandom random_;
     QtDialogs dialogs_;
     std::unique_ptr<Sound> sound_;
+    posix::PosixNetwork network_;
+    posix::EnvironmentProxy browserProxy_;
 };
 
 } // namespace lexfall

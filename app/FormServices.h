@@ -1,6 +1,8 @@
 #pragma once
+#include "platform/BrowserProxy.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/Network.h"
 #include "platform/Random.h"
 #include "platform/Regional.h"
 #include "platform/Sound.h"
@@ -13,6 +15,7 @@
 namespace lexfall {
 
 // Everything the window reaches outside itself, handed in so tests can replace each piece.
+// Built with designated initializers, so a new service cannot land in another's place.
 struct FormServices {
     std::string appDir; // the program's folder, with a trailing separator
     Clock& clock;
@@ -22,6 +25,8 @@ struct FormServices {
     RegionalSettings regional;
     // Opens a web or mail address with the desktop's handler; failures stay silent.
     std::function<void(const QString&)> openLink;
+    Network& network;
+    BrowserProxy& browserProxy; // the web browser's proxy settings
 };
 
 } // namespace lexfall

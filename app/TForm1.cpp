@@ -10,7 +10,10 @@
 #include "app/TilePainter.h"
 #include "board/LetterTables.h"
 #include "media/Music.h"
+#include "online/HttpAccess.h"
+#include "online/ServerAddress.h"
 #include "platform/DayCount.h"
+#include "platform/qt/QtCookieStore.h"
 #include "records/GameClock.h"
 #include "records/RecordFile.h"
 #include "records/ScoreRec.h"
@@ -30,7 +33,9 @@ constexpr int kClockInterval = 1000;
 TForm1::TForm1(FormServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)),
       dictionary_(std::make_unique<Dictionary>(services_.appDir, services_.dialogs)),
+      cookies_(std::make_unique<QtCookieStore>()),
       settingsWriter_(services_.appDir + SettingsFileName) {
+    IdHTTP1 = std::make_unique<HttpAccess>(services_.network, *cookies_);
     Timer1 = std::make_unique<GameTimer>(kDefaultDropInterval,
                                          [this] { GuardTick([this] { Timer1Timer(); }); });
     Timer2 = std::make_unique<GameTimer>(kClockInterval,
@@ -41,10 +46,14 @@ TForm1::TForm1(FormServices services, QWidget* parent)
     OnClick(Button1, &TForm1::Button1Click);
     OnClick(Button2, &TForm1::Button2Click);
     OnClick(Button3, &TForm1::Button3Click);
+    OnClick(Button4, &TForm1::Button4Click);
+    OnClick(Button5, &TForm1::Button5Click);
     OnClick(Button6, &TForm1::Button6Click);
     OnClick(Button7, &TForm1::Button7Click);
     OnClick(Button8, &TForm1::Button8Click);
+    OnClick(Button9, &TForm1::Button9Click);
     ConnectOptionsPage();
+    ConnectProxyControls();
     Image4->onClick = [this] { Image4Click(); };
     LabelURL->onClick = [this] { LabelURLClick(); };
     LabelEmail->onClick = [this] { LabelEmailClick(); };
@@ -103,6 +112,16 @@ void TForm1::FormCreate() {
         Label1->adjustSize();
     });
     Guard([this] { LoadSettingsStep(); });
+    // The proxy steps: the browser's proxy when the stored one has no host, then applied. Each
+    // is a step of its own, so a browser proxy that cannot be read still leaves one applied.
+    Guard([this] {
+        if (state.settings.EnableProxy && state.settings.Proxy.empty())
+            GetProxyFromIE();
+    });
+    Guard([this] {
+        if (state.settings.EnableProxy)
+            SetProxy();
+    });
     Guard([this] {
         ShowMyRec();
         ShowWorldRec();
@@ -138,13 +157,13 @@ void TForm1::Button7Click(QObject*) {
 }
 
 void TForm1::Image4Click() {
-    services_.openLink(QString::fromLatin1(kWebSite));
+    services_.openLink(QString::fromLatin1(WebSite));
 }
 void TForm1::LabelURLClick() {
-    services_.openLink(QString::fromLatin1(kWebSite));
+    services_.openLink(QString::fromLatin1(WebSite));
 }
 void TForm1::LabelEmailClick() {
-    services_.openLink(QStringLiteral("mailto:") + QString::fromLatin1(kSupportMail));
+    services_.openLink(QStringLiteral("mailto:") + QString::fromLatin1(SupportMail));
 }
 
 void TForm1::PlayWave(const char* name) {

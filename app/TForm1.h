@@ -3,6 +3,7 @@
 #include "app/GameState.h"
 #include "board/GameKeys.h"
 #include "settings/SettingsWriter.h"
+#include "online/ShortDate.h"
 
 #include <QMainWindow>
 
@@ -21,6 +22,8 @@ class QToolButton;
 namespace lexfall {
 
 class Canvas;
+class CookieStore;
+class HttpAccess;
 class GameTimer;
 class Dictionary;
 class KeyPreview;
@@ -75,6 +78,18 @@ public:
     void ComboBox1Change(QObject* sender);
     void ComboBox1Click(QObject* sender);
 
+    // Proxy settings.
+    void SetProxy();
+    void ShowProxy();
+    void GetProxyFromIE();
+    void CheckBox1Click(QObject* sender); // also runs on every edit of a proxy field
+    void CheckBox3Click(QObject* sender);
+
+    // The records server.
+    void Button4Click(QObject* sender); // Check WR
+    void Button9Click(QObject* sender); // Get MyRec
+    void Button5Click(QObject* sender); // Put MyRec
+
     // LabelBroken's text as the game keeps it, texts joined by two carriage returns.
     const std::string& BrokenText() const { return brokenText_; }
 
@@ -124,12 +139,11 @@ public:
     QFrame* PanelAbout = nullptr;
     LinkLabel* LabelURL = nullptr;
     LinkLabel* LabelEmail = nullptr;
-    std::unique_ptr<GameTimer> Timer1; // drop timer
-    std::unique_ptr<GameTimer> Timer2; // game clock
+    std::unique_ptr<GameTimer> Timer1;   // drop timer
+    std::unique_ptr<GameTimer> Timer2;   // game clock
+    std::unique_ptr<HttpAccess> IdHTTP1; // the HTTP client, with its proxy parameters
 
     static constexpr int kBorderWidth = 8;
-    static constexpr const char* kWebSite = "https://lexfall.example.org/";
-    static constexpr const char* kSupportMail = "support@lexfall.example.org";
 
 private:
     void BuildLayout();
@@ -157,7 +171,11 @@ private:
     void LoadSettingsStep();
     void StartMusic();
     void ConnectOptionsPage();
+    void ConnectProxyControls();
+    void SetProxyFieldsEnabled(bool enabled);
+    void RejectProxyField(const char* text, QLineEdit* field);
     std::string SettingsPath() const;
+    ShortDateFormat ShortDates() const;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Connects a button's click to its handler, with the button as sender.
     void OnClick(QPushButton* button, void (TForm1::*handler)(QObject*));
@@ -173,6 +191,7 @@ private:
     FormServices services_;
     std::unique_ptr<KeyPreview> keyPreview_;
     std::unique_ptr<Dictionary> dictionary_;
+    std::unique_ptr<CookieStore> cookies_; // the run's cookies, never written to disk
     std::string brokenText_;
     SettingsWriter settingsWriter_;
     int speedArrowPosition_ = 750; // the up-down control's own position

@@ -7,6 +7,7 @@
 #include "app/MusicComboBox.h"
 #include "app/TForm1.h"
 #include "Version.h"
+#include "online/ServerAddress.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -282,8 +283,8 @@ void TForm1::BuildAboutBox() {
 
     QFont linkFont = style::WindowFont();
     linkFont.setUnderline(true);
-    LabelURL = new LinkLabel(QString::fromLatin1(kWebSite), PanelAbout);
-    LabelEmail = new LinkLabel(QString::fromLatin1(kSupportMail), PanelAbout);
+    LabelURL = new LinkLabel(QString::fromLatin1(WebSite), PanelAbout);
+    LabelEmail = new LinkLabel(QString::fromLatin1(SupportMail), PanelAbout);
     LabelURL->move(48, 112);
     LabelEmail->move(48, 128);
     for (LinkLabel* link : {LabelURL, LabelEmail}) {

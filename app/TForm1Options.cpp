@@ -81,17 +81,13 @@ void TForm1::FillOptionsPage() {
     CheckBox2->setChecked(settings.AutoSave);
     speedArrowPosition_ = SpeedArrowPosition(settings.Speed);
     MaskEdit1->setText(QString::fromStdString(SpeedFieldText(settings.Speed)));
-    // The proxy fields show the settings as read; their handler does not run here.
-    EditIP->setText(FromSystemText(settings.Proxy));
-    EditPort->setText(QString::number(settings.Port));
-    EditProxyUser->setText(FromSystemText(settings.ProxyUser));
-    EditProxyPwd->setText(FromSystemText(settings.ProxyPwd));
+    // The proxy as read: shown, its box and fields set, and its handler not run.
+    ShowProxy();
     {
         const QSignalBlocker blocker(CheckBox1);
         CheckBox1->setChecked(settings.EnableProxy);
     }
-    for (QLineEdit* field : {EditIP, EditPort, EditProxyUser, EditProxyPwd})
-        field->setEnabled(!settings.EnableProxy);
+    SetProxyFieldsEnabled(!settings.EnableProxy);
 }
 
 void TForm1::CheckBoxSoundClick(QObject*) {

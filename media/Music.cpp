@@ -1,5 +1,7 @@
 #include "media/Music.h"
 
+#include "text/Text.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <string_view>
@@ -8,9 +10,7 @@
 namespace lexfall {
 namespace {
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+using text::LowerAscii;
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
     if (text.size() < suffix.size())

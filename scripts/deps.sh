@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   scowl fonts-dejavu-core xvfb xauth locales
   libcpp-httplib-dev libsqlite3-dev libpq-dev libsodium-dev postgresql
+  tinyproxy
 )
 
 missing=()

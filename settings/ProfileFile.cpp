@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "settings/FileReplace.h"
 #include "platform/SystemText.h"
+#include "text/Text.h"
 
 #include <charconv>
 #include <filesystem>
@@ -32,19 +33,7 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
+using text::EqualNoCase;
 
 struct Line {
     std::string text;
@@ -262,20 +251,7 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
             return std::nullopt;
         return static_cast<std::int32_t>(value);
     }
-    return ParseDecimal(text);
-}
-
-std::optional<std::int32_t> ParseDecimal(std::string_view text) {
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (text.empty() || text.front() == '-')
-            return std::nullopt;
-    }
-    std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return text::ParseDecimal(text);
 }
 
 } // namespace profile

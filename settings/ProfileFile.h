@@ -48,8 +48,6 @@ std::string SetValues(std::string_view content, const std::vector<Entry>& entrie
 // longer than two characters and beginning "0x" or "0X", up to 32 bits of hexadecimal.
 // Nothing for anything else.
 std::optional<std::int32_t> ParseInteger(std::string_view text);
-// A signed 32-bit decimal with an optional sign, nothing else.
-std::optional<std::int32_t> ParseDecimal(std::string_view text);
 
 } // namespace profile
 

@@ -20,12 +20,8 @@ int SpeedArrowPosition(std::int32_t speed);
 // showing it.
 std::string SpeedFieldText(std::int32_t speed);
 
-// Text to signed 32-bit integer: an optional sign and decimal digits, nothing else. Anything
-// else throws Error("'" + text + "' is not a valid integer value").
-std::int32_t ConvertToInteger(const std::string& text);
-
-// What leaving the field stores (ChangeSpeed): every blank removed, converted as above (the
-// error names the blank-free text, also when it is empty), low 16 bits kept.
+// What leaving the field stores (ChangeSpeed): every blank removed, converted by text::StrToInt
+// (the error names the blank-free text, also when it is empty), low 16 bits kept.
 std::int16_t SpeedFromFieldText(const std::string& fieldText);
 
 // An arrow click: the number in the field, or the arrows' last position when the field holds

@@ -4,6 +4,7 @@
 #include "app/Canvas.h"
 #include "app/GameTimer.h"
 #include "app/TForm1.h"
+#include "platform/posix/PosixNetwork.h"
 #include "support/Doubles.h"
 
 #include <QCoreApplication>
@@ -13,11 +14,28 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace lexfall::testing {
+
+// Real sockets (the tests' servers listen on 127.0.0.1), with a hook that runs as each
+// connection is opened.
+class HookedNetwork final : public Network {
+public:
+    std::function<void()> onConnect;
+    std::unique_ptr<Connection> Connect(const std::string& host, std::uint16_t port,
+                                        std::chrono::milliseconds limit) override {
+        if (onConnect)
+            onConnect();
+        return real_.Connect(host, port, limit);
+    }
+
+private:
+    posix::PosixNetwork real_;
+};
 
 class FormTest : public ::testing::Test {
 protected:
@@ -32,9 +50,17 @@ protected:
 
     TForm1& Form() {
         if (!form)
-            form = std::make_unique<TForm1>(
-                FormServices{appDir, clock, random, dialogs, sound, RegionalSettings{},
-                             [this](const QString& t) { links.push_back(t.toStdString()); }});
+            form = std::make_unique<TForm1>(FormServices{
+                .appDir = appDir,
+                .clock = clock,
+                .random = random,
+                .dialogs = dialogs,
+                .sound = sound,
+                .regional = regional,
+                .openLink = [this](const QString& t) { links.push_back(t.toStdString()); },
+                .network = network,
+                .browserProxy = browserProxy,
+            });
         return *form;
     }
 
@@ -55,6 +81,9 @@ protected:
     RecordingDialogs dialogs;
     RecordingSound sound;
     std::vector<std::string> links;
+    RegionalSettings regional;
+    HookedNetwork network;
+    FixedBrowserProxy browserProxy;
     std::unique_ptr<TForm1> form;
 };
 

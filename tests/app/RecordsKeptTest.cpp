@@ -166,7 +166,15 @@ TEST_P(TwoCopies, StaleCopyDoesNotReplaceABetterRecord) {
         AutoSaveOn();
     TForm1& a = Form();
     RecordingDialogs dialogsB;
-    TForm1 b(FormServices{appDir, clock, random, dialogsB, sound, RegionalSettings{}, {}});
+    TForm1 b(FormServices{.appDir = appDir,
+                          .clock = clock,
+                          .random = random,
+                          .dialogs = dialogsB,
+                          .sound = sound,
+                          .regional = RegionalSettings{},
+                          .openLink = {},
+                          .network = network,
+                          .browserProxy = browserProxy});
 
     Play(a, 40, 14, 3); // total 524
     if (!autoSave)

@@ -40,8 +40,17 @@ TEST(StartUpRobustness, AnyRecordFileLeavesTheGamePlayable) {
             ScriptedRandom random;
             RecordingDialogs dialogs;
             RecordingSound sound;
-            TForm1 form(FormServices{appDir, clock, random, dialogs, sound, RegionalSettings{},
-                                     [](const QString&) {}});
+            posix::PosixNetwork network;
+            FixedBrowserProxy browserProxy;
+            TForm1 form(FormServices{.appDir = appDir,
+                                     .clock = clock,
+                                     .random = random,
+                                     .dialogs = dialogs,
+                                     .sound = sound,
+                                     .regional = RegionalSettings{},
+                                     .openLink = [](const QString&) {},
+                                     .network = network,
+                                     .browserProxy = browserProxy});
             EXPECT_TRUE(IsValidRecord(form.state.MyRec));
             EXPECT_TRUE(IsValidRecord(form.state.WorldRec));
             form.Button1Click(form.Button1);

@@ -25,9 +25,17 @@ TEST_F(FormTest, RegionalSeparatorsShowAsTheLocaleWritesThem) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.locale);
-        const RegionalSettings regional = ReadRegionalSettings(c.locale);
-        EXPECT_EQ(regional.shortDateFormat, c.dateFormat) << "is the locale generated?";
-        TForm1 f(FormServices{appDir, clock, random, dialogs, sound, regional, {}});
+        const RegionalSettings localeSettings = ReadRegionalSettings(c.locale);
+        EXPECT_EQ(localeSettings.shortDateFormat, c.dateFormat) << "is the locale generated?";
+        TForm1 f(FormServices{.appDir = appDir,
+                              .clock = clock,
+                              .random = random,
+                              .dialogs = dialogs,
+                              .sound = sound,
+                              .regional = localeSettings,
+                              .openLink = {},
+                              .network = network,
+                              .browserProxy = browserProxy});
         f.state.MyRec.UsedLetters = 1500;
         f.state.MyRec.CompletedWords = 1;
         f.ShowMyRec();

@@ -3,6 +3,7 @@
 #include "app/FormStyle.h"
 
 #include "app/TilePainter.h"
+#include "online/ServerAddress.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -121,7 +122,7 @@ TEST_F(Window, LinksOpenTheWebSiteAndANewMail) {
     ASSERT_EQ(links.size(), 3u);
     EXPECT_EQ(links[0], links[1]);
     EXPECT_EQ(links[0].rfind("https://", 0), 0u);
-    EXPECT_EQ(links[2], std::string("mailto:") + TForm1::kSupportMail);
+    EXPECT_EQ(links[2], std::string("mailto:") + SupportMail);
 }
 
 // The preview tile: white, gold frame on columns and rows 31 and 68, white margin at 30 and

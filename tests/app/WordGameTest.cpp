@@ -161,7 +161,15 @@ TEST_F(WordGame, WordSearchErrorWaitsForTheLandingAndHoldsTheTimers) {
     FailingChime chime;
     ModalDialogs boxes;
     random.numbers = {kC, kA};
-    TForm1 f(FormServices{appDir, clock, random, boxes, chime, RegionalSettings{}, {}});
+    TForm1 f(FormServices{.appDir = appDir,
+                          .clock = clock,
+                          .random = random,
+                          .dialogs = boxes,
+                          .sound = chime,
+                          .regional = RegionalSettings{},
+                          .openLink = {},
+                          .network = network,
+                          .browserProxy = browserProxy});
     f.state.settings.Speed = 20; // quick ticks, so any tick under the box shows
     f.Button1Click(f.Button1);
     boxes.messages.clear(); // the new record file's notice at start-up

@@ -1,11 +1,13 @@
 #pragma once
 // Test doubles for the seams: scripted numbers, recorded boxes and sounds, a fixed date.
+#include "platform/BrowserProxy.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
 #include "platform/Sound.h"
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,13 @@ public:
     std::vector<std::string> commands;
     void PlayWave(const std::string& name) override { waves.push_back(name); }
     void SendCommand(const std::string& command) override { commands.push_back(command); }
+};
+
+// The browser's proxy settings as a test sets them; none by default.
+class FixedBrowserProxy final : public BrowserProxy {
+public:
+    std::optional<BrowserProxyValues> values;
+    std::optional<BrowserProxyValues> Read() const override { return values; }
 };
 
 class FixedClock final : public Clock {

@@ -1,0 +1,101 @@
+// The proxy controls of the options page and the proxy of the HTTP access.
+#include "app/TForm1.h"
+#include "online/HttpAccess.h"
+#include "online/ProxySettings.h"
+#include "platform/qt/QtSystemText.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+namespace lexfall {
+namespace {
+
+std::string FieldText(const QLineEdit* field) {
+    return ToSystemText(field->text());
+}
+
+void SetFieldText(QLineEdit* field, const std::string& text) {
+    field->setText(FromSystemText(text));
+}
+
+} // namespace
+
+void TForm1::ConnectProxyControls() {
+    // `toggled` runs for a program's change of the tick too, and not when the tick stays.
+    connect(CheckBox1, &QCheckBox::toggled, this,
+            [this] { GuardOptionChange([this] { CheckBox1Click(CheckBox1); }); });
+    connect(CheckBox3, &QCheckBox::toggled, this,
+            [this] { GuardOptionChange([this] { CheckBox3Click(CheckBox3); }); });
+    // Only the player's edits run the handler; filling the fields from the program does not.
+    for (QLineEdit* field : {EditIP, EditPort, EditProxyUser, EditProxyPwd})
+        connect(field, &QLineEdit::textEdited, this,
+                [this, field] { GuardOptionChange([this, field] { CheckBox1Click(field); }); });
+}
+
+void TForm1::SetProxy() {
+    IdHTTP1->proxy = ::lexfall::SetProxy(state.settings);
+}
+
+void TForm1::ShowProxy() {
+    const ProxyFields fields = ::lexfall::ShowProxy(state.settings);
+    SetFieldText(EditIP, fields.ip);
+    SetFieldText(EditPort, fields.port);
+    SetFieldText(EditProxyUser, fields.user);
+    SetFieldText(EditProxyPwd, fields.password);
+}
+
+void TForm1::GetProxyFromIE() {
+    ::lexfall::GetProxyFromIE(services_.browserProxy, state.settings);
+}
+
+void TForm1::SetProxyFieldsEnabled(bool enabled) {
+    for (QLineEdit* field : {EditIP, EditPort, EditProxyUser, EditProxyPwd})
+        field->setEnabled(enabled);
+}
+
+void TForm1::CheckBox1Click(QObject*) {
+    Settings& settings = state.settings;
+    if (!CheckBox1->isChecked()) {
+        // While the box is clear the stored settings are written again and the proxy stays off;
+        // the fields' texts are taken only when it is ticked.
+        SetProxyFieldsEnabled(true);
+        settings.EnableProxy = false;
+        WriteIni();
+        SetProxy();
+        return;
+    }
+    const ProxyFields fields{FieldText(EditIP), FieldText(EditPort), FieldText(EditProxyUser),
+                             FieldText(EditProxyPwd)};
+    switch (CheckProxyFields(fields)) {
+    case ProxyCheck::HostTooShort:
+        RejectProxyField(InvalidProxyServerText, EditIP);
+        return;
+    case ProxyCheck::PortEmpty:
+        RejectProxyField(InvalidProxyPortText, EditPort);
+        return;
+    case ProxyCheck::Accepted:
+        break;
+    }
+    SetProxyFieldsEnabled(false);
+    // A port that is not a number ends the handler here: the rest stays taken in memory,
+    // nothing is written and the proxy in use does not change.
+    TakeProxyFields(fields, settings);
+    WriteIni();
+    SetProxy();
+}
+
+void TForm1::RejectProxyField(const char* text, QLineEdit* field) {
+    services_.dialogs.ShowMessage(text);
+    CheckBox1->setChecked(false); // runs this handler again, which turns the proxy off
+    field->setFocus();
+}
+
+void TForm1::CheckBox3Click(QObject*) {
+    if (!CheckBox3->isChecked())
+        return;
+    GetProxyFromIE();
+    ShowProxy();
+    CheckBox1Click(CheckBox3);
+}
+
+} // namespace lexfall

@@ -1,0 +1,42 @@
+#pragma once
+#include "online/CookieStore.h"
+#include "online/HttpRequest.h"
+#include "platform/Network.h"
+
+#include <chrono>
+#include <string>
+
+namespace lexfall {
+
+// How long a request waits.
+struct HttpLimits {
+    std::chrono::milliseconds connect{500};
+    // No data at all for this long ends a reply that is being read: a server that accepts and
+    // never answers must not hold the window for ever.
+    std::chrono::milliseconds idle{60000};
+    // The body of an error reply is dropped until this long passes without data.
+    std::chrono::milliseconds drain{2000};
+};
+
+// The game's HTTP client: single GET requests, each on a connection of its own, directly or
+// through the proxy that SetProxy put into `proxy`.
+class HttpAccess {
+public:
+    HttpAccess(Network& network, CookieStore& cookies, HttpLimits limits = {})
+        : network_(network), cookies_(cookies), limits_(limits) {}
+
+    // Sends one GET request for url and returns the reply's body byte for byte. Throws Error:
+    // "Connect timed out.", a SocketError, "Connection Closed Gracefully.", "Max line length
+    // exceeded.", "Reply too large.", "Read timed out.", or the status line of a reply outside
+    // the 200s or with a Location (redirects are not followed).
+    std::string HttpGet(const std::string& url);
+
+    ProxyParams proxy;
+
+private:
+    Network& network_;
+    CookieStore& cookies_;
+    HttpLimits limits_;
+};
+
+} // namespace lexfall

@@ -1,0 +1,18 @@
+#pragma once
+#include <cstddef>
+
+// What a failed request raises, besides the socket errors and the reply's own status line.
+namespace lexfall::http {
+
+inline constexpr const char* ClosedGracefully = "Connection Closed Gracefully.";
+inline constexpr const char* MaxLineLengthExceeded = "Max line length exceeded.";
+inline constexpr const char* ReplyTooLarge = "Reply too large.";
+inline constexpr const char* ReadTimedOut = "Read timed out.";
+
+// A status or header line may hold this many characters, the dropped CR not counted.
+inline constexpr std::size_t MaxLineLength = 16384;
+// The replies are one line; a server sending more than this, in the heads or in the body, is
+// not a records server.
+inline constexpr std::size_t MaxReplySize = 1024 * 1024;
+
+} // namespace lexfall::http

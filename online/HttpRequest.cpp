@@ -1,0 +1,27 @@
+#include "online/HttpRequest.h"
+
+#include "text/Text.h"
+
+namespace lexfall {
+
+std::string BuildRequest(const HttpUrl& url, const ProxyParams& proxy, const std::string& cookies) {
+    const std::string port = std::to_string(url.port);
+    const std::string target =
+        proxy.InUse() ? "http://" + url.host + ":" + port + url.target : url.target;
+    std::string request = "GET " + target + " HTTP/1.1\r\n";
+    request += "Content-Type: text/html\r\n";
+    request += "Host: " + url.host + (url.port != 80 ? ":" + port : "") + "\r\n";
+    request += "Accept: text/html, */*\r\n";
+    request += "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n";
+    if (!cookies.empty())
+        request += "Cookie: " + cookies + "\r\n";
+    // The settings hold proxy credentials; without them a proxy that asks for a login could
+    // never be used.
+    if (proxy.InUse() && !proxy.user.empty())
+        request += "Proxy-Authorization: Basic " + text::Base64(proxy.user + ":" + proxy.password) +
+                   "\r\n";
+    request += "\r\n";
+    return request;
+}
+
+} // namespace lexfall

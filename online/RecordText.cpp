@@ -1,0 +1,43 @@
+#include "online/RecordText.h"
+
+#include "platform/Error.h"
+#include "text/Text.h"
+
+#include <array>
+
+namespace lexfall {
+
+std::string RecordText(const TScoreRec& rec, const ShortDateFormat& dates) {
+    return RecordName(rec) + "," + std::to_string(rec.CompletedWords) + "," +
+           std::to_string(rec.UsedTime) + "," + std::to_string(rec.UsedLetters) + "," +
+           std::to_string(rec.Total) + "," + FormatShortDate(rec.Date, dates);
+}
+
+void SplitToRec(std::string_view text, TScoreRec& rec, const ShortDateFormat& dates) {
+    // Missing fields are empty texts (never null views).
+    std::array<std::string_view, 5> fields;
+    fields.fill(std::string_view(""));
+    std::string_view rest = text;
+    for (std::string_view& field : fields) {
+        const auto comma = rest.find(',');
+        if (comma == std::string_view::npos)
+            break;
+        field = rest.substr(0, comma);
+        rest.remove_prefix(comma + 1);
+    }
+    // Parsed into a copy: a field that fails leaves the record as it was, so a half-changed
+    // record can never be shown or saved.
+    TScoreRec parsed = rec;
+    SetRecordName(parsed, fields[0]);
+    parsed.CompletedWords = text::StrToInt(fields[1]);
+    parsed.UsedTime = text::StrToInt(fields[2]);
+    parsed.UsedLetters = text::StrToInt(fields[3]);
+    parsed.Total = text::StrToInt(fields[4]);
+    const auto date = ParseShortDate(rest, dates);
+    if (!date)
+        throw Error("'" + std::string(rest) + "' is not a valid date");
+    parsed.Date = *date;
+    rec = parsed;
+}
+
+} // namespace lexfall

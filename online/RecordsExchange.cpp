@@ -1,0 +1,140 @@
+#include "online/RecordsExchange.h"
+
+#include "online/ServerAddress.h"
+#include "platform/Error.h"
+#include "settings/ProfileFile.h"
+#include "text/Text.h"
+
+namespace lexfall::exchange {
+namespace {
+
+// Replies are compared as whole texts: "0" followed by a line end is not "0".
+constexpr const char* ServerFailedCode = "7";
+
+std::string UnknownUserText() {
+    return std::string(" Username not exists, please contact with ") + SupportMail + ". ";
+}
+constexpr const char* CodeRefusedText = " Access code refused, please check your RegCode. ";
+
+bool ValidServerBase(std::string_view base) {
+    constexpr std::string_view scheme = "http://";
+    if (base.size() <= scheme.size() || !text::EqualNoCase(base.substr(0, 7), scheme) ||
+        base.back() != '/')
+        return false;
+    const std::string_view authority = base.substr(7, base.size() - 8);
+    const auto colon = authority.find(':');
+    const std::string_view host = authority.substr(0, colon);
+    if (host.empty() ||
+        host.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                               "0123456789-.") != std::string_view::npos)
+        return false;
+    if (colon == std::string_view::npos)
+        return true;
+    const std::string_view port = authority.substr(colon + 1);
+    const auto number = text::ParseDecimal(port);
+    return number && port.front() >= '0' && port.front() <= '9' && *number >= 1 && *number <= 65535;
+}
+
+std::string Reply(const std::string& body) {
+    return body.empty() ? ServerFailedCode : body;
+}
+
+} // namespace
+
+std::string ReadServerBase(const std::string& settingsPath) {
+    const std::string server = ProfileFile(settingsPath).ReadString("Register", "Server", "");
+    if (server.empty())
+        return ServerBase;
+    if (!ValidServerBase(server))
+        throw Error(" The records server address \"" + server + "\" is not valid: Server= in " +
+                    "section [Register] of " + settingsPath +
+                    " must be http:// and a host name, an optional :port, and a closing /. ");
+    return server;
+}
+
+std::string EncodeQueryValue(std::string_view value) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    static constexpr std::string_view kReserved = "&#%+=?\\";
+    std::string encoded;
+    const auto escape = [&](unsigned char byte) {
+        encoded += '%';
+        encoded += kHex[byte >> 4];
+        encoded += kHex[byte & 0x0F];
+    };
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) {
+            escape(static_cast<unsigned char>(0xC0 | (byte >> 6)));
+            escape(static_cast<unsigned char>(0x80 | (byte & 0x3F)));
+        } else if (byte <= 0x20 || byte == 0x7F || kReserved.find(c) != std::string_view::npos) {
+            escape(byte);
+        } else {
+            encoded += c;
+        }
+    }
+    return encoded;
+}
+
+std::string CheckWrUrl(const std::string& base) {
+    return base + "checkwr.asp";
+}
+
+std::string GetMyRecUrl(const std::string& base, const RegisterInfo& identity) {
+    return base + "getmyrec.asp?u=" + EncodeQueryValue(identity.UserName) +
+           "&e=" + EncodeQueryValue(identity.Email) + "&c=" + EncodeQueryValue(identity.RegCode);
+}
+
+std::string PutMyRecUrl(const std::string& base, const RegisterInfo& identity,
+                        const std::string& recordText) {
+    return base + "putmyrec.asp?u=" + EncodeQueryValue(identity.UserName) +
+           "&e=" + EncodeQueryValue(identity.Email) + "&c=" + EncodeQueryValue(identity.RegCode) +
+           "&r=" + EncodeQueryValue(recordText);
+}
+
+bool IdentityComplete(const RegisterInfo& identity) {
+    return !identity.UserName.empty() && !identity.Email.empty() && !identity.RegCode.empty();
+}
+
+std::string IdentityMissingText(const std::string& settingsPath) {
+    return " User information is not enough: please fill in UserName, Email and RegCode in "
+           "section [Register] of " +
+           settingsPath + ". ";
+}
+
+std::optional<std::string> CheckWrFailure(const std::string& reply) {
+    if (reply.size() >= 2)
+        return std::nullopt;
+    return std::string(" Failed, please try again later or visit ") + WebSite + ". ";
+}
+
+GetMyRecOutcome GetMyRecReply(const std::string& body) {
+    const std::string reply = Reply(body);
+    if (reply.size() >= 2)
+        return {true, std::nullopt};
+    if (reply == "1")
+        return {false, UnknownUserText()};
+    if (reply == "3")
+        return {false, CodeRefusedText};
+    if (reply == "5")
+        return {false, " No Record, please click \"Put MyRec\" to save Your Record to internet. "};
+    if (reply == ServerFailedCode)
+        return {false, " Failed, unknown error. "};
+    return {false, std::nullopt};
+}
+
+std::string PutMyRecMessage(const std::string& body) {
+    const std::string reply = Reply(body);
+    if (reply == "0")
+        return " Put Record success. ";
+    if (reply == "1")
+        return UnknownUserText();
+    if (reply == "3")
+        return CodeRefusedText;
+    if (reply == "4")
+        return " Invalid Record. ";
+    if (reply == "6")
+        return " Record exists. ";
+    return std::string(" Failed, unknown error, please contact with ") + SupportMail + ". ";
+}
+
+} // namespace lexfall::exchange

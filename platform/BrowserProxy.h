@@ -1,0 +1,22 @@
+#pragma once
+#include <optional>
+#include <string>
+
+namespace lexfall {
+
+// The web browser's proxy settings, as the values of the browser's settings key: each value
+// is missing when the browser does not set it.
+struct BrowserProxyValues {
+    std::optional<std::string> ProxyServer; // "host:port"
+    std::optional<std::string> ProxyUsername;
+    std::optional<std::string> ProxyPassword;
+};
+
+class BrowserProxy {
+public:
+    virtual ~BrowserProxy() = default;
+    // Nothing when the browser keeps no proxy settings at all.
+    virtual std::optional<BrowserProxyValues> Read() const = 0;
+};
+
+} // namespace lexfall

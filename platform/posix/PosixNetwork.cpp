@@ -1,0 +1,149 @@
+#include "platform/posix/PosixNetwork.h"
+
+#include "platform/posix/SocketErrors.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace lexfall::posix {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+[[noreturn]] void ThrowErrno(int error) {
+    const SocketFailure failure = FailureFromErrno(error);
+    throw SocketError(failure.number, failure.description);
+}
+
+// The socket closes on every path, also when connecting fails.
+class Socket {
+public:
+    explicit Socket(int fd) : fd_(fd) {}
+    ~Socket() {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+    int Fd() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+in_addr Resolve(const std::string& host) {
+    in_addr address{};
+    if (inet_pton(AF_INET, host.c_str(), &address) == 1)
+        return address;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int result = getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (result != 0) {
+        const SocketFailure failure = FailureFromResolver(result, errno);
+        throw SocketError(failure.number, failure.description);
+    }
+    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+    freeaddrinfo(found);
+    return address;
+}
+
+// poll, restarted after a signal with the time that is left.
+int PollFor(int fd, short events, std::chrono::milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd entry{fd, events, 0};
+        const int ready = poll(&entry, 1, static_cast<int>(std::max<long long>(0, left.count())));
+        if (ready >= 0 || errno != EINTR)
+            return ready;
+    }
+}
+
+class PosixConnection final : public Connection {
+public:
+    explicit PosixConnection(int fd) : socket_(fd) {}
+
+    void Send(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const ssize_t sent = send(socket_.Fd(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            if (sent < 0) {
+                if (errno == EINTR)
+                    continue;
+                if (errno == EAGAIN) {
+                    // The socket stays non-blocking; wait until it takes more.
+                    if (PollFor(socket_.Fd(), POLLOUT, std::chrono::hours(1)) < 0)
+                        ThrowErrno(errno);
+                    continue;
+                }
+                ThrowErrno(errno);
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(sent));
+        }
+    }
+
+    std::optional<std::string> Receive(std::chrono::milliseconds idleLimit) override {
+        std::array<char, 16384> buffer;
+        for (;;) {
+            const int ready = PollFor(socket_.Fd(), POLLIN, idleLimit);
+            if (ready < 0)
+                ThrowErrno(errno);
+            if (ready == 0)
+                return std::nullopt;
+            const ssize_t got = recv(socket_.Fd(), buffer.data(), buffer.size(), 0);
+            if (got >= 0)
+                return std::string(buffer.data(), static_cast<std::size_t>(got));
+            // A wake-up without data (or a signal) waits again.
+            if (errno != EINTR && errno != EAGAIN)
+                ThrowErrno(errno);
+        }
+    }
+
+private:
+    Socket socket_;
+};
+
+} // namespace
+
+std::unique_ptr<Connection> PosixNetwork::Connect(const std::string& host, std::uint16_t port,
+                                                  std::chrono::milliseconds connectLimit) {
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(port);
+    target.sin_addr = Resolve(host);
+
+    Socket socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (socket.Fd() < 0)
+        ThrowErrno(errno);
+    if (connect(socket.Fd(), reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
+        if (errno != EINPROGRESS && errno != EINTR)
+            ThrowErrno(errno);
+        const int ready = PollFor(socket.Fd(), POLLOUT, connectLimit);
+        if (ready < 0)
+            ThrowErrno(errno);
+        if (ready == 0)
+            throw Error(ConnectTimedOutText);
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (getsockopt(socket.Fd(), SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+            ThrowErrno(errno);
+        if (error != 0)
+            ThrowErrno(error);
+    }
+    return std::make_unique<PosixConnection>(socket.Release());
+}
+
+} // namespace lexfall::posix

@@ -1,0 +1,182 @@
+#include "SettingsFixture.h"
+
+#include "app/FormStyle.h"
+#include "online/HttpAccess.h"
+#include "support/LoopbackServer.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+namespace lexfall::testing {
+namespace {
+
+// With a music file named, start-up has no reason of its own to write the settings file.
+constexpr const char* kQuietOptions = "[Options]\r\nMusic=a.mid\r\n";
+
+class ProxyOptions : public SettingsFormTest {
+protected:
+    static bool FieldsEnabled(TForm1& f, bool enabled) {
+        for (QLineEdit* field : {f.EditIP, f.EditPort, f.EditProxyUser, f.EditProxyPwd})
+            if (style::OwnEnabled(field) != enabled)
+                return false;
+        return true;
+    }
+    // The player types into a field: the field changes and its handler runs.
+    static void Type(QLineEdit* field, const QString& text) {
+        field->setText(text);
+        emit field->textEdited(text);
+    }
+};
+
+// A stored proxy is in force from the start, shown in disabled fields, the file untouched.
+TEST_F(ProxyOptions, StartUpWithAStoredProxy) {
+    const std::string ini = std::string(kQuietOptions) +
+                            "EnableProxy=1\r\nProxy=10.0.0.1\r\nPort=65535\r\nProxyUser=joe\r\n";
+    LayIni(ini);
+    browserProxy.values = BrowserProxyValues{"browser.lan:1", std::nullopt, std::nullopt};
+    TForm1& f = Form();
+    dialogs.messages.clear(); // the new record file's notice
+    EXPECT_EQ(f.IdHTTP1->proxy.host, "10.0.0.1");
+    EXPECT_EQ(f.IdHTTP1->proxy.ConnectPort(), 65535);
+    EXPECT_EQ(f.IdHTTP1->proxy.user, "joe");
+    EXPECT_TRUE(f.CheckBox1->isChecked());
+    EXPECT_TRUE(FieldsEnabled(f, false));
+    EXPECT_EQ(f.EditIP->text(), "10.0.0.1");
+    EXPECT_EQ(f.EditPort->text(), "-1");
+    EXPECT_EQ(f.EditProxyUser->text(), "joe");
+    EXPECT_EQ(writes->Take(), 0);
+    EXPECT_EQ(Ini(), ini);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
+}
+
+// Enabled without a host: the browser's proxy is taken and applied, or none when it has none.
+TEST_F(ProxyOptions, StartUpEnabledWithoutAHostTakesTheBrowsersProxy) {
+    const std::string ini = std::string(kQuietOptions) + "EnableProxy=1\r\n";
+    for (const bool browserHasOne : {true, false}) {
+        SCOPED_TRACE(browserHasOne);
+        form.reset();
+        LayIni(ini);
+        browserProxy.values.reset();
+        if (browserHasOne)
+            browserProxy.values = BrowserProxyValues{"proxy.lan:3128", "joe", "pw"};
+        TForm1& f = Form();
+        EXPECT_EQ(f.IdHTTP1->proxy.host, browserHasOne ? "proxy.lan" : "");
+        EXPECT_EQ(f.IdHTTP1->proxy.port, browserHasOne ? 3128 : 8080);
+        EXPECT_EQ(f.EditIP->text().toStdString(), browserHasOne ? "proxy.lan" : "");
+        EXPECT_EQ(f.EditProxyPwd->text().toStdString(), browserHasOne ? "pw" : "");
+        EXPECT_TRUE(f.CheckBox1->isChecked());
+        EXPECT_EQ(writes->Take(), 0);
+        EXPECT_EQ(Ini(), ini);
+    }
+}
+
+// The host check: 5 characters are refused and the box ends clear with the fields enabled;
+// 7 are accepted, taken, written and applied.
+TEST_F(ProxyOptions, TickingChecksTheHostLength) {
+    LayIni(kQuietOptions);
+    TForm1& f = ShowOptionsPage();
+    dialogs.messages.clear();
+    Type(f.EditIP, "1.2.3");
+    EXPECT_EQ(writes->TakePasses(), 1) << "an edit with the box clear writes the stored settings";
+    EXPECT_EQ(Option("Proxy"), "") << "the text being typed is not taken";
+
+    f.CheckBox1->click();
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{" Please enter a valid proxy server. "});
+    EXPECT_FALSE(f.CheckBox1->isChecked());
+    EXPECT_TRUE(FieldsEnabled(f, true));
+    EXPECT_TRUE(f.EditIP->hasFocus());
+    EXPECT_FALSE(f.state.settings.EnableProxy);
+    EXPECT_EQ(f.IdHTTP1->proxy.host, "");
+
+    Type(f.EditIP, "1.2.3.4");
+    Type(f.EditPort, " 80 80");
+    Type(f.EditProxyUser, "joe");
+    writes->Take();
+    f.CheckBox1->click();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(FieldsEnabled(f, false));
+    EXPECT_EQ(writes->TakePasses(), 1);
+    EXPECT_EQ(Option("EnableProxy"), "1");
+    EXPECT_EQ(Option("Proxy"), "1.2.3.4");
+    EXPECT_EQ(Option("Port"), "8080");
+    EXPECT_EQ(Option("ProxyUser"), "joe");
+    EXPECT_EQ(f.IdHTTP1->proxy.host, "1.2.3.4");
+    EXPECT_EQ(f.IdHTTP1->proxy.port, 8080);
+
+    f.CheckBox1->click();
+    EXPECT_TRUE(FieldsEnabled(f, true));
+    EXPECT_EQ(Option("EnableProxy"), "0");
+    EXPECT_EQ(f.IdHTTP1->proxy.host, "") << "unticked, requests go directly";
+}
+
+TEST_F(ProxyOptions, EmptyPortIsRefusedAndLettersRaiseTheConversionError) {
+    LayIni(kQuietOptions);
+    TForm1& f = ShowOptionsPage();
+    Type(f.EditIP, "proxyhost");
+    Type(f.EditPort, "");
+    writes->Take();
+    f.CheckBox1->click();
+    EXPECT_EQ(dialogs.messages.back(), " Please enter a valid proxy port. ");
+    EXPECT_FALSE(f.CheckBox1->isChecked());
+    EXPECT_TRUE(f.EditPort->hasFocus());
+
+    Type(f.EditPort, "8o");
+    writes->Take();
+    f.CheckBox1->click();
+    EXPECT_EQ(dialogs.messages.back(), "'8o' is not a valid integer value");
+    EXPECT_TRUE(f.CheckBox1->isChecked()) << "the box stays ticked";
+    EXPECT_TRUE(FieldsEnabled(f, false));
+    EXPECT_TRUE(f.state.settings.EnableProxy) << "taken in memory before the port";
+    EXPECT_EQ(f.state.settings.Proxy, "proxyhost");
+    EXPECT_EQ(writes->Take(), 0) << "nothing written";
+    EXPECT_EQ(f.IdHTTP1->proxy.host, "") << "the proxy in use does not change";
+}
+
+// A port from 32768 up is stored, written and shown negative; the connection goes to the port
+// itself. The test's server listens on such a port (the kernel's ephemeral range).
+TEST_F(ProxyOptions, HighPortIsSignedInTheSettingsAndUnsignedOnTheWire) {
+    LoopbackServer proxyServer({{"HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n0"}});
+    if (proxyServer.Port() < 32768)
+        GTEST_SKIP() << "the kernel gave a port below 32768";
+    LayIni(kQuietOptions);
+    TForm1& f = ShowOptionsPage();
+    Type(f.EditIP, "localhost");
+    Type(f.EditPort, QString::number(proxyServer.Port()));
+    f.CheckBox1->click();
+    const int signedPort = proxyServer.Port() - 65536;
+    EXPECT_EQ(f.state.settings.Port, signedPort);
+    EXPECT_EQ(Option("Port"), std::to_string(signedPort));
+    f.ShowProxy();
+    EXPECT_EQ(f.EditPort->text().toStdString(), std::to_string(signedPort));
+
+    EXPECT_EQ(f.IdHTTP1->HttpGet("http://records.lexfall.example.org/checkwr.asp"), "0");
+    ASSERT_EQ(proxyServer.Requests().size(), 1u);
+    EXPECT_EQ(proxyServer.Requests()[0].substr(0, 62),
+              "GET http://records.lexfall.example.org:80/checkwr.asp HTTP/1.1");
+}
+
+// "Use IE Proxy Setting": with "Enable Proxy" clear the browser's proxy is shown and written
+// but stays off; with it ticked it is checked and applied at once.
+TEST_F(ProxyOptions, BrowserProxyBox) {
+    LayIni(kQuietOptions);
+    browserProxy.values = BrowserProxyValues{"proxy.lan:3128", "joe", "pw"};
+    TForm1& f = ShowOptionsPage();
+    f.CheckBox3->click();
+    EXPECT_EQ(f.EditIP->text(), "proxy.lan");
+    EXPECT_EQ(f.EditPort->text(), "3128");
+    EXPECT_EQ(Option("Proxy"), "proxy.lan");
+    EXPECT_EQ(Option("ProxyPwd"), "pw");
+    EXPECT_EQ(f.IdHTTP1->proxy.host, "");
+
+    f.CheckBox3->click(); // clear: nothing happens
+    f.CheckBox1->click();
+    browserProxy.values = BrowserProxyValues{"other.lan:8000", std::nullopt, std::nullopt};
+    f.CheckBox3->click();
+    EXPECT_TRUE(f.CheckBox1->isChecked());
+    EXPECT_EQ(f.IdHTTP1->proxy.host, "other.lan");
+    EXPECT_EQ(f.IdHTTP1->proxy.port, 8000);
+    EXPECT_EQ(Option("Proxy"), "other.lan");
+}
+
+} // namespace
+} // namespace lexfall::testing

@@ -1,0 +1,99 @@
+// A real HTTP proxy between HttpGet and a loopback server: Debian's tinyproxy, started here on
+// 127.0.0.1 with Basic authentication, and stopped on every way out.
+#include "online/HttpAccess.h"
+#include "platform/posix/PosixNetwork.h"
+#include "support/LoopbackServer.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+
+namespace lexfall {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::Exchange;
+using testing::LoopbackServer;
+
+constexpr const char* kTinyproxy = "/usr/bin/tinyproxy";
+
+class Tinyproxy {
+public:
+    Tinyproxy() : port_(testing::RefusedPort()) {
+        config_ = std::filesystem::temp_directory_path() /
+                  ("lexfall-tinyproxy-" + std::to_string(getpid()) + ".conf");
+        std::ofstream(config_) << "Port " << port_ << "\nListen 127.0.0.1\nAllow 127.0.0.1\n"
+                               << "Timeout 10\nMaxClients 4\nBasicAuth joe s3cret\n";
+        pid_ = fork();
+        if (pid_ == 0) {
+            std::freopen("/dev/null", "w", stdout);
+            std::freopen("/dev/null", "w", stderr);
+            execl(kTinyproxy, kTinyproxy, "-d", "-c", config_.c_str(), nullptr);
+            _exit(127);
+        }
+        // Ready once it accepts connections.
+        posix::PosixNetwork network;
+        for (int i = 0; i < 100 && !ready_; ++i) {
+            try {
+                network.Connect("127.0.0.1", port_, 500ms);
+                ready_ = true;
+            } catch (const Error&) {
+                std::this_thread::sleep_for(50ms);
+            }
+        }
+    }
+    ~Tinyproxy() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        std::filesystem::remove(config_);
+    }
+    Tinyproxy(const Tinyproxy&) = delete;
+    Tinyproxy& operator=(const Tinyproxy&) = delete;
+
+    bool Ready() const { return ready_; }
+    std::uint16_t Port() const { return port_; }
+
+private:
+    std::uint16_t port_;
+    std::filesystem::path config_;
+    pid_t pid_ = -1;
+    bool ready_ = false;
+};
+
+TEST(TinyproxyTest, RequestsPassAWithCredentialsAndFailWithTheStatusLineWithout) {
+    if (!std::filesystem::exists(kTinyproxy))
+        GTEST_SKIP() << "tinyproxy is not installed";
+    Tinyproxy proxy;
+    ASSERT_TRUE(proxy.Ready());
+    LoopbackServer server(
+        {{"HTTP/1.1 200 OK\r\nContent-Length: 34\r\n\r\nChampion,10,300,40,3010,2003-03-28"}});
+    posix::PosixNetwork network;
+    NoCookies cookies;
+    HttpAccess http(network, cookies);
+
+    http.proxy = ProxyParams{"127.0.0.1", proxy.Port(), "", ""};
+    try {
+        http.HttpGet(server.Url("/checkwr.asp"));
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "HTTP/1.0 407 Proxy Authentication Required");
+    }
+
+    http.proxy = ProxyParams{"127.0.0.1", proxy.Port(), "joe", "s3cret"};
+    EXPECT_EQ(http.HttpGet(server.Url("/getmyrec.asp?u=Joe%20Bloggs%26x%3D1&e=j@x.org&c=1")),
+              "Champion,10,300,40,3010,2003-03-28");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    const std::string request = server.Requests()[0];
+    EXPECT_EQ(request.substr(0, request.find("\r\n")),
+              "GET /getmyrec.asp?u=Joe%20Bloggs%26x%3D1&e=j@x.org&c=1 HTTP/1.1");
+    EXPECT_NE(request.find("\r\nVia: 1.1 "), std::string::npos) << "it came through the proxy";
+    EXPECT_EQ(request.find("Proxy-Authorization"), std::string::npos) << "the proxy keeps it";
+}
+
+} // namespace
+} // namespace lexfall

@@ -1,0 +1,79 @@
+#include "text/Text.h"
+
+#include "platform/Error.h"
+
+#include <gtest/gtest.h>
+
+namespace lexfall::text {
+namespace {
+
+// Integer conversion: a sign and decimal digits within 32 bits, nothing else.
+TEST(TextTest, StrToIntTakesSignedDecimalsAndNamesAnythingElse) {
+    struct Case {
+        const char* text;
+        std::optional<std::int32_t> value;
+    };
+    const Case cases[] = {
+        {"0", 0},
+        {"8080", 8080},
+        {"-1", -1},
+        {"+42", 42},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", std::nullopt},
+        {"", std::nullopt},
+        {" 1", std::nullopt},
+        {"1 ", std::nullopt},
+        {"+-1", std::nullopt},
+        {"-", std::nullopt},
+        {"0x10", std::nullopt},
+        {"1,000", std::nullopt},
+        {"abc", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ParseDecimal(c.text), c.value);
+        if (c.value) {
+            EXPECT_EQ(StrToInt(c.text), *c.value);
+        } else {
+            try {
+                StrToInt(c.text);
+                ADD_FAILURE() << "no error";
+            } catch (const Error& error) {
+                EXPECT_EQ(std::string(error.what()),
+                          "'" + std::string(c.text) + "' is not a valid integer value");
+            }
+        }
+    }
+}
+
+TEST(TextTest, CaseAndBlankHelpersTouchOnlyAsciiLettersAndSpaces) {
+    EXPECT_TRUE(EqualNoCase("UserName", "Username"));
+    EXPECT_TRUE(EqualNoCase("", ""));
+    EXPECT_FALSE(EqualNoCase("Port", "Ports"));
+    EXPECT_FALSE(EqualNoCase("\xC4", "\xE4")) << "Latin-1 letters are not folded";
+    EXPECT_EQ(LowerAscii('Q'), 'q');
+    EXPECT_EQ(LowerAscii('['), '[');
+    EXPECT_EQ(RemoveBlanks(" 80 80 "), "8080");
+    EXPECT_EQ(RemoveBlanks("\t1"), "\t1") << "only the space character is a blank";
+}
+
+// RFC 4648's test vectors, and a byte above 127.
+TEST(TextTest, Base64) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+        {"\xFF", "/w=="},
+        {"Aladdin:open sesame", "QWxhZGRpbjpvcGVuIHNlc2FtZQ=="},
+    };
+    for (const auto& [plain, encoded] : cases)
+        EXPECT_EQ(Base64(plain), encoded) << plain;
+}
+
+} // namespace
+} // namespace lexfall::text

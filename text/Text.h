@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Small text helpers shared by the game, its settings and the records exchange. Single-byte
+// text: case rules touch only the ASCII letters.
+namespace lexfall::text {
+
+char LowerAscii(char c);
+// Equal without regard to ASCII case: "UserName" equals "Username".
+bool EqualNoCase(std::string_view a, std::string_view b);
+// The text with every blank (the space character) taken out.
+std::string RemoveBlanks(std::string_view text);
+
+// A signed 32-bit decimal with an optional sign, nothing else: no blanks, no digit grouping.
+std::optional<std::int32_t> ParseDecimal(std::string_view text);
+
+// Base64 with padding, as HTTP Basic credentials carry it.
+std::string Base64(std::string_view bytes);
+
+// As ParseDecimal; anything else throws Error("'" + text + "' is not a valid integer value").
+std::int32_t StrToInt(std::string_view text);
+
+} // namespace lexfall::text
