@@ -1,0 +1,230 @@
+/* firstpaint: starts a program under the X display in DISPLAY and reports, as the X server
+ * sees it, when its first top-level window is mapped and first drawn into (XDamage), then
+ * how busy it is while idle, how long it takes to close, and its peak memory.
+ *
+ *   firstpaint --wait-display SECONDS
+ *   firstpaint [--settle MS] [--idle MS] [--close] [--limit SECONDS] -- PROGRAM [ARG...]
+ *
+ * Prints one line: map_ms paint_ms idle_cpu_pct exit_ms peak_kb width height of the window
+ * measured ("-" where not measured).
+ * Without --close the program is sent SIGTERM after the idle time, unless it quit by itself. */
+#define _GNU_SOURCE
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xdamage.h>
+
+#include <errno.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+static double Now(void) {
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (double)t.tv_sec * 1000.0 + (double)t.tv_nsec / 1e6;
+}
+
+static void SleepMs(double ms) {
+    struct timespec t = {(time_t)(ms / 1000), (long)((ms - (double)(time_t)(ms / 1000) * 1000) * 1e6)};
+    while (nanosleep(&t, &t) != 0 && errno == EINTR) {
+    }
+}
+
+/* CPU time of a process and all its threads, in ms; -1 when it is gone. */
+static double CpuMs(pid_t pid) {
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/stat", (int)pid);
+    FILE* f = fopen(path, "r");
+    if (!f)
+        return -1;
+    char buffer[4096];
+    size_t n = fread(buffer, 1, sizeof buffer - 1, f);
+    fclose(f);
+    buffer[n] = '\0';
+    const char* p = strrchr(buffer, ')');
+    if (!p)
+        return -1;
+    unsigned long utime = 0, stime = 0;
+    /* after the name: state, then fields 4..13, then utime (14) and stime (15) */
+    if (sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime) != 2)
+        return -1;
+    return (double)(utime + stime) * 1000.0 / (double)sysconf(_SC_CLK_TCK);
+}
+
+static int WaitDisplay(double seconds) {
+    const double deadline = Now() + seconds * 1000.0;
+    for (;;) {
+        Display* d = XOpenDisplay(NULL);
+        if (d) {
+            XCloseDisplay(d);
+            return 0;
+        }
+        if (Now() > deadline) {
+            fprintf(stderr, "firstpaint: display %s not up within %.0f s\n",
+                    getenv("DISPLAY") ? getenv("DISPLAY") : "(unset)", seconds);
+            return 1;
+        }
+        SleepMs(50);
+    }
+}
+
+/* Waits for an event up to the deadline; 0 when the time ran out or the program ended. */
+static int NextEvent(Display* d, XEvent* event, double deadline, pid_t pid) {
+    while (!XPending(d)) {
+        const double left = deadline - Now();
+        siginfo_t info;
+        memset(&info, 0, sizeof info);
+        if (left <= 0 || (waitid(P_PID, (id_t)pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                          info.si_pid == pid))
+            return 0;
+        struct pollfd p = {ConnectionNumber(d), POLLIN, 0};
+        poll(&p, 1, left < 50 ? (int)left + 1 : 50);
+    }
+    XNextEvent(d, event);
+    return 1;
+}
+
+/* A window that went away before it was measured is not a reason to stop. */
+static int IgnoreError(Display* d, XErrorEvent* e) {
+    (void)d;
+    (void)e;
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    double settle = 0, idle = 0, limit = 20;
+    int closeWindow = 0, i = 1;
+    for (; i < argc; ++i) {
+        if (!strcmp(argv[i], "--wait-display") && i + 1 < argc)
+            return WaitDisplay(atof(argv[i + 1]));
+        if (!strcmp(argv[i], "--settle") && i + 1 < argc)
+            settle = atof(argv[++i]);
+        else if (!strcmp(argv[i], "--idle") && i + 1 < argc)
+            idle = atof(argv[++i]);
+        else if (!strcmp(argv[i], "--limit") && i + 1 < argc)
+            limit = atof(argv[++i]);
+        else if (!strcmp(argv[i], "--close"))
+            closeWindow = 1;
+        else if (!strcmp(argv[i], "--")) {
+            ++i;
+            break;
+        } else
+            break;
+    }
+    if (i >= argc) {
+        fprintf(stderr, "usage: firstpaint [--settle MS] [--idle MS] [--close] -- PROGRAM...\n");
+        return 2;
+    }
+    Display* d = XOpenDisplay(NULL);
+    if (!d) {
+        fprintf(stderr, "firstpaint: cannot open display %s\n", getenv("DISPLAY"));
+        return 1;
+    }
+    int damageEvent = 0, damageError = 0;
+    if (!XDamageQueryExtension(d, &damageEvent, &damageError)) {
+        fprintf(stderr, "firstpaint: the X server has no DAMAGE extension\n");
+        return 1;
+    }
+    XSetErrorHandler(IgnoreError);
+    const Window root = DefaultRootWindow(d);
+    XSelectInput(d, root, SubstructureNotifyMask);
+    XSync(d, False);
+
+    const double start = Now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(ConnectionNumber(d));
+        /* The program's own chatter would mix with the figures. */
+        freopen("/dev/null", "w", stdout);
+        freopen("/dev/null", "w", stderr);
+        execvp(argv[i], argv + i);
+                _exit(127);
+    }
+    double mapped = -1, painted = -1;
+    Window shown = 0;
+    XEvent event;
+    const double deadline = start + limit * 1000.0;
+    while (painted < 0 && NextEvent(d, &event, deadline, pid)) {
+        if (event.type == CreateNotify && event.xcreatewindow.parent == root) {
+            XDamageCreate(d, event.xcreatewindow.window, XDamageReportNonEmpty);
+        } else if (event.type == MapNotify && event.xmap.event == root && mapped < 0) {
+            mapped = Now() - start;
+            shown = event.xmap.window;
+        } else if (event.type == damageEvent + XDamageNotify &&
+                   ((XDamageNotifyEvent*)&event)->drawable == shown && shown != 0) {
+            /* The first drawing into the first window shown: a message box shown before
+             * the main window counts as the program's first paint too. */
+            painted = Now() - start;
+        }
+    }
+    int status = 0;
+    struct rusage usage;
+    memset(&usage, 0, sizeof usage);
+    if (painted < 0) {
+        kill(pid, SIGKILL);
+        wait4(pid, &status, 0, &usage);
+        if (WIFEXITED(status))
+            fprintf(stderr, "firstpaint: %s ended with status %d before drawing\n", argv[i],
+                    WEXITSTATUS(status));
+        else
+            fprintf(stderr, "firstpaint: %s drew nothing within %.0f s\n", argv[i], limit);
+        return 1;
+    }
+    XWindowAttributes shape;
+    memset(&shape, 0, sizeof shape);
+    XGetWindowAttributes(d, shown, &shape);
+    SleepMs(settle);
+    double cpu = -1;
+    if (idle > 0) {
+        const double before = CpuMs(pid);
+        SleepMs(idle);
+        const double after = CpuMs(pid);
+        if (before >= 0 && after >= 0)
+            cpu = (after - before) / idle * 100.0;
+    }
+    double exited = -1;
+    pid_t gone = waitpid(pid, &status, WNOHANG);
+    if (gone == 0 && closeWindow) {
+        /* What a window manager sends when the player closes the window. */
+        XEvent message;
+        memset(&message, 0, sizeof message);
+        message.xclient.type = ClientMessage;
+        message.xclient.window = shown;
+        message.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+        message.xclient.format = 32;
+        message.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
+        message.xclient.data.l[1] = CurrentTime;
+        const double sent = Now();
+        XSendEvent(d, shown, False, NoEventMask, &message);
+        XFlush(d);
+        const double stop = sent + 5000;
+        while ((gone = wait4(pid, &status, WNOHANG, &usage)) == 0 && Now() < stop)
+            SleepMs(0.5);
+        if (gone == pid)
+            exited = Now() - sent;
+    }
+    if (gone == 0) {
+        kill(pid, SIGTERM);
+        wait4(pid, &status, 0, &usage);
+    } else if (gone == pid && exited < 0) {
+        getrusage(RUSAGE_CHILDREN, &usage);
+    }
+    printf("%.1f %.1f ", mapped, painted);
+    if (cpu >= 0)
+        printf("%.3f ", cpu);
+    else
+        printf("- ");
+    if (exited >= 0)
+        printf("%.1f ", exited);
+    else
+        printf("- ");
+    printf("%ld %d %d\n", usage.ru_maxrss, shape.width, shape.height);
+    XCloseDisplay(d);
+    return 0;
+}
