@@ -7,6 +7,8 @@ packages=(
   qt6-base-dev libjpeg-dev libsdl2-mixer-dev timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev
   scowl fonts-dejavu-core xvfb xauth
+  # bench/startup.sh only
+  xdotool sox libxdamage-dev libxcomposite-dev
 )
 
 missing=()
