@@ -1,7 +1,7 @@
 #include "app/AppServices.h"
 
+#include "app/AudioModuleLoader.h"
 #include "media/AsyncSound.h"
-#include "media/sdl/SdlSound.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -18,15 +18,16 @@ std::string ProgramDir() {
 
 } // namespace
 
-// The audio device is opened on its own thread when the first sound or piece is due, so the
-// window never waits for it; with no device the sound stays silent and the game runs on.
+// The audio module is loaded and the device opened on the audio thread, once the window is on
+// screen (StartAudio) and the first sound or piece is due; with no device the sound stays
+// silent and the game runs on.
 AppServices::AppServices()
-    : sound_(std::make_unique<AsyncSound>([dir = ProgramDir()]() -> std::unique_ptr<Sound> {
-          auto sound = std::make_unique<SdlSound>(dir);
-          if (!sound->Audible())
-              return nullptr;
-          return sound;
-      })) {}
+    : sound_(std::make_unique<AsyncSound>([dir = ProgramDir()] { return OpenAudioModule(dir); },
+                                          false)) {}
+
+void AppServices::StartAudio() {
+    sound_->Start();
+}
 
 AppServices::~AppServices() = default;
 

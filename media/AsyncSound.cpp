@@ -30,7 +30,7 @@ bool NeedsDevice(const Request& request) {
 
 // Shared with the audio thread, which may outlive the object when it is left opening.
 struct AsyncSound::Shared {
-    explicit Shared(Opener opener) : open(std::move(opener)) {}
+    Shared(Opener opener, bool startNow) : open(std::move(opener)), started(startNow) {}
 
     Opener open;
     std::mutex mutex;
@@ -38,13 +38,14 @@ struct AsyncSound::Shared {
     std::deque<Request> requests;
     std::uint64_t made = 0; // requests pushed
     std::uint64_t done = 0; // requests carried out or dropped
+    bool started;
     bool stopping = false;
     bool finished = false; // the audio thread has closed the device and ended
     std::atomic<bool> deviceOpen{false};
 };
 
-AsyncSound::AsyncSound(Opener open)
-    : shared_(std::make_shared<Shared>(std::move(open))),
+AsyncSound::AsyncSound(Opener open, bool startNow)
+    : shared_(std::make_shared<Shared>(std::move(open), startNow)),
       worker_([shared = shared_] { Run(shared); }) {}
 
 AsyncSound::~AsyncSound() {
@@ -75,6 +76,12 @@ void AsyncSound::Push(bool wave, const std::string& text) {
     shared_->changed.notify_all();
 }
 
+void AsyncSound::Start() {
+    const std::lock_guard lock(shared_->mutex);
+    shared_->started = true;
+    shared_->changed.notify_all();
+}
+
 void AsyncSound::Drain() {
     std::unique_lock lock(shared_->mutex);
     const std::uint64_t target = shared_->made;
@@ -100,6 +107,12 @@ void AsyncSound::Run(const std::shared_ptr<Shared>& shared) {
             shared->requests.pop_front();
         }
         if (!tried && NeedsDevice(request)) {
+            {
+                std::unique_lock lock(shared->mutex);
+                shared->changed.wait(lock, [&] { return shared->started || shared->stopping; });
+                if (shared->stopping)
+                    break;
+            }
             tried = true;
             device = shared->open();
             shared->deviceOpen = device != nullptr;

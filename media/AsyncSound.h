@@ -10,7 +10,8 @@
 namespace lexfall {
 
 // Plays through a device that is opened on a thread of its own, only once a sound or a piece
-// is first due, so that opening it (and loading what it plays) never holds up the window.
+// is first due and the owner has called Start (the program does once its window is on screen),
+// so that opening it and loading what it plays never hold up or compete with the window.
 // Requests are carried out on that thread strictly in the order they were made; those made
 // while the device is still opening wait for it. Without a device every request is dropped
 // silently. Stop and close requests before anything was opened need no device and open none.
@@ -19,7 +20,8 @@ public:
     // Opens the device on the audio thread: nullptr when there is none. Asked at most once.
     using Opener = std::function<std::unique_ptr<Sound>()>;
 
-    explicit AsyncSound(Opener open);
+    // Without startNow the device waits for Start before it opens.
+    explicit AsyncSound(Opener open, bool startNow = true);
     // Closes the device on its thread. Waits for that at most ExitWait: a device that is still
     // opening is left to finish on its own, so closing the program never hangs on it.
     ~AsyncSound() override;
@@ -29,7 +31,10 @@ public:
     void PlayWave(const std::string& relativeName) override;
     void SendCommand(const std::string& command) override;
 
-    // Waits until every request made so far has been carried out (or dropped).
+    // Lets the device open once a sound or a piece is due.
+    void Start();
+    // Waits until every request made so far has been carried out (or dropped). Not before
+    // Start when one of them needs the device.
     void Drain();
     // Whether a device was opened.
     bool DeviceOpen() const;

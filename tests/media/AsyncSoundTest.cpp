@@ -126,6 +126,23 @@ TEST(AsyncSoundTest, TheDeviceOpensOnlyWhenASoundOrAPieceIsDue) {
                                                     "CLOSE LexfallMusic"}));
 }
 
+// Held until Start (the window's first paint): what is due waits, and then plays in order.
+TEST(AsyncSoundTest, TheDeviceWaitsForStart) {
+    auto log = std::make_shared<DeviceLog>();
+    AsyncSound sound(OpenerFor(log), false);
+    PlayMusic(sound, AppDir, "", false);
+    sound.Drain(); // needs no device, so it does not wait for Start
+    PlayMusic(sound, AppDir, "a.mid", true);
+    sound.PlayWave("sound\\chimes.wav");
+    EXPECT_EQ(log->opened, 0);
+
+    sound.Start();
+    sound.Drain();
+    EXPECT_EQ(log->opened, 1);
+    EXPECT_EQ(log->calls, (std::vector<std::string>{OpenText("a.mid"), "PLAY LexfallMusic from 0",
+                                                    "wave sound\\chimes.wav"}));
+}
+
 // With no device everything passes silently, and the device is looked for only once.
 TEST(AsyncSoundTest, WithoutADeviceEverythingIsSilent) {
     auto log = std::make_shared<DeviceLog>();
