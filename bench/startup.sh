@@ -9,6 +9,11 @@
 #   bench/startup.sh [ROUNDS]          start-up table (default 15 rounds), idle CPU, exit time
 #   bench/startup.sh --music [SECS]    CPU while each piece plays: the game against the audio
 #                                      library alone with the same piece and sound font
+#   bench/startup.sh --loudness        length and loudness of each piece: rendered in real time
+#                                      through SDL_mixer's MIDI player and the game's sound font
+#                                      by SDL's disk driver, measured by sox stats (RMS level)
+#
+# LEXFALL=path/to/lexfall measures another build of the game (its folder must hold sound/).
 #
 # Needs xvfb, xdotool and libxdamage-dev (scripts/deps.sh); builds its helpers into
 # build/bench-startup.
@@ -16,10 +21,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=startup
-if [ "${1:-}" = "--music" ]; then
-  mode=music
-  shift
-fi
+case "${1:-}" in
+  --music) mode=music; shift ;;
+  --loudness) mode=loudness; shift ;;
+esac
 rounds=${1:-15}
 music_seconds=${1:-20}
 program=$(realpath "${LEXFALL:-build/bin/lexfall}")
@@ -33,6 +38,28 @@ for tool in Xvfb xdotool; do
 done
 cmake -S bench/startup -B "$helpers" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$helpers" >/dev/null
+
+if [ "$mode" = loudness ]; then
+  command -v sox >/dev/null || { echo "startup.sh: sox is missing" >&2; exit 1; }
+  renders=$(mktemp -d)
+  trap 'rm -rf "$renders"' EXIT
+  # The pieces play in real time (the MIDI player keeps time by the clock), all at once.
+  for mid in "$(dirname "$program")"/sound/*.mid; do
+    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$renders/$(basename "$mid" .mid).raw" \
+      "$helpers/render" "$mid" &
+  done
+  wait
+  printf '%-22s %8s %12s %12s\n' "piece" "seconds" "RMS dBFS" "peak dBFS"
+  for raw in "$renders"/*.raw; do
+    sox -t raw -r 44100 -e signed -b 16 -c 2 "$raw" -n stats 2>&1 |
+      awk -v n="$(basename "$raw" .raw)" -v s="$(stat -c %s "$raw")" '
+        /^RMS lev dB/ { rms = $4 } /^Pk lev dB/ { peak = $4 }
+        END { printf "%-22s %8.1f %12.2f %12.2f\n", n, s / 176400, rms, peak }'
+  done | tee "$renders/table"
+  awk '{ if (NR == 1 || $(NF - 1) > hi) hi = $(NF - 1); if (NR == 1 || $(NF - 1) < lo) lo = $(NF - 1) }
+    END { printf "spread of the RMS levels: %.2f dB\n", hi - lo }' "$renders/table"
+  exit 0
+fi
 
 work=$(mktemp -d)
 xvfb=

@@ -1,6 +1,7 @@
 /* firstpaint: starts a program under the X display in DISPLAY and reports, as the X server
- * sees it, when its first top-level window is mapped and first drawn into (XDamage), then
- * how busy it is while idle, how long it takes to close, and its peak memory.
+ * sees it, when it first draws on the screen (XDamage, in the server's own time since the
+ * launch), when its first window was mapped (in this process's time), then how busy it is
+ * while idle, how long it takes to close, and its peak memory.
  *
  *   firstpaint --wait-display SECONDS
  *   firstpaint [--settle MS] [--idle MS] [--close] [--limit SECONDS] -- PROGRAM [ARG...]
@@ -11,6 +12,7 @@
 #define _GNU_SOURCE
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xcomposite.h>
 #include <X11/extensions/Xdamage.h>
 
 #include <errno.h>
@@ -133,8 +135,30 @@ int main(int argc, char** argv) {
     }
     XSetErrorHandler(IgnoreError);
     const Window root = DefaultRootWindow(d);
+    /* With every window drawn off screen and put on the root by the server itself, drawing
+     * into any window shows as damage to the root: watched from before the launch, no paint
+     * can slip by, however late this process gets to read its events. */
+    int compositeEvent = 0, compositeError = 0;
+    if (!XCompositeQueryExtension(d, &compositeEvent, &compositeError)) {
+        fprintf(stderr, "firstpaint: the X server has no Composite extension\n");
+        return 1;
+    }
+    XCompositeRedirectSubwindows(d, root, CompositeRedirectAutomatic);
+    const Damage damage = XDamageCreate(d, root, XDamageReportNonEmpty);
     XSelectInput(d, root, SubstructureNotifyMask);
-    XSync(d, False);
+    /* The server's clock at the launch: the time of a property change of our own. */
+    Window clock = XCreateSimpleWindow(d, root, 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(d, clock, PropertyChangeMask);
+    const Atom tick = XInternAtom(d, "FIRSTPAINT_TICK", False);
+    XChangeProperty(d, clock, tick, XA_STRING, 8, PropModeReplace, (const unsigned char*)"", 0);
+    XEvent event;
+    do
+        XNextEvent(d, &event);
+    while (event.type != PropertyNotify);
+    const Time launched = event.xproperty.time;
+    /* Whatever was drawn before the launch is forgotten, so the next drawing is reported. */
+    XDamageSubtract(d, damage, None, None);
+    XSync(d, True);
 
     const double start = Now();
     const pid_t pid = fork();
@@ -144,25 +168,41 @@ int main(int argc, char** argv) {
         freopen("/dev/null", "w", stdout);
         freopen("/dev/null", "w", stderr);
         execvp(argv[i], argv + i);
-                _exit(127);
+        _exit(127);
     }
     double mapped = -1, painted = -1;
     Window shown = 0;
-    XEvent event;
+    struct {
+        Window id;
+        int width, height;
+    } windows[64];
+    int windowCount = 0, width = 0, height = 0;
     const double deadline = start + limit * 1000.0;
     while (painted < 0 && NextEvent(d, &event, deadline, pid)) {
-        if (event.type == CreateNotify && event.xcreatewindow.parent == root) {
-            XDamageCreate(d, event.xcreatewindow.window, XDamageReportNonEmpty);
+        if (event.type == CreateNotify && windowCount < 64) {
+            windows[windowCount].id = event.xcreatewindow.window;
+            windows[windowCount].width = event.xcreatewindow.width;
+            windows[windowCount++].height = event.xcreatewindow.height;
+        } else if (event.type == ConfigureNotify) {
+            for (int w = 0; w < windowCount; ++w)
+                if (windows[w].id == event.xconfigure.window) {
+                    windows[w].width = event.xconfigure.width;
+                    windows[w].height = event.xconfigure.height;
+                }
         } else if (event.type == MapNotify && event.xmap.event == root && mapped < 0) {
             mapped = Now() - start;
             shown = event.xmap.window;
-        } else if (event.type == damageEvent + XDamageNotify &&
-                   ((XDamageNotifyEvent*)&event)->drawable == shown && shown != 0) {
-            /* The first drawing into the first window shown: a message box shown before
-             * the main window counts as the program's first paint too. */
-            painted = Now() - start;
+        } else if (event.type == damageEvent + XDamageNotify) {
+            /* The first drawing on the screen after the launch: a message box shown before
+             * the main window counts as the program's first paint too (the size tells). */
+            painted = (double)(((XDamageNotifyEvent*)&event)->timestamp - launched);
         }
     }
+    for (int w = 0; w < windowCount; ++w)
+        if (windows[w].id == shown) {
+            width = windows[w].width;
+            height = windows[w].height;
+        }
     int status = 0;
     struct rusage usage;
     memset(&usage, 0, sizeof usage);
@@ -176,9 +216,6 @@ int main(int argc, char** argv) {
             fprintf(stderr, "firstpaint: %s drew nothing within %.0f s\n", argv[i], limit);
         return 1;
     }
-    XWindowAttributes shape;
-    memset(&shape, 0, sizeof shape);
-    XGetWindowAttributes(d, shown, &shape);
     SleepMs(settle);
     double cpu = -1;
     if (idle > 0) {
@@ -224,7 +261,7 @@ int main(int argc, char** argv) {
         printf("%.1f ", exited);
     else
         printf("- ");
-    printf("%ld %d %d\n", usage.ru_maxrss, shape.width, shape.height);
+    printf("%ld %d %d\n", usage.ru_maxrss, width, height);
     XCloseDisplay(d);
     return 0;
 }
