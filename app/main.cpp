@@ -10,9 +10,12 @@
 
 namespace {
 
-// Runs an action once, right after the first paint of any widget has reached the screen.
+// Runs an action once, a moment after the first paint of any widget: time for the display
+// server, which shares the processor, to put the first frame on the screen.
 class AfterFirstPaint : public QObject {
 public:
+    static constexpr int kDelay = 250; // ms
+
     explicit AfterFirstPaint(std::function<void()> action) : action_(std::move(action)) {
         qApp->installEventFilter(this);
     }
@@ -21,7 +24,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint && action_) {
             qApp->removeEventFilter(this);
-            QTimer::singleShot(0, qApp, std::move(action_));
+            QTimer::singleShot(kDelay, qApp, std::move(action_));
             action_ = nullptr;
         }
         return QObject::eventFilter(watched, event);
