@@ -127,7 +127,7 @@ if [ "$mode" = music ]; then
     alone_cpu=$(SDL_AUDIODRIVER=dummy measure --settle 2000 --idle "$idle_ms" -- \
       "$helpers/startup-bare-audio" "$mid" $((idle_ms + 4000)) | column 3 /dev/stdin)
     awk -v n="$name" -v g="$game_cpu" -v a="$alone_cpu" \
-      'BEGIN { printf "%-22s %10.2f %14.2f %6.2fx\n", n, g, a, a > 0 ? g / a : 0 }'
+      'BEGIN { printf "%-22s %10.2f %14.2f %6.2fx\n", n, g, a, (a > 0 ? g / a : 0) }'
   done
   exit 0
 fi
@@ -158,7 +158,7 @@ row() {
   kb=$(column 5 "$work/$2" | median)
   awk -v c="$1" -v m="$ms" -v b="$bare" -v k="$kb" \
     'BEGIN { printf "%-44s %9.1f %9.1f %6.2fx %10.1f%s\n", c, m, b, m / b, k / 1024,
-             m / b > 1.25 ? "  over the 1.25x goal" : "" }'
+             (m / b > 1.25 ? "  over the 1.25x goal" : "") }'
 }
 row "default audio driver, a piece chosen" default
 row "SDL dummy driver, music off" dummy-off
@@ -166,7 +166,7 @@ row "SDL dummy driver, a piece chosen" dummy-piece
 awk -v b="$bare_kb" -v a="$audio_kb" -v k="$(column 5 "$work/dummy-piece" | median)" 'BEGIN {
   printf "peak memory: bare window %.1f MiB; bare window + audio library playing the piece %.1f MiB;\n", b / 1024, a / 1024
   printf "             game with the piece %.1f MiB = %.2fx the bare window with the library%s\n",
-    k / 1024, k / a, k / a > 1.25 ? "  over the 1.25x goal" : "" }'
+    k / 1024, k / a, (k / a > 1.25 ? "  over the 1.25x goal" : "") }'
 
 # Idle CPU over 5 s once the window is up, and the time from the close request to the exit:
 # without a device, with the dummy device and music off, and with a piece playing on it.
