@@ -46,9 +46,13 @@ if [ "$mode" = loudness ]; then
   # The pieces play in real time (the MIDI player keeps time by the clock), all at once.
   for mid in "$(dirname "$program")"/sound/*.mid; do
     SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$renders/$(basename "$mid" .mid).raw" \
-      "$helpers/render" "$mid" &
+      "$helpers/render" "$mid" 2>"$renders/$(basename "$mid" .mid).log" &
   done
   wait
+  for mid in "$(dirname "$program")"/sound/*.mid; do
+    [ -s "$renders/$(basename "$mid" .mid).raw" ] ||
+      { cat "$renders/$(basename "$mid" .mid).log" >&2; exit 1; }
+  done
   printf '%-22s %8s %12s %12s\n' "piece" "seconds" "RMS dBFS" "peak dBFS"
   for raw in "$renders"/*.raw; do
     sox -t raw -r 44100 -e signed -b 16 -c 2 "$raw" -n stats 2>&1 |
