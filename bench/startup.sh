@@ -55,10 +55,13 @@ if [ "$mode" = loudness ]; then
   done
   printf '%-22s %8s %12s %12s\n' "piece" "seconds" "RMS dBFS" "peak dBFS"
   for raw in "$renders"/*.raw; do
-    sox -t raw -r 44100 -e signed -b 16 -c 2 "$raw" -n stats 2>&1 |
-      awk -v n="$(basename "$raw" .raw)" -v s="$(stat -c %s "$raw")" '
-        /^RMS lev dB/ { rms = $4 } /^Pk lev dB/ { peak = $4 }
-        END { printf "%-22s %8.1f %12.2f %12.2f\n", n, s / 176400, rms, peak }'
+    # Silence before the first note and after the last one is no part of the piece.
+    sox -t raw -r 44100 -e signed -b 16 -c 2 "$raw" "${raw%.raw}.wav" \
+      silence 1 0.01 -60d reverse silence 1 0.01 -60d reverse
+    sox "${raw%.raw}.wav" -n stats 2>&1 |
+      awk -v n="$(basename "$raw" .raw)" '
+        /^RMS lev dB/ { rms = $4 } /^Pk lev dB/ { peak = $4 } /^Length s/ { s = $3 }
+        END { printf "%-22s %8.1f %12.2f %12.2f\n", n, s, rms, peak }'
   done | tee "$renders/table"
   awk '{ if (NR == 1 || $(NF - 1) > hi) hi = $(NF - 1); if (NR == 1 || $(NF - 1) < lo) lo = $(NF - 1) }
     END { printf "spread of the RMS levels: %.2f dB\n", hi - lo }' "$renders/table"
