@@ -33,7 +33,8 @@ static double Now(void) {
 }
 
 static void SleepMs(double ms) {
-    struct timespec t = {(time_t)(ms / 1000), (long)((ms - (double)(time_t)(ms / 1000) * 1000) * 1e6)};
+    struct timespec t = {(time_t)(ms / 1000),
+                         (long)((ms - (double)(time_t)(ms / 1000) * 1000) * 1e6)};
     while (nanosleep(&t, &t) != 0 && errno == EINTR) {
     }
 }
