@@ -29,7 +29,10 @@ void AppServices::StartAudio() {
     sound_->Start();
 }
 
-AppServices::~AppServices() = default;
+// Closing the audio device would hold up the exit by tens of milliseconds for nothing.
+AppServices::~AppServices() {
+    sound_->LeaveDeviceToExit();
+}
 
 FormServices AppServices::Services() {
     return FormServices{ProgramDir(), clock_, random_, dialogs_, *sound_,

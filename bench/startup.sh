@@ -7,6 +7,7 @@
 # time to close the window with and without an audio device.
 #
 #   bench/startup.sh [ROUNDS]          start-up table (default 15 rounds), idle CPU, exit time
+#   bench/startup.sh --idle            idle CPU and exit time only
 #   bench/startup.sh --music [SECS]    CPU while each piece plays: the game against the audio
 #                                      library alone with the same piece and sound font
 #   bench/startup.sh --loudness        length and loudness of each piece: rendered in real time
@@ -24,6 +25,7 @@ mode=startup
 case "${1:-}" in
   --music) mode=music; shift ;;
   --loudness) mode=loudness; shift ;;
+  --idle) mode=idle; shift ;;
 esac
 rounds=${1:-15}
 music_seconds=${1:-20}
@@ -139,41 +141,43 @@ if [ "$mode" = music ]; then
   exit 0
 fi
 
-echo "Start-up to first paint: $rounds rounds, interleaved; $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
-for round in $(seq "$rounds"); do
-  measure -- "$helpers/startup-bare" >>"$work/bare"
-  settings "$piece"
-  measure --settle 1500 -- ./lexfall >>"$work/default"
-  settings ""
-  SDL_AUDIODRIVER=dummy measure --settle 1500 -- ./lexfall >>"$work/dummy-off"
-  settings "$piece"
-  SDL_AUDIODRIVER=dummy measure --settle 1500 -- ./lexfall >>"$work/dummy-piece"
-  SDL_AUDIODRIVER=dummy measure --settle 1500 -- \
-    "$helpers/startup-bare-audio" "$game/sound/$piece" 1500 >>"$work/bare-audio"
-  printf '.' >&2
-done
-echo >&2
-for file in default dummy-off dummy-piece; do check_window "$work/$file"; done
+if [ "$mode" = startup ]; then
+  echo "Start-up to first paint: $rounds rounds, interleaved; $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+  for round in $(seq "$rounds"); do
+    measure -- "$helpers/startup-bare" >>"$work/bare"
+    settings "$piece"
+    measure --settle 1500 -- ./lexfall >>"$work/default"
+    settings ""
+    SDL_AUDIODRIVER=dummy measure --settle 1500 -- ./lexfall >>"$work/dummy-off"
+    settings "$piece"
+    SDL_AUDIODRIVER=dummy measure --settle 1500 -- ./lexfall >>"$work/dummy-piece"
+    SDL_AUDIODRIVER=dummy measure --settle 1500 -- \
+      "$helpers/startup-bare-audio" "$game/sound/$piece" 1500 >>"$work/bare-audio"
+    printf '.' >&2
+  done
+  echo >&2
+  for file in default dummy-off dummy-piece; do check_window "$work/$file"; done
 
-bare=$(column 2 "$work/bare" | median)
-bare_kb=$(column 5 "$work/bare" | median)
-audio_kb=$(column 5 "$work/bare-audio" | median)
-printf '%-44s %9s %9s %7s %10s\n' "case" "paint ms" "bare ms" "ratio" "peak MiB"
-row() {
-  local ms kb
-  ms=$(column 2 "$work/$2" | median)
-  kb=$(column 5 "$work/$2" | median)
-  awk -v c="$1" -v m="$ms" -v b="$bare" -v k="$kb" \
-    'BEGIN { printf "%-44s %9.1f %9.1f %6.2fx %10.1f%s\n", c, m, b, m / b, k / 1024,
-             (m / b > 1.25 ? "  over the 1.25x goal" : "") }'
-}
-row "default audio driver, a piece chosen" default
-row "SDL dummy driver, music off" dummy-off
-row "SDL dummy driver, a piece chosen" dummy-piece
-awk -v b="$bare_kb" -v a="$audio_kb" -v k="$(column 5 "$work/dummy-piece" | median)" 'BEGIN {
-  printf "peak memory: bare window %.1f MiB; bare window + audio library playing the piece %.1f MiB;\n", b / 1024, a / 1024
-  printf "             game with the piece %.1f MiB = %.2fx the bare window with the library%s\n",
-    k / 1024, k / a, (k / a > 1.25 ? "  over the 1.25x goal" : "") }'
+  bare=$(column 2 "$work/bare" | median)
+  bare_kb=$(column 5 "$work/bare" | median)
+  audio_kb=$(column 5 "$work/bare-audio" | median)
+  printf '%-44s %9s %9s %7s %10s\n' "case" "paint ms" "bare ms" "ratio" "peak MiB"
+  row() {
+    local ms kb
+    ms=$(column 2 "$work/$2" | median)
+    kb=$(column 5 "$work/$2" | median)
+    awk -v c="$1" -v m="$ms" -v b="$bare" -v k="$kb" \
+      'BEGIN { printf "%-44s %9.1f %9.1f %6.2fx %10.1f%s\n", c, m, b, m / b, k / 1024,
+               (m / b > 1.25 ? "  over the 1.25x goal" : "") }'
+  }
+  row "default audio driver, a piece chosen" default
+  row "SDL dummy driver, music off" dummy-off
+  row "SDL dummy driver, a piece chosen" dummy-piece
+  awk -v b="$bare_kb" -v a="$audio_kb" -v k="$(column 5 "$work/dummy-piece" | median)" 'BEGIN {
+    printf "peak memory: bare window %.1f MiB; bare window + audio library playing the piece %.1f MiB;\n", b / 1024, a / 1024
+    printf "             game with the piece %.1f MiB = %.2fx the bare window with the library%s\n",
+      k / 1024, k / a, (k / a > 1.25 ? "  over the 1.25x goal" : "") }'
+fi
 
 # Idle CPU over 5 s once the window is up, and the time from the close request to the exit:
 # without a device, with the dummy device and music off, and with a piece playing on it.

@@ -40,6 +40,7 @@ struct AsyncSound::Shared {
     std::uint64_t done = 0; // requests carried out or dropped
     bool started;
     bool stopping = false;
+    bool leaveToExit = false;
     bool finished = false; // the audio thread has closed the device and ended
     std::atomic<bool> deviceOpen{false};
 };
@@ -80,6 +81,11 @@ void AsyncSound::Start() {
     const std::lock_guard lock(shared_->mutex);
     shared_->started = true;
     shared_->changed.notify_all();
+}
+
+void AsyncSound::LeaveDeviceToExit() {
+    const std::lock_guard lock(shared_->mutex);
+    shared_->leaveToExit = true;
 }
 
 void AsyncSound::Drain() {
@@ -126,6 +132,15 @@ void AsyncSound::Run(const std::shared_ptr<Shared>& shared) {
         const std::lock_guard lock(shared->mutex);
         ++shared->done;
         shared->changed.notify_all();
+    }
+    bool leave = false;
+    {
+        const std::lock_guard lock(shared->mutex);
+        leave = shared->leaveToExit;
+    }
+    if (leave && device) {
+        device->LeaveToExit();
+        (void)device.release(); // the end of the process closes it
     }
     device.reset();
     const std::lock_guard lock(shared->mutex);

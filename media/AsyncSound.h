@@ -33,6 +33,9 @@ public:
 
     // Lets the device open once a sound or a piece is due.
     void Start();
+    // The program is ending: the device is left to the end of the process rather than closed,
+    // which keeps the exit quick. Call just before the object goes.
+    void LeaveDeviceToExit();
     // Waits until every request made so far has been carried out (or dropped). Not before
     // Start when one of them needs the device.
     void Drain();

@@ -15,6 +15,7 @@
 #include <X11/extensions/Xcomposite.h>
 #include <X11/extensions/Xdamage.h>
 
+#include <dirent.h>
 #include <errno.h>
 #include <poll.h>
 #include <signal.h>
@@ -39,25 +40,31 @@ static void SleepMs(double ms) {
     }
 }
 
-/* CPU time of a process and all its threads, in ms; -1 when it is gone. */
+/* CPU time of a process, all its threads summed, in ms to the nanosecond (the scheduler's own
+ * account: clock ticks would be far too coarse for an idle program); -1 when it is gone. */
 static double CpuMs(pid_t pid) {
     char path[64];
-    snprintf(path, sizeof path, "/proc/%d/stat", (int)pid);
-    FILE* f = fopen(path, "r");
-    if (!f)
+    snprintf(path, sizeof path, "/proc/%d/task", (int)pid);
+    DIR* tasks = opendir(path);
+    if (!tasks)
         return -1;
-    char buffer[4096];
-    size_t n = fread(buffer, 1, sizeof buffer - 1, f);
-    fclose(f);
-    buffer[n] = '\0';
-    const char* p = strrchr(buffer, ')');
-    if (!p)
-        return -1;
-    unsigned long utime = 0, stime = 0;
-    /* after the name: state, then fields 4..13, then utime (14) and stime (15) */
-    if (sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime) != 2)
-        return -1;
-    return (double)(utime + stime) * 1000.0 / (double)sysconf(_SC_CLK_TCK);
+    double total = 0;
+    struct dirent* task;
+    while ((task = readdir(tasks)) != NULL) {
+        if (task->d_name[0] == '.')
+            continue;
+        char file[128];
+        snprintf(file, sizeof file, "/proc/%d/task/%s/schedstat", (int)pid, task->d_name);
+        FILE* f = fopen(file, "r");
+        if (!f)
+            continue;
+        unsigned long long ns = 0;
+        if (fscanf(f, "%llu", &ns) == 1)
+            total += (double)ns / 1e6;
+        fclose(f);
+    }
+    closedir(tasks);
+    return total;
 }
 
 static int WaitDisplay(double seconds) {

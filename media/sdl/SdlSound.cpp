@@ -242,6 +242,11 @@ void SdlSound::SendCommand(const std::string& command) {
         mixer_->Run(*parsed);
 }
 
+void SdlSound::LeaveToExit() {
+    if (mixer_)
+        SDL_LockAudio();
+}
+
 bool SdlSound::IsOpen(const std::string& alias) const {
     return mixer_ && mixer_->pieces.count(FoldCase(alias)) != 0;
 }

@@ -24,6 +24,7 @@ struct DeviceLog {
     bool opening = false;
     int opened = 0;
     bool closed = false;
+    Sound* leftToExit = nullptr;
     std::vector<std::string> calls;
 
     void Add(const std::string& call) {
@@ -55,6 +56,10 @@ public:
     }
     void PlayWave(const std::string& name) override { log_->Add("wave " + name); }
     void SendCommand(const std::string& command) override { log_->Add(command); }
+    void LeaveToExit() override {
+        const std::lock_guard lock(log_->mutex);
+        log_->leftToExit = this;
+    }
 
 private:
     std::shared_ptr<DeviceLog> log_;
@@ -200,6 +205,21 @@ TEST(AsyncSoundTest, ClosingTheProgramClosesAnOpenDevice) {
         EXPECT_FALSE(log->closed);
     }
     EXPECT_TRUE(log->closed);
+}
+
+// At the program's end the device is not closed, only told to run no more; the end of the
+// process takes it.
+TEST(AsyncSoundTest, AtTheProgramsEndTheDeviceIsLeftToTheExit) {
+    auto log = std::make_shared<DeviceLog>();
+    {
+        AsyncSound sound(OpenerFor(log));
+        sound.PlayWave("sound\\chimes.wav");
+        sound.Drain();
+        sound.LeaveDeviceToExit();
+    }
+    ASSERT_NE(log->leftToExit, nullptr);
+    EXPECT_FALSE(log->closed);
+    delete log->leftToExit; // what the end of the process would take
 }
 
 } // namespace
