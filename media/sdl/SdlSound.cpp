@@ -22,6 +22,18 @@ namespace {
 // SDL_mixer has one music stream and one set of channels per process.
 std::atomic<bool> mixerTaken{false};
 
+// The device the mixer plays on. SDL_mixer does not tell its number; as the only device this
+// program opens, it is the one that is not stopped.
+SDL_AudioDeviceID mixerDevice = 0;
+
+SDL_AudioDeviceID FindMixerDevice() {
+    for (SDL_AudioDeviceID id = 1; id < 64; ++id) {
+        if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED)
+            return id;
+    }
+    return 0;
+}
+
 struct FreeMusic {
     void operator()(Mix_Music* music) const { Mix_FreeMusic(music); }
 };
@@ -84,6 +96,7 @@ bool OpenAudio() {
         return false;
     }
     Mix_AllocateChannels(SdlSound::WaveChannel + 1);
+    mixerDevice = FindMixerDevice();
     return true;
 }
 
@@ -243,8 +256,10 @@ void SdlSound::SendCommand(const std::string& command) {
 }
 
 void SdlSound::LeaveToExit() {
-    if (mixer_)
-        SDL_LockAudio();
+    // The mixing thread mixes under the device's lock: held and never given back, it stops
+    // the thread at its next turn, after at most the one it is in.
+    if (mixer_ && mixerDevice != 0)
+        SDL_LockAudioDevice(mixerDevice);
 }
 
 bool SdlSound::IsOpen(const std::string& alias) const {

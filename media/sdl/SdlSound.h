@@ -22,7 +22,7 @@ public:
 
     void PlayWave(const std::string& relativeName) override;
     void SendCommand(const std::string& command) override;
-    // Holds the mixing thread at its next turn, so that it runs no more while the process
+    // Stops the mixing thread at its next turn, so that it runs no more while the process
     // ends: closing the device first would keep the exit waiting on the library.
     void LeaveToExit() override;
 
