@@ -1,6 +1,7 @@
 #include "app/AppServices.h"
 
-#include "media/sdl/SdlSound.h"
+#include "app/AudioModuleLoader.h"
+#include "media/AsyncSound.h"
 #include "platform/qt/QtSystemText.h"
 
 #include <QCoreApplication>
@@ -10,15 +11,33 @@
 
 namespace lexfall {
 
-// With no audio device the sound stays silent and the game runs on.
-AppServices::AppServices() : sound_(std::make_unique<SdlSound>()) {}
+namespace {
 
-AppServices::~AppServices() = default;
+std::string ProgramDir() {
+    return ToSystemText(QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/"));
+}
+
+} // namespace
+
+// The audio module is loaded and the device opened on the audio thread, once the window is on
+// screen (StartAudio) and the first sound or piece is due; with no device the sound stays
+// silent and the game runs on.
+AppServices::AppServices()
+    : sound_(std::make_unique<AsyncSound>([dir = ProgramDir()] { return OpenAudioModule(dir); },
+                                          false)) {}
+
+void AppServices::StartAudio() {
+    sound_->Start();
+}
+
+// Closing the audio device would hold up the exit by tens of milliseconds for nothing.
+AppServices::~AppServices() {
+    sound_->LeaveDeviceToExit();
+}
 
 FormServices AppServices::Services() {
-    const QString dir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
     return FormServices{
-        .appDir = ToSystemText(dir),
+        .appDir = ProgramDir(),
         .clock = clock_,
         .random = random_,
         .dialogs = dialogs_,

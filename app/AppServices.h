@@ -1,5 +1,6 @@
 #pragma once
 #include "app/FormServices.h"
+#include "media/AsyncSound.h"
 #include "platform/posix/EnvironmentProxy.h"
 #include "platform/posix/PosixNetwork.h"
 #include "platform/qt/QtDialogs.h"
@@ -14,12 +15,14 @@ public:
     AppServices();
     ~AppServices();
     FormServices Services();
+    // Lets the audio device open; called once the window has first been painted.
+    void StartAudio();
 
 private:
     SystemClock clock_;
     SeededRandom random_;
     QtDialogs dialogs_;
-    std::unique_ptr<Sound> sound_;
+    std::unique_ptr<AsyncSound> sound_;
     posix::PosixNetwork network_;
     posix::EnvironmentProxy browserProxy_;
 };

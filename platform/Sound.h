@@ -11,6 +11,9 @@ public:
     virtual void PlayWave(const std::string& relativeName) = 0;
     // A multimedia command text such as "PLAY LexfallMusic from 0".
     virtual void SendCommand(const std::string& command) = 0;
+    // The program is ending and leaves the device to the end of the process instead of closing
+    // it: afterwards nothing of it may run any more. Nothing to do for most.
+    virtual void LeaveToExit() {}
 };
 
 class SilentSound final : public Sound {

@@ -9,6 +9,8 @@ packages=(
   scowl fonts-dejavu-core xvfb xauth locales
   libcpp-httplib-dev libsqlite3-dev libpq-dev libsodium-dev postgresql
   tinyproxy
+  # bench/startup.sh only
+  xdotool sox libxdamage-dev libxcomposite-dev
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "media/sdl/SdlSound.h"
 
-#include "media/sdl/MciCommand.h"
+#include "media/DefaultSound.h"
+#include "media/MciCommand.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -13,12 +14,25 @@
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace lexfall {
 namespace {
 
 // SDL_mixer has one music stream and one set of channels per process.
 std::atomic<bool> mixerTaken{false};
+
+// The device the mixer plays on. SDL_mixer does not tell its number; as the only device this
+// program opens, it is the one that is not stopped.
+SDL_AudioDeviceID mixerDevice = 0;
+
+SDL_AudioDeviceID FindMixerDevice() {
+    for (SDL_AudioDeviceID id = 1; id < 64; ++id) {
+        if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED)
+            return id;
+    }
+    return 0;
+}
 
 struct FreeMusic {
     void operator()(Mix_Music* music) const { Mix_FreeMusic(music); }
@@ -66,36 +80,35 @@ bool LooksLikeMidi(SDL_RWops* file) {
                     (text.substr(0, 4) == "RIFF" && text.substr(8, 4) == "RMID"));
 }
 
-void QuitSdlIfUnused() {
-    if (SDL_WasInit(0) == 0)
-        SDL_Quit();
-}
-
+// The audio subsystem, once started, stays up for the rest of the process: shutting it down
+// waits for the library's device-watching thread, which sleeps in 100 ms steps, and would hold
+// up a failed start or the program's exit for nothing.
 bool OpenAudio() {
     // Otherwise SDL takes Ctrl+C and the termination signal away from the program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        QuitSdlIfUnused();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
-    }
     // Without MIDI support the music stays silent and the waves still play.
     Mix_Init(MIX_INIT_MID);
     ChooseSoundFont();
     if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
         Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        QuitSdlIfUnused();
         return false;
     }
     Mix_AllocateChannels(SdlSound::WaveChannel + 1);
+    mixerDevice = FindMixerDevice();
     return true;
 }
 
 void CloseAudio() {
     Mix_CloseAudio();
     Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    QuitSdlIfUnused();
+}
+
+ChunkPtr LoadDefaultWave() {
+    const std::vector<unsigned char> wave = DefaultSoundWave();
+    return ChunkPtr(
+        Mix_LoadWAV_RW(SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size())), SDL_TRUE));
 }
 
 } // namespace
@@ -107,9 +120,13 @@ struct SdlSound::Mixer {
         std::filesystem::file_time_type written;
     };
 
+    explicit Mixer(std::string folder) : programDir(std::move(folder)) {}
+
+    std::string programDir;
     std::map<std::string, MusicPtr> pieces; // by folded alias
     std::string started;                    // folded alias of the piece played last
     std::map<std::string, Wave> waves;      // by absolute path
+    ChunkPtr defaultWave;                   // made on first use
 
     void Run(const MciCommand& command) {
         const std::string alias = FoldCase(command.alias);
@@ -163,8 +180,18 @@ struct SdlSound::Mixer {
         started.clear();
     }
 
+    // Found in the current directory, else in the program's folder; a file found in neither,
+    // or unreadable, plays the default sound, as the platform's own would.
     void PlayWave(const std::string& name) {
-        if (Mix_Chunk* chunk = LoadWave(name))
+        Mix_Chunk* chunk = LoadWave(name);
+        if (chunk == nullptr && !programDir.empty() && std::filesystem::path(name).is_relative())
+            chunk = LoadWave(PortablePath(programDir) + name);
+        if (chunk == nullptr) {
+            if (!defaultWave)
+                defaultWave = LoadDefaultWave();
+            chunk = defaultWave.get();
+        }
+        if (chunk != nullptr)
             Mix_PlayChannel(WaveChannel, chunk, 0);
     }
 
@@ -172,7 +199,7 @@ struct SdlSound::Mixer {
     Mix_Chunk* LoadWave(const std::string& name) {
         std::error_code error;
         const std::filesystem::path path = std::filesystem::absolute(name, error);
-        if (error)
+        if (error || !std::filesystem::is_regular_file(path, error))
             return nullptr;
         const std::uintmax_t size = std::filesystem::file_size(path, error);
         if (error)
@@ -198,14 +225,14 @@ struct SdlSound::Mixer {
     }
 };
 
-SdlSound::SdlSound() {
+SdlSound::SdlSound(std::string programDir) {
     if (mixerTaken.exchange(true))
         return;
     if (!OpenAudio()) {
         mixerTaken = false;
         return;
     }
-    mixer_ = std::make_unique<Mixer>();
+    mixer_ = std::make_unique<Mixer>(std::move(programDir));
 }
 
 SdlSound::~SdlSound() {
@@ -226,6 +253,13 @@ void SdlSound::SendCommand(const std::string& command) {
         return;
     if (const std::optional<MciCommand> parsed = ParseMciCommand(command))
         mixer_->Run(*parsed);
+}
+
+void SdlSound::LeaveToExit() {
+    // The mixing thread mixes under the device's lock: held and never given back, it stops
+    // the thread at its next turn, after at most the one it is in.
+    if (mixer_ && mixerDevice != 0)
+        SDL_LockAudioDevice(mixerDevice);
 }
 
 bool SdlSound::IsOpen(const std::string& alias) const {

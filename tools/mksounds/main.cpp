@@ -17,9 +17,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace lexfall::sounds;
 
-// Background music should last long enough to set a mood and end before it becomes a loop.
-constexpr double kShortestPiece = 30.0;
-constexpr double kLongestPiece = 90.0;
+// Background music plays once: long enough to carry a stretch of play, short enough to end
+// before it wears thin.
+constexpr double kShortestPiece = 60.0;
+constexpr double kLongestPiece = 120.0;
 
 void WriteFile(const fs::path& file, const std::vector<unsigned char>& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -40,7 +41,7 @@ int Run(int argc, char** argv) {
         const Piece piece = ReadPiece(argv[i]);
         if (piece.Seconds() < kShortestPiece || piece.Seconds() > kLongestPiece)
             throw std::runtime_error(piece.title + " lasts " + std::to_string(piece.Seconds()) +
-                                     " s, outside 30 to 90 s");
+                                     " s, outside 60 to 120 s");
         WriteFile(folder / (piece.title + ".mid"), WriteMidi(piece));
     }
     WriteFile(folder / "chimes.wav", WaveFile(Chimes()));

@@ -1,4 +1,4 @@
-#include "media/sdl/MciCommand.h"
+#include "media/MciCommand.h"
 
 #include <vector>
 

@@ -1,0 +1,14 @@
+#pragma once
+#include "platform/Sound.h"
+
+#include <memory>
+#include <string>
+
+namespace lexfall {
+
+// Loads the audio module from the program's folder and opens the audio device through it:
+// null when the module cannot be loaded or no device opens, and then the game stays silent.
+// The module stays loaded for the rest of the run, since the device's code lives in it.
+std::unique_ptr<Sound> OpenAudioModule(const std::string& programDir);
+
+} // namespace lexfall

@@ -1,0 +1,11 @@
+#include "media/sdl/AudioModule.h"
+
+#include "media/sdl/SdlSound.h"
+
+#include <memory>
+
+extern "C" __attribute__((visibility("default"))) lexfall::Sound*
+LexfallOpenAudio(const char* programDir) {
+    auto sound = std::make_unique<lexfall::SdlSound>(programDir != nullptr ? programDir : "");
+    return sound->Audible() ? sound.release() : nullptr;
+}

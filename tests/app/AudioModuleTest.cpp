@@ -1,0 +1,25 @@
+#include "app/AudioModuleLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace lexfall {
+namespace {
+
+// The program reaches the audio library only through the module beside it; without the module
+// the game is silent, never broken.
+TEST(AudioModuleTest, OpensTheDeviceThroughTheModuleBesideTheProgram) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const std::unique_ptr<Sound> sound = OpenAudioModule(std::string(LEXFALL_BIN_DIR) + "/");
+    ASSERT_NE(sound, nullptr);
+    sound->SendCommand("STOP LexfallMusic");
+    sound->PlayWave("sound\\chimes.wav");
+
+    EXPECT_EQ(OpenAudioModule("/nonexistent folder/"), nullptr);
+}
+
+} // namespace
+} // namespace lexfall
