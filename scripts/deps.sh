@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libjpeg-dev libsdl2-mixer-dev timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev
   scowl fonts-dejavu-core xvfb xauth
+  clang libfuzzer-14-dev libclang-rt-14-dev
 )
 
 missing=()
