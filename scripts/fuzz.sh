@@ -39,7 +39,7 @@ for target in "${targets[@]}"; do
   result=ok
   # New inputs go to the first folder; the committed seeds are only read.
   "$dir/fuzz/fuzz_$target" "$corpus" "fuzz/corpus/$target" -max_total_time="$seconds" \
-    -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$artifacts/" \
+    -print_final_stats=1 -timeout=30 -rss_limit_mb=2048 -artifact_prefix="$artifacts/" \
     >"$log" 2>&1 || result=FAILED
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
   last=$(grep -E '^#[0-9]+' "$log" | tail -n1 || true)
