@@ -30,12 +30,19 @@ std::optional<TScoreRec> ReadValid(TRecordStream& stream) {
     return rec;
 }
 
+// Both records appended in one write: a program killed while making the file leaves it
+// without them, which the next start-up repairs, never with MyRec alone, which it cannot.
+void AppendBoth(TRecordStream& stream, const TScoreRec& myRec, const TScoreRec& worldRec) {
+    const TScoreRec both[2] = {myRec, worldRec};
+    stream.Seek(0, SeekOrigin::End);
+    stream.Write(both, sizeof both);
+}
+
 void CreateWithBoth(const std::filesystem::path& path, Dialogs& dialogs, const TScoreRec& myRec,
                     const TScoreRec& worldRec) {
     dialogs.ShowMessage(kMissingText);
     TRecordStream stream(path, StreamMode::Create);
-    stream.AppendRecord(myRec);
-    stream.AppendRecord(worldRec);
+    AppendBoth(stream, myRec, worldRec);
 }
 
 } // namespace
@@ -56,8 +63,7 @@ void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double t
 
     // Appended, not written at 0: the stray bytes of a file shorter than one record stay.
     if (stream.RecordCount() == 0) {
-        stream.AppendRecord(myRec);
-        stream.AppendRecord(worldRec);
+        AppendBoth(stream, myRec, worldRec);
         return;
     }
 

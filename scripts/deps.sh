@@ -9,6 +9,7 @@ packages=(
   scowl fonts-dejavu-core xvfb xauth locales
   libcpp-httplib-dev libsqlite3-dev libpq-dev libsodium-dev postgresql
   tinyproxy
+  clang libfuzzer-14-dev libclang-rt-14-dev
   # bench/startup.sh only
   xdotool sox libxdamage-dev libxcomposite-dev
 )

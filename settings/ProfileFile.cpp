@@ -136,6 +136,14 @@ std::optional<std::size_t> FindKey(const std::vector<Line>& lines, SectionSpan s
     return std::nullopt;
 }
 
+// Gives a last line without a break one. After a text that ends in a carriage return a bare
+// "\n" would join it into one CR-LF break, and the line would lose that character (a
+// "[Options\r" would turn into a section header), so such a line takes CR-LF.
+void EndLastLine(Line& line, const std::string& lineEnd) {
+    if (line.end.empty())
+        line.end = !line.text.empty() && line.text.back() == '\r' ? "\r\n" : lineEnd;
+}
+
 bool IsQuote(char c) {
     return c == '"' || c == '\'';
 }
@@ -207,16 +215,14 @@ void SetInLines(std::vector<Line>& lines, const std::string& lineEnd, std::strin
             if (!Trim(lines[i].text).empty())
                 last = i;
         }
-        if (lines[last].end.empty())
-            lines[last].end = lineEnd;
+        EndLastLine(lines[last], lineEnd);
         const auto at = lines.begin() + static_cast<std::ptrdiff_t>(last + 1);
         lines.insert(at, Line{std::string(key) + "=" + encoded, lineEnd});
         return;
     }
 
     if (!lines.empty()) {
-        if (lines.back().end.empty())
-            lines.back().end = lineEnd;
+        EndLastLine(lines.back(), lineEnd);
         if (!Trim(lines.back().text).empty())
             lines.push_back({"", lineEnd});
     }

@@ -121,6 +121,12 @@ TEST(ProfileTextTest, WrittenTextsReadBackUnchanged) {
     }
 }
 
+TEST(ProfileTextTest, AKeyAddedAfterALastLineEndingInABareCarriageReturnReadsBack) {
+    // Found by fuzzing: the line end given to that last line must not change what it says.
+    const std::string content = profile::SetValue("x=1\n[Options\r", "Options", "Sound", "1");
+    EXPECT_EQ(profile::FindValue(content, "Options", "Sound"), "1");
+}
+
 TEST(ProfileTextTest, NamesThatCannotBeWrittenAreRejected) {
     EXPECT_THROW(profile::SetValue("", "Opt]ions", "Speed", "1"), std::invalid_argument);
     EXPECT_THROW(profile::SetValue("", "Options", "Spe=ed", "1"), std::invalid_argument);

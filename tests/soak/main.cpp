@@ -1,0 +1,99 @@
+// The soak: plays many games through the real window with a fixed seed and reports how they
+// went. A broken invariant stops it with the game and event, and a non-zero exit.
+//   soak_player [--games N] [--seed S]
+#include "SoakPlayer.h"
+#include "SoakServices.h"
+#include "records/ScoreRec.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+namespace {
+
+using namespace lexfall;
+
+// A program folder of its own: the word file, a record file with a world record to beat,
+// and settings with sound off and auto-save on.
+bool PrepareAppDir(const QString& dir) {
+    if (!QFile::copy(LEXFALL_BIN_DIR "/Dict.dll", dir + "Dict.dll"))
+        return false;
+    TScoreRec mine{};
+    ClearRecord(mine, "No Record", 46366.0);
+    TScoreRec world{};
+    SetRecordName(world, "World");
+    world.UsedTime = 300;
+    world.UsedLetters = 120;
+    world.CompletedWords = 12;
+    world.Total = TotalScore(world);
+    world.Date = 46000.0;
+    std::ofstream records((dir + "Records.dat").toStdString(), std::ios::binary);
+    records.write(reinterpret_cast<const char*>(&mine), sizeof mine);
+    records.write(reinterpret_cast<const char*>(&world), sizeof world);
+    std::ofstream settings((dir + "Lexfall.ini").toStdString(), std::ios::binary);
+    settings << "[Register]\r\nUserName=Soak\r\n[Options]\r\nAutoSave=1\r\nSound=0\r\n";
+    return records.good() && settings.good();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    long games = 50;
+    std::uint64_t seed = 1;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--games") == 0)
+            games = std::atol(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--seed") == 0)
+            seed = std::strtoull(argv[i + 1], nullptr, 10);
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    if (!dir.isValid() || !PrepareAppDir(dir.path() + "/")) {
+        std::fprintf(stderr, "soak: cannot prepare a program folder\n");
+        return 2;
+    }
+    const std::string appDir = (dir.path() + "/").toStdString();
+
+    soak::SoakDoubles doubles(seed);
+    auto form = std::make_unique<TForm1>(soak::MakeFormServices(appDir, doubles));
+    form->show();
+    QApplication::setActiveWindow(form.get());
+
+    const auto started = std::chrono::steady_clock::now();
+    int status = 0;
+    soak::SoakStats stats;
+    try {
+        soak::SoakPlayer player(*form, doubles, appDir, seed);
+        for (long game = 0; game < games; ++game)
+            player.PlayGame();
+        stats = player.Stats();
+    } catch (const soak::SoakFailure& failure) {
+        std::fprintf(stderr, "soak: seed %llu, %s\n", static_cast<unsigned long long>(seed),
+                     failure.what());
+        status = 1;
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    form.reset();
+    if (status != 0)
+        return status;
+    std::printf("soak: %ld games in %.1f s (%.1f games/s), seed %llu\n", stats.games, seconds,
+                static_cast<double>(stats.games) / seconds, static_cast<unsigned long long>(seed));
+    std::printf("  %ld events, %ld letters, %ld words made\n", stats.events, stats.letters,
+                stats.words);
+    std::printf("  longest game: %ld letters; most seconds in a game: %ld\n",
+                stats.longestGameLetters, stats.longestGameSeconds);
+    std::printf("  %ld records saved (%ld Save Rec clicks), %ld board clears, %ld swaps, %ld page "
+                "changes, %ld option changes\n",
+                stats.recordsSaved, stats.savesAsked, stats.clears, stats.swaps, stats.pageChanges,
+                stats.optionChanges);
+    return 0;
+}
