@@ -41,11 +41,13 @@ protected:
         return f;
     }
 
-    // A click that must make exactly one request.
+    // A click that must make exactly one request. Its log line is awaited before the next
+    // click: the server's threads write them once each reply is out, so they may overtake.
     void Click(QPushButton* button) {
         const int before = connections;
         button->click();
         EXPECT_EQ(connections, before + 1) << button->text().toStdString();
+        ServerLog(static_cast<std::size_t>(connections));
     }
 
     std::string RecordFile() const {
