@@ -2,6 +2,7 @@
 
 #include "online/ServerAddress.h"
 #include "platform/Error.h"
+#include "platform/SystemText.h"
 #include "settings/ProfileFile.h"
 #include "text/Text.h"
 
@@ -61,11 +62,11 @@ std::string EncodeQueryValue(std::string_view value) {
         encoded += kHex[byte >> 4];
         encoded += kHex[byte & 0x0F];
     };
-    for (const char c : value) {
+    // The game's text is UTF-8 already; a stray byte that is not goes as the character it shows.
+    for (const char c : ShownUtf8(value)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte >= 0x80) {
-            escape(static_cast<unsigned char>(0xC0 | (byte >> 6)));
-            escape(static_cast<unsigned char>(0x80 | (byte & 0x3F)));
+            escape(byte);
         } else if (byte <= 0x20 || byte == 0x7F || kReserved.find(c) != std::string_view::npos) {
             escape(byte);
         } else {

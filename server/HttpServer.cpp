@@ -1,5 +1,6 @@
 #include "server/HttpServer.h"
 
+#include "platform/posix/Poll.h"
 #include "server/RequestLine.h"
 
 #include <httplib.h>
@@ -96,14 +97,7 @@ private:
             events == POLLIN ? std::min<Clock::duration>(deadline_ - Clock::now(), idle_)
                              : Clock::duration(idle_);
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit);
-        if (left.count() <= 0)
-            return false;
-        pollfd watch{fd_, events, 0};
-        int ready;
-        do {
-            ready = ::poll(&watch, 1, static_cast<int>(left.count()));
-        } while (ready < 0 && errno == EINTR);
-        return ready > 0;
+        return left.count() > 0 && posix::PollFor(fd_, events, left) > 0;
     }
 
     template <class Lookup> void Address(Lookup lookup, std::string& ip, int& port) const {

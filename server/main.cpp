@@ -118,15 +118,15 @@ void PrintRegister(const Arguments& args, const std::string& name, const std::st
               << "Server=" << url << "\n";
 }
 
-// Names and e-mails go unencoded into the game's URL: characters that would cut or split it
-// there could never be sent back, so they are refused here.
+// The game percent-encodes its query values, so "&", "#" or "%" in a name arrive intact; a
+// control character could never stand in the player's settings file, so it is refused here.
 void CheckIdentity(const std::string& what, const std::string& value) {
     if (value.empty())
         throw UsageError(what + " is empty");
     for (char c : value) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f || c == '&' || c == '#' || c == '%' || c == '\\')
-            throw UsageError(what + " may not hold control characters, &, #, % or \\");
+        if (byte < 0x20 || byte == 0x7f)
+            throw UsageError(what + " may not hold control characters");
     }
 }
 

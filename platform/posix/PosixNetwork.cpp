@@ -1,5 +1,6 @@
 #include "platform/posix/PosixNetwork.h"
 
+#include "platform/posix/Poll.h"
 #include "platform/posix/SocketErrors.h"
 
 #include <arpa/inet.h>
@@ -11,14 +12,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <utility>
 
 namespace lexfall::posix {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 [[noreturn]] void ThrowErrno(int error) {
     const SocketFailure failure = FailureFromErrno(error);
@@ -58,19 +56,6 @@ in_addr Resolve(const std::string& host) {
     address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
     freeaddrinfo(found);
     return address;
-}
-
-// poll, restarted after a signal with the time that is left.
-int PollFor(int fd, short events, std::chrono::milliseconds limit) {
-    const auto deadline = Clock::now() + limit;
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        pollfd entry{fd, events, 0};
-        const int ready = poll(&entry, 1, static_cast<int>(std::max<long long>(0, left.count())));
-        if (ready >= 0 || errno != EINTR)
-            return ready;
-    }
 }
 
 class PosixConnection final : public Connection {

@@ -19,7 +19,8 @@ TEST(RecordsExchangeTest, QueryValueEncoding) {
         {"Joe Bloggs&x=1", "Joe%20Bloggs%26x%3D1"},
         {"a#b%c+d?e\\f", "a%23b%25c%2Bd%3Fe%5Cf"},
         {"tab\there\r\n\x7F", "tab%09here%0D%0A%7F"},
-        {"Jos\xE9", "Jos%C3%A9"},
+        {"Jos\xE9", "Jos%C3%A9"},   // not UTF-8: the Windows-1252 character it shows
+        {"Zo\xC3\xAB", "Zo%C3%AB"}, // UTF-8, the game's own text: each byte as it is
         {"", ""},
     };
     for (const auto& [value, encoded] : cases)

@@ -46,7 +46,7 @@ TEST(ServeTest, StartUpErrorsExitNonZeroWithAPlainMessage) {
         {{"serve", "--db", db, "--threads", "0"}, 2, "--threads 1 to 256"},
         {{"frobnicate"}, 2, "unknown command frobnicate"},
         {{"add-player", "Ann"}, 2, "usage: lexfall-records add-player NAME EMAIL"},
-        {{"add-player", "A&B", "a@b", "--db", db}, 2, "may not hold"},
+        {{"add-player", "A\tB", "a@b", "--db", db}, 2, "may not hold control characters"},
     };
     for (const Case& c : cases) {
         const CommandResult result = RunRecordsCommand(c.args);

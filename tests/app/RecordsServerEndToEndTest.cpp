@@ -1,0 +1,147 @@
+// The records page's three buttons against a running lexfall-records: the game's own HttpGet
+// and exchanges, pointed at the server by the settings file as a player would do it.
+#include "SettingsFixture.h"
+
+#include "app/FormStyle.h"
+#include "support/Records.h"
+#include "support/RecordsServerProcess.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+namespace lexfall::testing {
+namespace {
+
+class RecordsServerEndToEnd : public SettingsFormTest {
+protected:
+    void SetUp() override {
+        SettingsFormTest::SetUp();
+        network.onConnect = [this] { ++connections; };
+    }
+
+    // One player's computer: the record file and the settings file with the player's identity
+    // and the server's address, then the window started on them, records page in front.
+    TForm1& StartComputer(const RegisteredPlayer& player, const std::optional<TScoreRec>& mine) {
+        form.reset();
+        std::filesystem::remove(appDir + "Records.dat");
+        if (mine)
+            std::ofstream(appDir + "Records.dat", std::ios::binary)
+                << RecordBytes(*mine) << RecordBytes(ValidRecord("Old", 30, 10, 2));
+        LayIni("[Options]\r\nMusic=a.mid\r\n[Register]\r\nUserName=" + player.Name +
+               "\r\nEmail=" + player.Email + "\r\nRegCode=" + player.Code +
+               "\r\nServer=" + kit.Server().BaseUrl() + "\r\n");
+        TForm1& f = Form();
+        f.Button2Click(f.Button2);
+        dialogs.messages.clear(); // a new record file's notice
+        return f;
+    }
+
+    // A click that must make exactly one request. Its log line is awaited before the next
+    // click: the server's threads write them once each reply is out, so they may overtake.
+    void Click(QPushButton* button) {
+        const int before = connections;
+        button->click();
+        EXPECT_EQ(connections, before + 1) << button->text().toStdString();
+        ServerLog(static_cast<std::size_t>(connections));
+    }
+
+    std::string RecordFile() const {
+        std::ifstream in(appDir + "Records.dat", std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    static bool ButtonsEnabled(TForm1& f) {
+        return style::OwnEnabled(f.Button4) && style::OwnEnabled(f.Button5) &&
+               style::OwnEnabled(f.Button9);
+    }
+
+    // The server's log, one "endpoint status reply" a request, once it holds count lines (a
+    // line is written just after its reply is sent).
+    std::vector<std::string> ServerLog(std::size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (;;) {
+            std::vector<std::string> lines;
+            std::istringstream in(kit.Server().Output());
+            for (std::string line; std::getline(in, line);) {
+                std::istringstream words(line);
+                std::string time, peer, endpoint, status, reply;
+                if (words >> time >> peer >> endpoint >> status >> reply &&
+                    peer.starts_with("127.0.0.1:"))
+                    lines.push_back(endpoint + ' ' + status + ' ' + reply);
+            }
+            if (lines.size() >= count || std::chrono::steady_clock::now() > deadline)
+                return lines;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    RecordsServerWithPlayer kit;
+    int connections = 0;
+};
+
+// A name with a blank and "&" and an e-mail with "+" go through the game's encoding and the
+// server's decoding; the same record put twice is refused; a record fetched on another
+// computer comes back byte for byte, and a better one from another player takes the world
+// record.
+TEST_F(RecordsServerEndToEnd, PlayersPutGetAndCheckTheWorldRecord) {
+    const RegisteredPlayer tom =
+        AddRecordsPlayer(kit.Server().Db(), "Tom & Jerry", "tom+jerry@example.org");
+    const TScoreRec tomsRecord = ValidRecord("Tom & Jerry", 300, 40, 10, 37708.0 /* 2003-03-28 */);
+    TForm1& first = StartComputer(tom, tomsRecord);
+    const std::string localWorld = RecordBytes(first.state.WorldRec);
+
+    Click(first.Button4); // nothing on the server yet
+    Click(first.Button9);
+    EXPECT_EQ(RecordBytes(first.state.WorldRec), localWorld);
+    EXPECT_EQ(RecordBytes(first.state.MyRec), RecordBytes(tomsRecord));
+    Click(first.Button5);
+    Click(first.Button5);
+    Click(first.Button4);
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{
+                  " Failed, please try again later or visit https://lexfall.example.org/. ",
+                  " No Record, please click \"Put MyRec\" to save Your Record to internet. ",
+                  " Put Record success. ", " Record exists. ", " Get World Record success. "}));
+    EXPECT_EQ(RecordBytes(first.state.WorldRec), RecordBytes(tomsRecord));
+    EXPECT_EQ(first.WRecord[0]->text(), "Tom & Jerry");
+    EXPECT_EQ(RecordFile().substr(45), RecordBytes(tomsRecord));
+    EXPECT_TRUE(ButtonsEnabled(first));
+
+    // The same player on a computer without a record file.
+    TForm1& second = StartComputer(tom, std::nullopt);
+    dialogs.messages.clear();
+    Click(second.Button9);
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{" Get Record success. "});
+    EXPECT_EQ(RecordBytes(second.state.MyRec), RecordBytes(tomsRecord));
+    EXPECT_EQ(second.MyRecord[0]->text(), "Tom & Jerry");
+    EXPECT_EQ(RecordFile().substr(0, 45), RecordBytes(tomsRecord));
+
+    // Another player with a better record.
+    const TScoreRec better = ValidRecord(kit.Player().Name, 600, 120, 40, 45000.0);
+    ASSERT_GT(std::int32_t{better.Total}, std::int32_t{tomsRecord.Total}); // packed fields copied
+    TForm1& third = StartComputer(kit.Player(), better);
+    Click(third.Button5);
+    Click(third.Button4);
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{" Put Record success. ", " Get World Record success. "}));
+    EXPECT_EQ(RecordBytes(third.state.WorldRec), RecordBytes(better));
+    EXPECT_EQ(third.WRecord[0]->text(), QString::fromStdString(kit.Player().Name));
+    EXPECT_EQ(RecordFile().substr(45), RecordBytes(better));
+    EXPECT_TRUE(ButtonsEnabled(third));
+
+    // What the server itself answered, as it logged each request.
+    EXPECT_EQ(ServerLog(8),
+              (std::vector<std::string>{"/checkwr.asp 200 empty", "/getmyrec.asp 200 5",
+                                        "/putmyrec.asp 200 0", "/putmyrec.asp 200 6",
+                                        "/checkwr.asp 200 record", "/getmyrec.asp 200 record",
+                                        "/putmyrec.asp 200 0", "/checkwr.asp 200 record"}))
+        << kit.Server().Output();
+}
+
+} // namespace
+} // namespace lexfall::testing
