@@ -2,14 +2,16 @@
 #include "app/FormServices.h"
 #include "app/GameState.h"
 #include "board/GameKeys.h"
-#include "settings/SettingsWriter.h"
 #include "online/ShortDate.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsWriter.h"
 
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QPlainTextEdit;
@@ -176,6 +178,8 @@ private:
     void RejectProxyField(const char* text, QLineEdit* field);
     std::string SettingsPath() const;
     ShortDateFormat ShortDates() const;
+    std::string RequestWhileBusy(QPushButton* button, const std::string& url);
+    std::optional<RegisterInfo> ConfirmedIdentity(const std::string& question);
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Connects a button's click to its handler, with the button as sender.
     void OnClick(QPushButton* button, void (TForm1::*handler)(QObject*));

@@ -9,6 +9,8 @@
 
 #include <QPushButton>
 
+#include <optional>
+
 namespace lexfall {
 namespace {
 
@@ -31,13 +33,28 @@ ShortDateFormat TForm1::ShortDates() const {
                            CivilFromDayCount(services_.clock.Today()).year};
 }
 
+// One request, its button disabled while it runs and enabled again on every way out.
+std::string TForm1::RequestWhileBusy(QPushButton* button, const std::string& url) {
+    const ButtonBusy busy(button);
+    return IdHTTP1->HttpGet(url);
+}
+
+// Asks the question, then reads the identity afresh; nothing when the player says No or the
+// identity is incomplete (and then says so).
+std::optional<RegisterInfo> TForm1::ConfirmedIdentity(const std::string& question) {
+    if (!services_.dialogs.Confirm(question))
+        return std::nullopt;
+    RegisterInfo identity = ReadRegisterInfo(SettingsPath());
+    if (!exchange::IdentityComplete(identity)) {
+        services_.dialogs.ShowMessage(exchange::IdentityMissingText(SettingsPath()));
+        return std::nullopt;
+    }
+    return identity;
+}
+
 void TForm1::Button4Click(QObject*) {
     const std::string base = exchange::ReadServerBase(SettingsPath());
-    std::string reply;
-    {
-        const ButtonBusy busy(Button4);
-        reply = IdHTTP1->HttpGet(exchange::CheckWrUrl(base));
-    }
+    const std::string reply = RequestWhileBusy(Button4, exchange::CheckWrUrl(base));
     if (const auto failure = exchange::CheckWrFailure(reply)) {
         services_.dialogs.ShowMessage(*failure);
         return;
@@ -49,19 +66,11 @@ void TForm1::Button4Click(QObject*) {
 }
 
 void TForm1::Button9Click(QObject*) {
-    if (!services_.dialogs.Confirm(exchange::GetMyRecQuestion))
+    const auto identity = ConfirmedIdentity(exchange::GetMyRecQuestion);
+    if (!identity)
         return;
-    const RegisterInfo identity = ReadRegisterInfo(SettingsPath());
-    if (!exchange::IdentityComplete(identity)) {
-        services_.dialogs.ShowMessage(exchange::IdentityMissingText(SettingsPath()));
-        return;
-    }
     const std::string base = exchange::ReadServerBase(SettingsPath());
-    std::string reply;
-    {
-        const ButtonBusy busy(Button9);
-        reply = IdHTTP1->HttpGet(exchange::GetMyRecUrl(base, identity));
-    }
+    const std::string reply = RequestWhileBusy(Button9, exchange::GetMyRecUrl(base, *identity));
     const exchange::GetMyRecOutcome outcome = exchange::GetMyRecReply(reply);
     if (!outcome.isRecord) {
         if (outcome.message)
@@ -75,20 +84,13 @@ void TForm1::Button9Click(QObject*) {
 }
 
 void TForm1::Button5Click(QObject*) {
-    if (!services_.dialogs.Confirm(exchange::PutMyRecQuestion))
+    const auto identity = ConfirmedIdentity(exchange::PutMyRecQuestion);
+    if (!identity)
         return;
-    const RegisterInfo identity = ReadRegisterInfo(SettingsPath());
-    if (!exchange::IdentityComplete(identity)) {
-        services_.dialogs.ShowMessage(exchange::IdentityMissingText(SettingsPath()));
-        return;
-    }
     const std::string base = exchange::ReadServerBase(SettingsPath());
-    std::string reply;
-    {
-        const ButtonBusy busy(Button5);
-        reply = IdHTTP1->HttpGet(
-            exchange::PutMyRecUrl(base, identity, RecordText(state.MyRec, ShortDates())));
-    }
+    const std::string recordText = RecordText(state.MyRec, ShortDates());
+    const std::string reply =
+        RequestWhileBusy(Button5, exchange::PutMyRecUrl(base, *identity, recordText));
     // Sending changes nothing here: the record stays as saved on this computer.
     services_.dialogs.ShowMessage(exchange::PutMyRecMessage(reply));
 }
