@@ -1,20 +1,8 @@
 #include "server/Query.h"
 
+#include "text/Text.h"
+
 namespace lexfall::server {
-
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 std::optional<std::string> PercentDecode(std::string_view text) {
     std::string decoded;
@@ -26,8 +14,8 @@ std::optional<std::string> PercentDecode(std::string_view text) {
         }
         if (i + 2 >= text.size())
             return std::nullopt;
-        const int high = HexDigit(text[i + 1]);
-        const int low = HexDigit(text[i + 2]);
+        const int high = text::HexDigitValue(text[i + 1]);
+        const int low = text::HexDigitValue(text[i + 2]);
         if (high < 0 || low < 0)
             return std::nullopt;
         decoded += static_cast<char>(high * 16 + low);

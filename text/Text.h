@@ -17,6 +17,9 @@ std::string RemoveBlanks(std::string_view text);
 // A signed 32-bit decimal with an optional sign, nothing else: no blanks, no digit grouping.
 std::optional<std::int32_t> ParseDecimal(std::string_view text);
 
+// The value of one hexadecimal digit in either case; -1 for any other character.
+int HexDigitValue(char c);
+
 // Base64 with padding, as HTTP Basic credentials carry it.
 std::string Base64(std::string_view bytes);
 
