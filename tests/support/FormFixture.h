@@ -4,65 +4,37 @@
 #include "app/Canvas.h"
 #include "app/GameTimer.h"
 #include "app/TForm1.h"
-#include "platform/posix/PosixNetwork.h"
-#include "support/Doubles.h"
+#include "support/ScratchDir.h"
+#include "support/TestServices.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace lexfall::testing {
 
-// Real sockets (the tests' servers listen on 127.0.0.1), with a hook that runs as each
-// connection is opened.
-class HookedNetwork final : public Network {
-public:
-    std::function<void()> onConnect;
-    std::unique_ptr<Connection> Connect(const std::string& host, std::uint16_t port,
-                                        std::chrono::milliseconds limit) override {
-        if (onConnect)
-            onConnect();
-        return real_.Connect(host, port, limit);
-    }
-
-private:
-    posix::PosixNetwork real_;
-};
-
-class FormTest : public ::testing::Test {
+class FormTest : public ::testing::Test, protected TestServices {
 protected:
     // Files to lay into the program folder before the window starts.
     virtual void PrepareAppDir(const QString&) {}
 
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        appDir = (dir.path() + "/").toStdString();
-        PrepareAppDir(dir.path() + "/");
-    }
+    void SetUp() override { PrepareAppDir(QString::fromStdString(appDir)); }
 
     TForm1& Form() {
         if (!form)
-            form = std::make_unique<TForm1>(FormServices{
-                .appDir = appDir,
-                .clock = clock,
-                .random = random,
-                .dialogs = dialogs,
-                .sound = sound,
-                .regional = regional,
-                .openLink = [this](const QString& t) { links.push_back(t.toStdString()); },
-                .network = network,
-                .browserProxy = browserProxy,
-            });
+            form = std::make_unique<TForm1>(For(appDir));
         return *form;
     }
+
+    // The record file in the program folder.
+    std::string RecordsPath() const { return dir.File("Records.dat"); }
+    void LayRecordFile(const std::string& bytes) const { dir.Put("Records.dat", bytes); }
+    std::string RecordsBytes() const { return dir.Get("Records.dat"); }
 
     // Runs drop ticks until the falling letter lands (or the game ends).
     void TickUntilLanded() {
@@ -74,16 +46,8 @@ protected:
 
     QRgb BoardPixel(int x, int y) { return Form().Image1->Image().pixel(x, y); }
 
-    QTemporaryDir dir;
-    std::string appDir;
-    FixedClock clock;
-    ScriptedRandom random;
-    RecordingDialogs dialogs;
-    RecordingSound sound;
-    std::vector<std::string> links;
-    RegionalSettings regional;
-    HookedNetwork network;
-    FixedBrowserProxy browserProxy;
+    ScratchDir dir;
+    const std::string appDir = dir.Dir();
     std::unique_ptr<TForm1> form;
 };
 
