@@ -9,7 +9,6 @@
 #include <QFrame>
 
 #include <cstring>
-#include <fstream>
 
 namespace lexfall::testing {
 namespace {
@@ -35,9 +34,7 @@ protected:
         LayRecordFile(RecordBytes(mine) + RecordBytes(world));
     }
 
-    void LayOptions(const std::string& lines) {
-        std::ofstream(appDir + "Lexfall.ini") << "[Options]\r\n" << lines;
-    }
+    void LayOptions(const std::string& lines) { dir.Put("Lexfall.ini", "[Options]\r\n" + lines); }
 
     void Start() {
         TForm1& f = Form();

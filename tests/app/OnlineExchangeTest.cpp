@@ -6,8 +6,6 @@
 
 #include <QPushButton>
 
-#include <fstream>
-
 namespace lexfall::testing {
 namespace {
 

@@ -6,7 +6,6 @@
 #include "records/ScoreRec.h"
 
 #include <filesystem>
-#include <fstream>
 
 namespace lexfall::testing {
 namespace {
@@ -154,7 +153,7 @@ TEST_F(RecordFileWindow, UnopenableFileAtStartUp) {
 // An automatic save that fails is reported and not announced as done; the game is already
 // the own record in memory and Save Rec stays offered for another try.
 TEST_F(RecordFileWindow, FailedAutoSaveIsNotAnnounced) {
-    std::ofstream(appDir + "Lexfall.ini") << "[Options]\r\nAutoSave=1\r\n";
+    dir.Put("Lexfall.ini", "[Options]\r\nAutoSave=1\r\n");
     TForm1& f = Form();
     ASSERT_TRUE(fs::remove(RecordsPath()));
     ASSERT_TRUE(fs::create_directory(RecordsPath()));

@@ -7,7 +7,6 @@
 #include "records/ScoreRec.h"
 
 #include <filesystem>
-#include <fstream>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -52,7 +51,7 @@ protected:
         LayRecordFile(RecordBytes(kStored) + RecordBytes(kWorld));
     }
 
-    void AutoSaveOn() { std::ofstream(appDir + "Lexfall.ini") << "[Options]\r\nAutoSave=1\r\n"; }
+    void AutoSaveOn() { dir.Put("Lexfall.ini", "[Options]\r\nAutoSave=1\r\n"); }
 
     // Plays a game on f that ends with these figures.
     static void Play(TForm1& f, std::int32_t time, std::int32_t letters, std::int32_t words) {

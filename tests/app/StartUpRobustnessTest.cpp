@@ -3,7 +3,6 @@
 #include "app/FormStyle.h"
 #include "support/Records.h"
 
-#include <fstream>
 #include <random>
 
 namespace lexfall::testing {
