@@ -1,7 +1,7 @@
 // The end of a game through the window: the verdict painted, Save Rec run, the game clock and
 // the records page. Which record each figure breaks is the rule's, tested without a window.
-#include "FormFixture.h"
-#include "support/Records.h"
+#include "support/EndOfGameCases.h"
+#include "support/FormFixture.h"
 
 #include "app/FormStyle.h"
 #include "records/ScoreRec.h"
@@ -9,26 +9,13 @@
 #include <QFrame>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace lexfall::testing {
 namespace {
 
 const std::string kMissingRecords = " Cannot find \"Records.dat\" file, new one created. ";
-const std::string kYours = "Congratulations! You have broken Your Record!";
-const std::string kWorlds = "Congratulations! You have broken World Record!";
-const std::string kCantSave = "But you can't save it until you break the Total Score Record.";
-const std::string kSavedAutomatically = "The new record has been saved automatically.";
 const std::string kGameOver = "sound\\GameOver.wav";
 const std::string kRecBroken = "sound\\RecBroken.wav";
-
-// Records of the player and of the world. Their totals: 2817 (a half rounded to even), 9010.
-const TScoreRec kMine = ValidRecord("Alice", 20, 40, 5);
-const TScoreRec kWorld = ValidRecord("Bob", 100, 40, 10);
-// Beaten by the game of 50 s, 12 letters, 8 words in time and total (20010), not in words.
-const TScoreRec kWorldOfTimeAndTotal = ValidRecord("Bob", 45, 40, 10);
-const TScoreRec kNoRecord = ValidRecord("No Record", 0, 0, 0);
 
 char ColourLetter(const QLabel* label) {
     const QColor colour = style::TextColour(label);
@@ -41,24 +28,13 @@ char ColourLetter(const QLabel* label) {
 class EndOfGame : public FormTest {
 protected:
     // An empty dictionary: no start-up of a game reports a missing one.
-    void PrepareAppDir(const QString& path) override {
-        std::ofstream((path + "Dict.dll").toStdString(), std::ios::binary);
-    }
-
-    std::string RecordsPath() const { return appDir + "Records.dat"; }
+    void PrepareAppDir(const QString&) override { dir.Put("Dict.dll", {}); }
 
     void LayRecords(const TScoreRec& mine, const TScoreRec& world) {
-        std::ofstream(RecordsPath(), std::ios::binary) << RecordBytes(mine) << RecordBytes(world);
+        LayRecordFile(RecordBytes(mine) + RecordBytes(world));
     }
 
-    void LayOptions(const std::string& lines) {
-        std::ofstream(appDir + "Lexfall.ini") << "[Options]\r\n" << lines;
-    }
-
-    std::string RecordsBytes() const {
-        std::ifstream file(RecordsPath(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    }
+    void LayOptions(const std::string& lines) { dir.Put("Lexfall.ini", "[Options]\r\n" + lines); }
 
     void Start() {
         TForm1& f = Form();

@@ -1,19 +1,13 @@
 #include "app/GameTimer.h"
+#include "support/Events.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QThread>
 #include <gtest/gtest.h>
 
 namespace lexfall {
 namespace {
 
-void RunEventsFor(int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < milliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
+using testing::RunEventsFor;
 
 // An interval of 0 never ticks, unlike a QTimer with interval 0.
 TEST(GameTimer, IntervalZeroNeverTicks) {

@@ -1,13 +1,10 @@
-#include "SettingsFixture.h"
+#include "support/SettingsFixture.h"
 
 #include "app/FormStyle.h"
 #include "support/LoopbackServer.h"
 #include "support/Records.h"
 
 #include <QPushButton>
-
-#include <fstream>
-#include <iterator>
 
 namespace lexfall::testing {
 namespace {
@@ -26,10 +23,6 @@ protected:
     }
     static std::string Base(const LoopbackServer& server) {
         return "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
-    }
-    std::string RecordFile() const {
-        std::ifstream in(appDir + "Records.dat", std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     static std::string Target(const std::string& request) {
         return request.substr(4, request.find(" HTTP/1.1") - 4);
@@ -57,9 +50,8 @@ TEST_F(OnlineExchange, RecordsPageRoundTrip) {
     LoopbackServer server(
         {Ok("Champion,10,300,40,3010,2003-03-28"), Ok("0"), Ok("Keeper,2,30,10,194,2003-03-28")});
     LayRegister(Base(server));
-    std::ofstream(appDir + "Records.dat", std::ios::binary)
-        << RecordBytes(ValidRecord("Player1", 300, 40, 10, 37708.0 /* 2003-03-28 */))
-        << RecordBytes(ValidRecord("Old", 30, 10, 2));
+    LayRecordFile(RecordBytes(ValidRecord("Player1", 300, 40, 10, 37708.0 /* 2003-03-28 */)) +
+                  RecordBytes(ValidRecord("Old", 30, 10, 2)));
     TForm1& f = RecordsPage();
 
     f.Button4->click();
@@ -67,7 +59,7 @@ TEST_F(OnlineExchange, RecordsPageRoundTrip) {
     EXPECT_EQ(std::int32_t{f.state.WorldRec.Total}, 3010);
     EXPECT_EQ(f.WRecord[0]->text(), "Champion");
     EXPECT_EQ(f.Label3->text(), "2003-03-28");
-    EXPECT_EQ(RecordFile().substr(45, 45), RecordBytes(f.state.WorldRec));
+    EXPECT_EQ(RecordsBytes().substr(45, 45), RecordBytes(f.state.WorldRec));
 
     f.Button5->click();
     f.Button9->click();
@@ -80,7 +72,7 @@ TEST_F(OnlineExchange, RecordsPageRoundTrip) {
                                         "are you sure to get it?"}));
     EXPECT_EQ(RecordName(f.state.MyRec), "Keeper");
     EXPECT_EQ(f.MyRecord[0]->text(), "Keeper");
-    EXPECT_EQ(RecordFile().substr(0, 45), RecordBytes(f.state.MyRec));
+    EXPECT_EQ(RecordsBytes().substr(0, 45), RecordBytes(f.state.MyRec));
     EXPECT_TRUE(ButtonsEnabled(f));
 
     const auto requests = server.Requests();
@@ -104,7 +96,7 @@ TEST_F(OnlineExchange, FailuresChangeNothingAndEnableTheButtonsAgain) {
         for (QPushButton* button : {f.Button4, f.Button9, f.Button5})
             enabledDuringRequest.push_back(style::OwnEnabled(button));
     };
-    const std::string file = RecordFile();
+    const std::string file = RecordsBytes();
     const std::string mine = RecordBytes(f.state.MyRec);
     const std::string world = RecordBytes(f.state.WorldRec);
 
@@ -119,7 +111,7 @@ TEST_F(OnlineExchange, FailuresChangeNothingAndEnableTheButtonsAgain) {
                   "'28/03/2003' is not a valid date"}));
     EXPECT_EQ(RecordBytes(f.state.MyRec), mine);
     EXPECT_EQ(RecordBytes(f.state.WorldRec), world);
-    EXPECT_EQ(RecordFile(), file);
+    EXPECT_EQ(RecordsBytes(), file);
     EXPECT_TRUE(ButtonsEnabled(f));
 
     const std::uint16_t refused = RefusedPort();

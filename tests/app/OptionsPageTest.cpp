@@ -1,4 +1,4 @@
-#include "SettingsFixture.h"
+#include "support/SettingsFixture.h"
 
 #include "app/FormStyle.h"
 #include "app/GameTimer.h"

@@ -1,4 +1,4 @@
-#include "FormFixture.h"
+#include "support/FormFixture.h"
 
 #include "app/FormStyle.h"
 

@@ -1,13 +1,11 @@
 // The record file as the window uses it: Save Rec, and start-up with a file it cannot use.
-#include "FormFixture.h"
+#include "support/FormFixture.h"
 #include "support/Records.h"
 
 #include "app/FormStyle.h"
 #include "records/ScoreRec.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace lexfall::testing {
 namespace {
@@ -23,20 +21,9 @@ const TScoreRec kWorld = ValidRecord("Bob", 300, 40, 10); // total 3010
 class RecordFileWindow : public FormTest {
 protected:
     // An empty dictionary, so that Start reports nothing; the record file laid is 90 bytes.
-    void PrepareAppDir(const QString& path) override {
-        std::ofstream((path + "Dict.dll").toStdString(), std::ios::binary);
+    void PrepareAppDir(const QString&) override {
+        dir.Put("Dict.dll", {});
         LayRecordFile(RecordBytes(kMine) + RecordBytes(kWorld));
-    }
-
-    std::string RecordsPath() const { return appDir + "Records.dat"; }
-
-    void LayRecordFile(const std::string& bytes) {
-        std::ofstream(RecordsPath(), std::ios::binary | std::ios::trunc) << bytes;
-    }
-
-    std::string RecordsBytes() const {
-        std::ifstream file(RecordsPath(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
 
     // A game whose total (489) beats the own record (194) but not the world's: Save Rec is
@@ -117,9 +104,8 @@ private:
 
 // Loading and saving go to the program's folder, never to the current directory.
 TEST_F(RecordFileWindow, AnotherCurrentDirectory) {
-    QTemporaryDir elsewhere;
-    ASSERT_TRUE(elsewhere.isValid());
-    const CurrentDirectory inElsewhere(elsewhere.path().toStdString());
+    const ScratchDir elsewhere;
+    const CurrentDirectory inElsewhere(elsewhere.Path());
     TForm1& f = Form();
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(f.MyRecord[0]->text(), "Alice");
@@ -127,7 +113,7 @@ TEST_F(RecordFileWindow, AnotherCurrentDirectory) {
     PlayGameBeatingMyTotal();
     f.Button8Click(f.Button8);
     EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(kWorld));
-    EXPECT_FALSE(fs::exists(fs::path(elsewhere.path().toStdString()) / "Records.dat"));
+    EXPECT_FALSE(fs::exists(elsewhere.Path() / "Records.dat"));
 }
 
 // A file of one whole record (45 to 89 bytes) has no world slot: the error is shown, the world
@@ -167,7 +153,7 @@ TEST_F(RecordFileWindow, UnopenableFileAtStartUp) {
 // An automatic save that fails is reported and not announced as done; the game is already
 // the own record in memory and Save Rec stays offered for another try.
 TEST_F(RecordFileWindow, FailedAutoSaveIsNotAnnounced) {
-    std::ofstream(appDir + "Lexfall.ini") << "[Options]\r\nAutoSave=1\r\n";
+    dir.Put("Lexfall.ini", "[Options]\r\nAutoSave=1\r\n");
     TForm1& f = Form();
     ASSERT_TRUE(fs::remove(RecordsPath()));
     ASSERT_TRUE(fs::create_directory(RecordsPath()));

@@ -1,14 +1,12 @@
 // The player's records are never lost: not to a record file that could not be read, not to a
 // second copy of the game, not to a device in the file's place.
-#include "FormFixture.h"
+#include "support/FormFixture.h"
 #include "support/Records.h"
 
 #include "app/FormStyle.h"
 #include "records/ScoreRec.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -48,20 +46,12 @@ private:
 
 class RecordsKept : public FormTest {
 protected:
-    void PrepareAppDir(const QString& path) override {
-        std::ofstream((path + "Dict.dll").toStdString(), std::ios::binary);
-        std::ofstream((path + "Records.dat").toStdString(), std::ios::binary)
-            << RecordBytes(kStored) << RecordBytes(kWorld);
+    void PrepareAppDir(const QString&) override {
+        dir.Put("Dict.dll", {});
+        LayRecordFile(RecordBytes(kStored) + RecordBytes(kWorld));
     }
 
-    std::string RecordsPath() const { return appDir + "Records.dat"; }
-
-    std::string RecordsBytes() const {
-        std::ifstream file(RecordsPath(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    }
-
-    void AutoSaveOn() { std::ofstream(appDir + "Lexfall.ini") << "[Options]\r\nAutoSave=1\r\n"; }
+    void AutoSaveOn() { dir.Put("Lexfall.ini", "[Options]\r\nAutoSave=1\r\n"); }
 
     // Plays a game on f that ends with these figures.
     static void Play(TForm1& f, std::int32_t time, std::int32_t letters, std::int32_t words) {
@@ -160,21 +150,12 @@ class TwoCopies : public RecordsKept, public ::testing::WithParamInterface<bool>
 
 TEST_P(TwoCopies, StaleCopyDoesNotReplaceABetterRecord) {
     const bool autoSave = GetParam();
-    std::ofstream(RecordsPath(), std::ios::binary | std::ios::trunc)
-        << RecordBytes(ValidRecord("Alice", 30, 10, 2)) << RecordBytes(kWorld); // total 194
+    LayRecordFile(RecordBytes(ValidRecord("Alice", 30, 10, 2)) + RecordBytes(kWorld)); // total 194
     if (autoSave)
         AutoSaveOn();
     TForm1& a = Form();
     RecordingDialogs dialogsB;
-    TForm1 b(FormServices{.appDir = appDir,
-                          .clock = clock,
-                          .random = random,
-                          .dialogs = dialogsB,
-                          .sound = sound,
-                          .regional = RegionalSettings{},
-                          .openLink = {},
-                          .network = network,
-                          .browserProxy = browserProxy});
+    TForm1 b(For(appDir, {.dialogs = &dialogsB}));
 
     Play(a, 40, 14, 3); // total 524
     if (!autoSave)

@@ -1,19 +1,12 @@
-#include "FormFixture.h"
+#include "support/FormFixture.h"
 
 #include "app/FormStyle.h"
 #include "support/Records.h"
 
-#include <fstream>
-#include <iterator>
 #include <random>
 
 namespace lexfall::testing {
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // Whatever Records.dat holds, start-up completes, a game starts and letters fall, and no byte
 // outside the two slots changes.
@@ -25,32 +18,18 @@ TEST(StartUpRobustness, AnyRecordFileLeavesTheGamePlayable) {
     for (int pass = 0; pass < 2; ++pass)
         for (int length = 0; length <= 200; ++length) {
             SCOPED_TRACE(::testing::Message() << "pass " << pass << ", length " << length);
-            QTemporaryDir dir;
-            const std::string appDir = (dir.path() + "/").toStdString();
+            const ScratchDir dir;
             std::string content(static_cast<std::size_t>(length), '\0');
             for (char& c : content)
                 c = static_cast<char>(byte(engine));
             for (int slot = 0; pass == 1 && (slot + 1) * 45 <= length && slot < 2; ++slot)
                 content.replace(static_cast<std::size_t>(slot) * 45, 45,
                                 RecordBytes(ValidRecord("Keeper", 60 + slot, 20, 4)));
-            std::ofstream(appDir + "Records.dat", std::ios::binary) << content;
-            std::ofstream(appDir + "Dict.dll", std::ios::binary);
+            dir.Put("Records.dat", content);
+            dir.Put("Dict.dll", {});
 
-            FixedClock clock;
-            ScriptedRandom random;
-            RecordingDialogs dialogs;
-            RecordingSound sound;
-            posix::PosixNetwork network;
-            FixedBrowserProxy browserProxy;
-            TForm1 form(FormServices{.appDir = appDir,
-                                     .clock = clock,
-                                     .random = random,
-                                     .dialogs = dialogs,
-                                     .sound = sound,
-                                     .regional = RegionalSettings{},
-                                     .openLink = [](const QString&) {},
-                                     .network = network,
-                                     .browserProxy = browserProxy});
+            TestServices services;
+            TForm1 form(services.For(dir.Dir()));
             EXPECT_TRUE(IsValidRecord(form.state.MyRec));
             EXPECT_TRUE(IsValidRecord(form.state.WorldRec));
             form.Button1Click(form.Button1);
@@ -58,7 +37,7 @@ TEST(StartUpRobustness, AnyRecordFileLeavesTheGamePlayable) {
             EXPECT_EQ(form.state.CurBlock.Row, 1) << "a letter falls";
             EXPECT_FALSE(style::OwnEnabled(form.Button1));
 
-            const std::string after = ReadAll(appDir + "Records.dat");
+            const std::string after = dir.Get("Records.dat");
             if (length >= 45) {
                 // The slots may be repaired; the bytes after them never change.
                 ASSERT_EQ(after.size(), content.size());

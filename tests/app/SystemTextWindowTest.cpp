@@ -1,4 +1,4 @@
-#include "FormFixture.h"
+#include "support/FormFixture.h"
 
 #include "platform/qt/QtDialogs.h"
 
@@ -27,15 +27,7 @@ TEST_F(FormTest, RegionalSeparatorsShowAsTheLocaleWritesThem) {
         SCOPED_TRACE(c.locale);
         const RegionalSettings localeSettings = ReadRegionalSettings(c.locale);
         EXPECT_EQ(localeSettings.shortDateFormat, c.dateFormat) << "is the locale generated?";
-        TForm1 f(FormServices{.appDir = appDir,
-                              .clock = clock,
-                              .random = random,
-                              .dialogs = dialogs,
-                              .sound = sound,
-                              .regional = localeSettings,
-                              .openLink = {},
-                              .network = network,
-                              .browserProxy = browserProxy});
+        TForm1 f(For(appDir, {.regional = &localeSettings}));
         f.state.MyRec.UsedLetters = 1500;
         f.state.MyRec.CompletedWords = 1;
         f.ShowMyRec();

@@ -1,4 +1,4 @@
-#include "FormFixture.h"
+#include "support/FormFixture.h"
 
 #include "app/FormStyle.h"
 
@@ -189,7 +189,7 @@ TEST_F(Window, ClosingMidGameWritesNothing) {
     TForm1& f = Form();
     f.Button1Click(f.Button1);
     f.Timer2Timer();
-    QDir folder(dir.path());
+    QDir folder(QString::fromStdString(appDir));
     const auto snapshot = [&] {
         std::vector<std::pair<QString, QByteArray>> files;
         for (const QFileInfo& info : folder.entryInfoList(QDir::Files)) {

@@ -1,9 +1,8 @@
-#include "FormFixture.h"
+#include "support/FormFixture.h"
 
 #include "platform/Error.h"
+#include "support/Events.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -148,28 +147,13 @@ public:
     bool Confirm(const std::string&) override { return true; }
 };
 
-void RunEventsFor(int milliseconds) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (elapsed.elapsed() < milliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
 // An error in the word search is shown once the landing is over (the next letter has entered),
 // and no tick of either timer arrives while its box is open.
 TEST_F(WordGame, WordSearchErrorWaitsForTheLandingAndHoldsTheTimers) {
     FailingChime chime;
     ModalDialogs boxes;
     random.numbers = {kC, kA};
-    TForm1 f(FormServices{.appDir = appDir,
-                          .clock = clock,
-                          .random = random,
-                          .dialogs = boxes,
-                          .sound = chime,
-                          .regional = RegionalSettings{},
-                          .openLink = {},
-                          .network = network,
-                          .browserProxy = browserProxy});
+    TForm1 f(For(appDir, {.dialogs = &boxes, .sound = &chime}));
     f.state.settings.Speed = 20; // quick ticks, so any tick under the box shows
     f.Button1Click(f.Button1);
     boxes.messages.clear(); // the new record file's notice at start-up

@@ -1,17 +1,14 @@
 #include "online/ProxySettings.h"
 
 #include "platform/Error.h"
+#include "support/Doubles.h"
 
 #include <gtest/gtest.h>
 
 namespace lexfall {
 namespace {
 
-class FixedBrowser final : public BrowserProxy {
-public:
-    std::optional<BrowserProxyValues> values;
-    std::optional<BrowserProxyValues> Read() const override { return values; }
-};
+using testing::FixedBrowserProxy;
 
 Settings Stored() {
     Settings settings;
@@ -121,7 +118,7 @@ TEST(ProxySettingsTest, GetProxyFromIE) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FixedBrowser browser;
+        FixedBrowserProxy browser;
         browser.values = c.values;
         Settings settings = Stored();
         try {

@@ -2,6 +2,7 @@
 
 #include "online/ServerAddress.h"
 #include "platform/Error.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -101,10 +102,8 @@ protected:
         std::ofstream(path, std::ios::binary) << ini;
         return ReadServerBase(path);
     }
-    void TearDown() override { std::filesystem::remove(path); }
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("lexfall-server-key-" + std::to_string(::getpid()) + ".ini"))
-                                 .string();
+    const testing::ScratchDir dir;
+    const std::string path = dir.File("Lexfall.ini");
 };
 
 TEST_F(ServerKey, AbsentOrEmptyMeansTheConstantAndAValidOneIsTaken) {

@@ -1,7 +1,7 @@
 // The end of a game as a rule: which figures broke which record, the text below the grid, its
 // colour, and whether Save Rec is offered or run.
 #include "records/EndOfGame.h"
-#include "support/Records.h"
+#include "support/EndOfGameCases.h"
 
 #include <gtest/gtest.h>
 
@@ -11,21 +11,18 @@
 namespace lexfall {
 namespace {
 
+using testing::kCantSave;
+using testing::kDontForget;
+using testing::kMine;
+using testing::kNoRecord;
+using testing::kSavedAutomatically;
+using testing::kWorld;
+using testing::kWorldOfTimeAndTotal;
+using testing::kWorlds;
+using testing::kYours;
 using testing::ValidRecord;
 
-const std::string kYours = "Congratulations! You have broken Your Record!";
-const std::string kWorlds = "Congratulations! You have broken World Record!";
-const std::string kCantSave = "But you can't save it until you break the Total Score Record.";
-const std::string kDontForget = "Don't forget saveput your world class record onto game server.";
-const std::string kSavedAutomatically = "The new record has been saved automatically.";
-
-// Records of the player and of the world. Their totals: 2817 (a half rounded to even), 9010.
-const TScoreRec kMine = ValidRecord("Alice", 20, 40, 5);
-const TScoreRec kWorld = ValidRecord("Bob", 100, 40, 10);
-// Beaten by the game of 50 s, 12 letters, 8 words in time and total (24584), not in words.
-const TScoreRec kWorldOfTimeAndTotal = ValidRecord("Bob", 45, 40, 10);
 const TScoreRec kBoth = ValidRecord("Bob", 30, 40, 10); // total 30010
-const TScoreRec kNoRecord = ValidRecord("No Record", 0, 0, 0);
 
 // 'R' a world record, 'G' an own record, 'k' none: the colours the window paints.
 char Letter(Broken broken) {

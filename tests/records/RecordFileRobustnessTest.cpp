@@ -2,6 +2,7 @@
 #include "records/RecordFile.h"
 #include "support/Doubles.h"
 #include "support/Records.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <random>
 #include <string>
 
@@ -17,15 +17,11 @@ namespace lexfall {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ReadAll;
 using testing::RecordBytes;
 
 constexpr double kToday = 46366.0;
 constexpr std::size_t kSlot = sizeof(TScoreRec);
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // A record that passes the validity check, with random small figures and any name length byte.
 TScoreRec RandomValidRecord(std::mt19937& random) {
@@ -36,7 +32,7 @@ TScoreRec RandomValidRecord(std::mt19937& random) {
     rec.UsedTime = static_cast<std::int32_t>(random() % 5000);
     rec.UsedLetters = static_cast<std::int32_t>(random() % 2000);
     rec.CompletedWords = static_cast<std::int32_t>(random() % 300) - 5;
-    rec.Total = TotalScore(rec);
+    rec.Total = testing::ExpectedTotal(rec.CompletedWords, rec.UsedLetters, rec.UsedTime);
     rec.Date = 40000.0 + static_cast<double>(random() % 10000);
     return rec;
 }
@@ -45,9 +41,8 @@ TScoreRec RandomValidRecord(std::mt19937& random) {
 // LoadRecords completes or raises lexfall::Error, leaves two valid records, and changes no byte
 // outside the two slots.
 TEST(RecordFileRobustnessTest, AnyFileContentIsSurvived) {
-    std::string pattern = (fs::temp_directory_path() / "lexfall-robust-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path dir = pattern;
+    const testing::ScratchDir scratch;
+    const fs::path& dir = scratch.Path();
     const fs::path file = dir / "Records.dat";
     std::mt19937 random(20240611);
     int cases = 0;
@@ -106,7 +101,6 @@ TEST(RecordFileRobustnessTest, AnyFileContentIsSurvived) {
             }
         }
     }
-    fs::remove_all(dir);
     std::cout << "LoadRecords robustness: " << cases << " files, " << raised << " raised, "
               << repaired << " slot repairs\n";
     RecordProperty("cases", cases);

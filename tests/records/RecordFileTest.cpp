@@ -2,16 +2,14 @@
 #include "platform/Error.h"
 #include "records/RecordStream.h"
 #include "support/Doubles.h"
+#include "support/RecordFileFixture.h"
+#include "support/Records.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,6 +17,8 @@ namespace lexfall {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::RecordBytes;
+using testing::ValidRecord;
 
 const std::string kMissingText = " Cannot find \"Records.dat\" file, new one created. ";
 const std::string kMyRecText = " Your Records is invalid, and have been clean. ";
@@ -26,31 +26,9 @@ const std::string kWorldRecText =
     " World Records is invalid, and have been clean. Please recheck it.";
 constexpr double kToday = 46366.0;
 
-// A valid record for figures whose score 3600 W^4 / (L T) comes out whole.
-TScoreRec MakeRecord(const std::string& name, std::int32_t time, std::int32_t letters,
-                     std::int32_t words, double date) {
-    const std::int64_t w4 = std::int64_t{words} * words * words * words;
-    const std::int64_t divisor = std::int64_t{letters} * time;
-    if (name.size() > kMaxNameLength || divisor <= 0 || (3600 * w4) % divisor != 0)
-        throw std::invalid_argument("pick a name of up to 20 characters and a whole score");
-    TScoreRec rec{};
-    rec.NameLength = static_cast<std::uint8_t>(name.size());
-    std::memcpy(rec.NameChars, name.data(), name.size());
-    rec.UsedTime = time;
-    rec.UsedLetters = letters;
-    rec.CompletedWords = words;
-    rec.Total = static_cast<std::int32_t>(3600 * w4 / divisor + words);
-    rec.Date = date;
-    return rec;
-}
-
-std::string Slot(const TScoreRec& rec) {
-    return std::string(reinterpret_cast<const char*>(&rec), sizeof rec);
-}
-
-const TScoreRec kMine = MakeRecord("Alice", 30, 10, 2, 45000.0);  // total 194
-const TScoreRec kWorld = MakeRecord("Bob", 300, 40, 10, 45100.0); // total 3010
-const TScoreRec kOther = MakeRecord("Carol", 300, 40, 10, 45200.0);
+const TScoreRec kMine = ValidRecord("Alice", 30, 10, 2, 45000.0);  // total 194
+const TScoreRec kWorld = ValidRecord("Bob", 300, 40, 10, 45100.0); // total 3010
+const TScoreRec kOther = ValidRecord("Carol", 300, 40, 10, 45200.0);
 
 TScoreRec Broken(TScoreRec rec) {
     ++rec.Total;
@@ -66,36 +44,10 @@ void ExpectCleared(const TScoreRec& rec) {
     EXPECT_EQ(date, kToday);
 }
 
-class RecordFileTest : public ::testing::Test {
+class RecordFileTest : public testing::RecordFileFixture {
 protected:
-    void SetUp() override {
-        dir_ = MakeTempDir();
-        file_ = dir_ / "Records.dat";
-    }
-    void TearDown() override {
-        for (const fs::path& dir : dirs_)
-            fs::remove_all(dir);
-    }
-
-    fs::path MakeTempDir() {
-        std::string pattern = (fs::temp_directory_path() / "lexfall-records-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        dirs_.push_back(pattern);
-        return pattern;
-    }
-    void WriteFile(const std::string& bytes) const {
-        std::ofstream(file_, std::ios::binary | std::ios::trunc) << bytes;
-    }
-    std::string ReadFile() const {
-        std::ifstream in(file_, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     void Load() { LoadRecords(dir_, dialogs_, kToday, myRec_, worldRec_); }
 
-    fs::path dir_;
-    fs::path file_;
-    std::vector<fs::path> dirs_;
     testing::RecordingDialogs dialogs_;
     TScoreRec myRec_ = kOther;
     TScoreRec worldRec_ = kOther;
@@ -107,7 +59,7 @@ TEST_F(RecordFileTest, MissingFileIsCreated) {
     EXPECT_EQ(dialogs_.messages, std::vector<std::string>{kMissingText});
     ExpectCleared(myRec_);
     ExpectCleared(worldRec_);
-    EXPECT_EQ(ReadFile(), Slot(myRec_) + Slot(worldRec_));
+    EXPECT_EQ(ReadFile(), RecordBytes(myRec_) + RecordBytes(worldRec_));
 }
 
 // An empty file is filled silently.
@@ -117,7 +69,7 @@ TEST_F(RecordFileTest, EmptyFileIsFilledWithoutMessage) {
     EXPECT_TRUE(dialogs_.messages.empty());
     ExpectCleared(myRec_);
     ExpectCleared(worldRec_);
-    EXPECT_EQ(ReadFile(), Slot(myRec_) + Slot(worldRec_));
+    EXPECT_EQ(ReadFile(), RecordBytes(myRec_) + RecordBytes(worldRec_));
 }
 
 // A file shorter than one record keeps its bytes in front of the two appended records.
@@ -127,19 +79,19 @@ TEST_F(RecordFileTest, ShortFileKeepsStrayBytes) {
     Load();
     EXPECT_TRUE(dialogs_.messages.empty());
     ExpectCleared(myRec_);
-    EXPECT_EQ(ReadFile(), stray + Slot(myRec_) + Slot(worldRec_));
+    EXPECT_EQ(ReadFile(), stray + RecordBytes(myRec_) + RecordBytes(worldRec_));
 }
 
 // A valid file is loaded and not written at all.
 TEST_F(RecordFileTest, ValidFileIsLoadedUntouched) {
-    WriteFile(Slot(kMine) + Slot(kWorld));
+    WriteFile(RecordBytes(kMine) + RecordBytes(kWorld));
     const auto stamp = fs::last_write_time(file_) - std::chrono::hours(1);
     fs::last_write_time(file_, stamp);
     Load();
     EXPECT_TRUE(dialogs_.messages.empty());
-    EXPECT_EQ(Slot(myRec_), Slot(kMine));
-    EXPECT_EQ(Slot(worldRec_), Slot(kWorld));
-    EXPECT_EQ(ReadFile(), Slot(kMine) + Slot(kWorld));
+    EXPECT_EQ(RecordBytes(myRec_), RecordBytes(kMine));
+    EXPECT_EQ(RecordBytes(worldRec_), RecordBytes(kWorld));
+    EXPECT_EQ(ReadFile(), RecordBytes(kMine) + RecordBytes(kWorld));
     EXPECT_EQ(fs::last_write_time(file_), stamp);
 }
 
@@ -148,50 +100,51 @@ TEST_F(RecordFileTest, BadSlotIsRepairedAlone) {
     for (const int bad : {0, 1}) {
         SCOPED_TRACE(bad);
         dialogs_.messages.clear();
-        WriteFile(Slot(bad == 0 ? Broken(kMine) : kMine) +
-                  Slot(bad == 1 ? Broken(kWorld) : kWorld));
+        WriteFile(RecordBytes(bad == 0 ? Broken(kMine) : kMine) +
+                  RecordBytes(bad == 1 ? Broken(kWorld) : kWorld));
         Load();
         EXPECT_EQ(dialogs_.messages,
                   std::vector<std::string>{bad == 0 ? kMyRecText : kWorldRecText});
         ExpectCleared(bad == 0 ? myRec_ : worldRec_);
-        EXPECT_EQ(Slot(bad == 0 ? worldRec_ : myRec_), Slot(bad == 0 ? kWorld : kMine));
-        EXPECT_EQ(ReadFile(), Slot(myRec_) + Slot(worldRec_));
+        EXPECT_EQ(RecordBytes(bad == 0 ? worldRec_ : myRec_),
+                  RecordBytes(bad == 0 ? kWorld : kMine));
+        EXPECT_EQ(ReadFile(), RecordBytes(myRec_) + RecordBytes(worldRec_));
     }
 }
 
 // Both slots bad: both repaired, messages in slot order; bytes after the two slots untouched.
 TEST_F(RecordFileTest, BothBadInOrderTailUntouched) {
-    const std::string tail = Slot(kOther);
-    WriteFile(Slot(Broken(kMine)) + Slot(Broken(kWorld)) + tail);
+    const std::string tail = RecordBytes(kOther);
+    WriteFile(RecordBytes(Broken(kMine)) + RecordBytes(Broken(kWorld)) + tail);
     Load();
     EXPECT_EQ(dialogs_.messages, (std::vector<std::string>{kMyRecText, kWorldRecText}));
     ExpectCleared(myRec_);
     ExpectCleared(worldRec_);
-    EXPECT_EQ(ReadFile(), Slot(myRec_) + Slot(worldRec_) + tail);
+    EXPECT_EQ(ReadFile(), RecordBytes(myRec_) + RecordBytes(worldRec_) + tail);
 }
 
 // Three valid records: the first two are used, the third is never touched.
 TEST_F(RecordFileTest, ThirdRecordIsIgnored) {
-    WriteFile(Slot(kMine) + Slot(kWorld) + Slot(kOther));
+    WriteFile(RecordBytes(kMine) + RecordBytes(kWorld) + RecordBytes(kOther));
     Load();
-    EXPECT_EQ(Slot(myRec_), Slot(kMine));
-    EXPECT_EQ(Slot(worldRec_), Slot(kWorld));
-    EXPECT_EQ(ReadFile(), Slot(kMine) + Slot(kWorld) + Slot(kOther));
+    EXPECT_EQ(RecordBytes(myRec_), RecordBytes(kMine));
+    EXPECT_EQ(RecordBytes(worldRec_), RecordBytes(kWorld));
+    EXPECT_EQ(ReadFile(), RecordBytes(kMine) + RecordBytes(kWorld) + RecordBytes(kOther));
 }
 
 // One whole record: the error is raised, WorldRec is cleared first and the file is not grown.
 TEST_F(RecordFileTest, OneWholeRecordRaisesWithWorldRecCleared) {
     for (const std::string& extra : {std::string(), std::string(44, 'x')}) {
-        WriteFile(Slot(kMine) + extra);
+        WriteFile(RecordBytes(kMine) + extra);
         try {
             Load();
             FAIL() << "no error";
         } catch (const Error& e) {
             EXPECT_STREQ(e.what(), "Cannot read beyond end of file");
         }
-        EXPECT_EQ(Slot(myRec_), Slot(kMine));
+        EXPECT_EQ(RecordBytes(myRec_), RecordBytes(kMine));
         ExpectCleared(worldRec_);
-        EXPECT_EQ(ReadFile(), Slot(kMine) + extra);
+        EXPECT_EQ(ReadFile(), RecordBytes(kMine) + extra);
     }
 }
 
@@ -213,7 +166,7 @@ TEST_F(RecordFileTest, UnusableFileLeavesClearedRecords) {
 
 // A file held by another opener is neither read nor written.
 TEST_F(RecordFileTest, HeldFileFailsAndStaysAsItWas) {
-    WriteFile(Slot(Broken(kMine)) + Slot(kWorld));
+    WriteFile(RecordBytes(Broken(kMine)) + RecordBytes(kWorld));
     TRecordStream holder(file_, StreamMode::Open);
     EXPECT_THROW(Load(), Error);
     ExpectCleared(myRec_);
@@ -221,7 +174,7 @@ TEST_F(RecordFileTest, HeldFileFailsAndStaysAsItWas) {
     EXPECT_THROW(SaveMyRec(dir_, dialogs_, kMine, kWorld), Error);
     EXPECT_THROW(SaveWorldRec(dir_, dialogs_, kMine, kWorld), Error);
     EXPECT_TRUE(dialogs_.messages.empty());
-    EXPECT_EQ(ReadFile(), Slot(Broken(kMine)) + Slot(kWorld));
+    EXPECT_EQ(ReadFile(), RecordBytes(Broken(kMine)) + RecordBytes(kWorld));
 }
 
 // The records count as read once the file is open (or missing, so holding nothing); a file
@@ -236,9 +189,9 @@ TEST_F(RecordFileTest, ReadOnlyOnceTheFileIsOpen) {
         return wasRead;
     };
     EXPECT_TRUE(read()) << "missing";
-    WriteFile(Slot(kMine));
+    WriteFile(RecordBytes(kMine));
     EXPECT_TRUE(read()) << "one whole record: the world slot fails, slot 0 was read";
-    WriteFile(Slot(kMine) + Slot(kWorld));
+    WriteFile(RecordBytes(kMine) + RecordBytes(kWorld));
     {
         const TRecordStream holder(file_, StreamMode::Open);
         EXPECT_FALSE(read()) << "held";
@@ -253,20 +206,20 @@ TEST_F(RecordFileTest, ReadOnlyOnceTheFileIsOpen) {
 // returned and nothing is written; an invalid one is no record and is overwritten.
 TEST_F(RecordFileTest, SaveMyRecUnlessKeepsWhatTheRuleKeeps) {
     const auto keepAll = [](const TScoreRec&) { return true; };
-    WriteFile(Slot(kOther) + Slot(kWorld));
+    WriteFile(RecordBytes(kOther) + RecordBytes(kWorld));
     const auto kept = SaveMyRecUnless(dir_, dialogs_, kMine, kWorld, keepAll);
     ASSERT_TRUE(kept.has_value());
-    EXPECT_EQ(Slot(*kept), Slot(kOther));
-    EXPECT_EQ(ReadFile(), Slot(kOther) + Slot(kWorld));
+    EXPECT_EQ(RecordBytes(*kept), RecordBytes(kOther));
+    EXPECT_EQ(ReadFile(), RecordBytes(kOther) + RecordBytes(kWorld));
 
     EXPECT_FALSE(SaveMyRecUnless(dir_, dialogs_, kMine, kWorld, [](const TScoreRec&) {
                      return false;
                  }).has_value());
-    EXPECT_EQ(ReadFile(), Slot(kMine) + Slot(kWorld));
+    EXPECT_EQ(ReadFile(), RecordBytes(kMine) + RecordBytes(kWorld));
 
-    WriteFile(Slot(Broken(kOther)) + Slot(kWorld));
+    WriteFile(RecordBytes(Broken(kOther)) + RecordBytes(kWorld));
     EXPECT_FALSE(SaveMyRecUnless(dir_, dialogs_, kMine, kWorld, keepAll).has_value());
-    EXPECT_EQ(ReadFile(), Slot(kMine) + Slot(kWorld));
+    EXPECT_EQ(ReadFile(), RecordBytes(kMine) + RecordBytes(kWorld));
     EXPECT_TRUE(dialogs_.messages.empty());
 }
 
@@ -285,23 +238,23 @@ TEST(KeepStoredMyRecTest, BetterRecordsStayUnlessSeenAndReplaced) {
 
 // A damaged name length never makes the name longer than its 20 characters.
 TEST_F(RecordFileTest, DamagedNameLengthIsBounded) {
-    TScoreRec damaged = MakeRecord("ABCDEFGHIJKLMNOPQRST", 30, 10, 2, 45000.0);
+    TScoreRec damaged = ValidRecord("ABCDEFGHIJKLMNOPQRST", 30, 10, 2, 45000.0);
     damaged.NameLength = 255;
-    WriteFile(Slot(damaged) + Slot(kWorld));
+    WriteFile(RecordBytes(damaged) + RecordBytes(kWorld));
     Load();
     EXPECT_TRUE(dialogs_.messages.empty());
     EXPECT_EQ(RecordName(myRec_), "ABCDEFGHIJKLMNOPQRST");
-    EXPECT_EQ(ReadFile(), Slot(damaged) + Slot(kWorld));
+    EXPECT_EQ(ReadFile(), RecordBytes(damaged) + RecordBytes(kWorld));
 }
 
 // Each save writes its own slot only.
 TEST_F(RecordFileTest, SavesWriteTheirSlotOnly) {
     const std::string tail = "tail";
-    WriteFile(Slot(kMine) + Slot(kWorld) + tail);
+    WriteFile(RecordBytes(kMine) + RecordBytes(kWorld) + tail);
     SaveMyRec(dir_, dialogs_, kOther, kOther);
-    EXPECT_EQ(ReadFile(), Slot(kOther) + Slot(kWorld) + tail);
+    EXPECT_EQ(ReadFile(), RecordBytes(kOther) + RecordBytes(kWorld) + tail);
     SaveWorldRec(dir_, dialogs_, kMine, kMine);
-    EXPECT_EQ(ReadFile(), Slot(kOther) + Slot(kMine) + tail);
+    EXPECT_EQ(ReadFile(), RecordBytes(kOther) + RecordBytes(kMine) + tail);
     EXPECT_TRUE(dialogs_.messages.empty());
 }
 
@@ -309,24 +262,25 @@ TEST_F(RecordFileTest, SavesWriteTheirSlotOnly) {
 TEST_F(RecordFileTest, SaveRecreatesDeletedFile) {
     for (const auto save : {&SaveMyRec, &SaveWorldRec}) {
         dialogs_.messages.clear();
-        WriteFile(Slot(kOther) + Slot(kOther));
+        WriteFile(RecordBytes(kOther) + RecordBytes(kOther));
         fs::remove(file_);
         save(dir_, dialogs_, kMine, kWorld);
         EXPECT_EQ(dialogs_.messages, std::vector<std::string>{kMissingText});
-        EXPECT_EQ(ReadFile(), Slot(kMine) + Slot(kWorld));
+        EXPECT_EQ(ReadFile(), RecordBytes(kMine) + RecordBytes(kWorld));
     }
 }
 
 // SaveWorldRec into a file of one whole record fails and leaves it as it was.
 TEST_F(RecordFileTest, SaveWorldRecNeedsTwoSlots) {
-    WriteFile(Slot(kMine));
+    WriteFile(RecordBytes(kMine));
     EXPECT_THROW(SaveWorldRec(dir_, dialogs_, kMine, kWorld), Error);
-    EXPECT_EQ(ReadFile(), Slot(kMine));
+    EXPECT_EQ(ReadFile(), RecordBytes(kMine));
 }
 
 // The file is found through appDir whatever the current directory is.
 TEST_F(RecordFileTest, CurrentDirectoryDoesNotMatter) {
-    const fs::path elsewhere = MakeTempDir();
+    const testing::ScratchDir scratch;
+    const fs::path& elsewhere = scratch.Path();
     const fs::path before = fs::current_path();
     fs::current_path(elsewhere);
     try {
@@ -339,9 +293,9 @@ TEST_F(RecordFileTest, CurrentDirectoryDoesNotMatter) {
         throw;
     }
     fs::current_path(before);
-    EXPECT_EQ(Slot(myRec_), Slot(kMine));
-    EXPECT_EQ(Slot(worldRec_), Slot(kWorld));
-    EXPECT_EQ(ReadFile(), Slot(kMine) + Slot(kWorld));
+    EXPECT_EQ(RecordBytes(myRec_), RecordBytes(kMine));
+    EXPECT_EQ(RecordBytes(worldRec_), RecordBytes(kWorld));
+    EXPECT_EQ(ReadFile(), RecordBytes(kMine) + RecordBytes(kWorld));
     EXPECT_TRUE(fs::is_empty(elsewhere));
 }
 

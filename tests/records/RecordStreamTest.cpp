@@ -1,12 +1,10 @@
 #include "records/RecordStream.h"
 #include "platform/Error.h"
+#include "support/RecordFileFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include <sys/wait.h>
@@ -24,27 +22,7 @@ std::string Bytes(std::size_t count) {
     return bytes;
 }
 
-class RecordStreamTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "lexfall-stream-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        file_ = dir_ / "Records.dat";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    void WriteFile(const std::string& bytes) const {
-        std::ofstream(file_, std::ios::binary | std::ios::trunc) << bytes;
-    }
-    std::string ReadFile() const {
-        std::ifstream in(file_, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-
-    fs::path dir_;
-    fs::path file_;
-};
+using RecordStreamTest = testing::RecordFileFixture;
 
 TScoreRec Filled(char fill) {
     const std::string bytes(sizeof(TScoreRec), fill);

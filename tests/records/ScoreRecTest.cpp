@@ -28,23 +28,47 @@ TEST_P(TotalScoreTest, FollowsTheStepsOfTheFormula) {
     EXPECT_EQ(TotalScore(Figures(c.words, c.letters, c.seconds)), c.total);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Examples, TotalScoreTest,
-    ::testing::Values(TotalCase{0, 0, 0, 0},     // no words: 0, whatever L and T hold
-                      TotalCase{0, 10, 30, 0},   //
-                      TotalCase{-5, 10, 30, 0},  // negative words count as none
-                      TotalCase{2, 10, 30, 194}, // A 24, B 8, P 192
-                      TotalCase{10, 40, 300, 3010},
-                      TotalCase{1, 3, 96, 13},  // P 12.5 goes down to the even 12
-                      TotalCase{1, 1, 32, 113}, // P 112.5 goes down to the even 112
-                      TotalCase{1, 1, 24, 151}, // P 150 exactly
-                      // The rounded quotient 540/729 lifts P just above 12.5: only the
-                      // 80-bit format sees it (64-bit doubles land on 12.5 and give 15).
-                      TotalCase{3, 32, 729, 16},
-                      // Computed as 3600 W^4 / (L T) this would round up to 2 and give 5.
-                      TotalCase{3, 300, 648, 4},
-                      // Negative figures from a damaged record still give a definite total.
-                      TotalCase{2, -10, 30, -190}));
+// The game's examples.
+const TotalCase kExamples[] = {
+    {0, 0, 0, 0},     // no words: 0, whatever L and T hold
+    {0, 10, 30, 0},   //
+    {-5, 10, 30, 0},  // negative words count as none
+    {2, 10, 30, 194}, // A 24, B 8, P 192
+    {10, 40, 300, 3010},
+    {1, 3, 96, 13},  // P 12.5 goes down to the even 12
+    {1, 1, 32, 113}, // P 112.5 goes down to the even 112
+    {1, 1, 24, 151}, // P 150 exactly
+    // The rounded quotient 540/729 lifts P just above 12.5: only the 80-bit format sees it
+    // (64-bit doubles land on 12.5 and give 15).
+    {3, 32, 729, 16},
+    // Computed as 3600 W^4 / (L T) this would round up to 2 and give 5.
+    {3, 300, 648, 4},
+    // Negative figures from a damaged record still give a definite total.
+    {2, -10, 30, -190},
+};
+
+INSTANTIATE_TEST_SUITE_P(Examples, TotalScoreTest, ::testing::ValuesIn(kExamples));
+
+// The tests' own reckoning of a total, which every valid record they build rests on, agrees
+// with the game on its examples and on the records the tests use.
+TEST(TotalScore, AgreesWithTheTestsOwnReckoning) {
+    for (const TotalCase& c : kExamples) {
+        SCOPED_TRACE(::testing::PrintToString(c));
+        EXPECT_EQ(testing::ExpectedTotal(c.words, c.letters, c.seconds), c.total);
+    }
+    // Totals the window and record file tests rely on.
+    const TotalCase used[] = {{2, 10, 30, 194},    {5, 40, 20, 2817},   {10, 40, 100, 9010},
+                              {10, 40, 45, 20010}, {10, 40, 30, 30010}, {30, 200, 300, 48630},
+                              {3, 15, 40, 489},    {3, 14, 40, 524},    {2, 8, 20, 362},
+                              {1, 5, 10, 73},      {8, 12, 50, 24584}};
+    for (const TotalCase& c : used) {
+        SCOPED_TRACE(::testing::PrintToString(c));
+        EXPECT_EQ(testing::ExpectedTotal(c.words, c.letters, c.seconds), c.total);
+        EXPECT_EQ(TotalScore(Figures(c.words, c.letters, c.seconds)), c.total);
+    }
+    // Past 32 bits both keep the low half of the product.
+    EXPECT_EQ(testing::ExpectedTotal(1000, 1, 1), TotalScore(Figures(1000, 1, 1)));
+}
 
 // Words but no letters or no seconds: no rate to score, so the words alone count.
 TEST(TotalScore, WithoutLettersOrSecondsCountsOnlyTheWords) {

@@ -1,8 +1,9 @@
 // Puts under pressure: two servers on one database taking concurrent puts lose no update, and
 // a server killed mid-stream keeps every record it acknowledged.
-#include "TestDatabase.h"
+#include "support/TestDatabase.h"
 
 #include "records/ScoreRec.h"
+#include "support/Records.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ std::string RecordOf(const std::string& player, int words, int extraSeconds) {
     rec.CompletedWords = words;
     rec.UsedLetters = 4 * words;
     rec.UsedTime = 30 * words + extraSeconds;
-    rec.Total = TotalScore(rec);
+    rec.Total = ExpectedTotal(rec.CompletedWords, rec.UsedLetters, rec.UsedTime);
     return player + ',' + std::to_string(rec.CompletedWords) + ',' + std::to_string(rec.UsedTime) +
            ',' + std::to_string(rec.UsedLetters) + ',' + std::to_string(rec.Total) + ",2003-03-28";
 }

@@ -1,6 +1,6 @@
 // The game's three requests against a running server, one table run on both engines: replies,
 // identity checks, replacement only by a better total, the world record, malformed queries.
-#include "TestDatabase.h"
+#include "support/TestDatabase.h"
 
 #include "server/RecordService.h"
 

@@ -1,6 +1,6 @@
 // The serve command as an operator meets it: clear start-up errors with a non-zero exit,
 // SIGTERM that answers the request in flight, silent clients cut off.
-#include "TestDatabase.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ private:
 };
 
 TEST(ServeTest, StartUpErrorsExitNonZeroWithAPlainMessage) {
-    ScratchFolder folder;
+    ScratchDir folder;
     const InFolder inside(folder.Path());
     const std::string db = (folder.Path() / "club.sqlite").string();
     RecordsServerProcess running(db);
@@ -61,7 +61,7 @@ TEST(ServeTest, StartUpErrorsExitNonZeroWithAPlainMessage) {
 // Sends a request in two halves around a SIGTERM: the connection taken before the signal is
 // still answered, then the server exits cleanly.
 TEST(ServeTest, TermFinishesTheRequestInFlight) {
-    ScratchFolder folder;
+    ScratchDir folder;
     RecordsServerProcess server((folder.Path() / "records.sqlite").string());
     const int fd = ConnectLoopback(server.Port());
     ASSERT_GE(fd, 0);
@@ -83,7 +83,7 @@ TEST(ServeTest, TermFinishesTheRequestInFlight) {
 }
 
 TEST(ServeTest, SilentClientIsCutOffWhileOthersAreServed) {
-    ScratchFolder folder;
+    ScratchDir folder;
     RecordsServerProcess server((folder.Path() / "records.sqlite").string(),
                                 {"--read-timeout", "1", "--threads", "2"});
     std::vector<int> silent;

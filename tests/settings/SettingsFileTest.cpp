@@ -1,7 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include "platform/Error.h"
-#include "settings/ScratchDir.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

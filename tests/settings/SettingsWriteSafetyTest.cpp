@@ -1,8 +1,9 @@
 // The settings file is never left half written: a refused write (a full disk) or a killed
 // program leaves the old text or the new one, never a mix; one change is one write.
 #include "platform/Error.h"
-#include "settings/ScratchDir.h"
 #include "settings/SettingsFile.h"
+#include "support/ScratchDir.h"
+#include "support/Settings.h"
 
 #include <gtest/gtest.h>
 
@@ -28,16 +29,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ScratchDir;
+using testing::WithMusic;
 
 constexpr std::size_t kPage = 4096;
-
-Settings WithMusic(const std::string& music, std::int16_t speed, bool sound) {
-    Settings settings;
-    settings.Music = music;
-    settings.Speed = speed;
-    settings.Sound = sound;
-    return settings;
-}
 
 // What WriteIni makes of settings written over `before`.
 std::string WrittenOver(const std::string& before, const Settings& settings) {

@@ -2,8 +2,9 @@
 // runs.
 #include "settings/SettingsWriter.h"
 #include "platform/Error.h"
-#include "settings/ScratchDir.h"
 #include "settings/SettingsFile.h"
+#include "support/ScratchDir.h"
+#include "support/Settings.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ScratchDir;
-
-Settings WithMusic(const std::string& music, std::int16_t speed, bool sound) {
-    Settings settings;
-    settings.Music = music;
-    settings.Speed = speed;
-    settings.Sound = sound;
-    return settings;
-}
+using testing::WithMusic;
 
 // What WriteIni makes of settings written into a new file.
 std::string Written(const Settings& settings) {

@@ -2,6 +2,8 @@
 // A running lexfall-records for tests: `serve` on a free loopback port, stopped on every exit
 // path (the destructor, and the kernel when the test process itself dies). With no database
 // given it starts on a fresh SQLite file in a folder of its own.
+#include "support/ScratchDir.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -29,28 +31,6 @@ namespace lexfall::testing {
 inline std::string RecordsServerProgram() {
     return std::string(LEXFALL_BIN_DIR) + "/lexfall-records";
 }
-
-// A folder under the system's temporary folder, removed with everything in it.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "lexfall-records-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot make a temporary folder");
-        path_ = pattern;
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 struct CommandResult {
     int ExitCode = -1;
@@ -287,7 +267,7 @@ public:
     RecordsServerProcess& Server() { return server_; }
 
 private:
-    ScratchFolder folder_;
+    ScratchDir folder_;
     std::string db_;
     RegisteredPlayer player_;
     RecordsServerProcess server_;

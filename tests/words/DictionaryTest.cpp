@@ -1,7 +1,7 @@
 #include "words/Dictionary.h"
 
-#include "DictFixture.h"
 #include "platform/Error.h"
+#include "support/DictFixture.h"
 #include "support/Doubles.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +32,7 @@ std::string LastWord(int length) {
 
 class DictionaryTest : public ::testing::Test {
 protected:
-    void SetUp() override { starts = WriteDict(dir.dict(), kBlocks); }
+    void SetUp() override { starts = WriteDict(dir.File("Dict.dll"), kBlocks); }
 
     // Byte range of the block of words of `length` letters in the fixture.
     std::pair<std::int64_t, std::int64_t> BlockBytes(int length) const {
@@ -43,14 +43,14 @@ protected:
         return {first * 9, end * 9};
     }
 
-    TempDir dir;
+    ScratchDir dir;
     TDictBlockStarts starts{};
     RecordingDialogs dialogs;
 };
 
 // Every word of every block is found, and a lookup reads only records of its own block.
 TEST_F(DictionaryTest, FindsEveryWordReadingOnlyItsBlock) {
-    ProbedDictionary dict(dir.path(), dialogs, starts);
+    ProbedDictionary dict(dir.Dir(), dialogs, starts);
     dict.OpenDict();
     ASSERT_TRUE(dict.IsOpen());
     for (const auto& [length, words] : kBlocks) {
@@ -71,7 +71,7 @@ TEST_F(DictionaryTest, FindsEveryWordReadingOnlyItsBlock) {
 // Texts that are not words of their own block: a prefix of a longer word, lower or mixed
 // case, before the first or after the last word (nothing past the end of the file is read).
 TEST_F(DictionaryTest, NonWordsAnswerFalseWithinTheirBlock) {
-    ProbedDictionary dict(dir.path(), dialogs, starts);
+    ProbedDictionary dict(dir.Dir(), dialogs, starts);
     dict.OpenDict();
     for (const std::string word : {"NOTE", "NOTEBOO", "cat", "Cat", "zoo", "AAA", "ZZZ", "CATS",
                                    "ZZZZZZZZ", "AAAAAAAA", "HOUSES", "MOUNTAINS"}) {
@@ -89,7 +89,7 @@ TEST_F(DictionaryTest, NonWordsAnswerFalseWithinTheirBlock) {
 
 // Other lengths answer false and never touch the file.
 TEST_F(DictionaryTest, OtherLengthsAnswerFalseWithoutARead) {
-    ProbedDictionary dict(dir.path(), dialogs, starts);
+    ProbedDictionary dict(dir.Dir(), dialogs, starts);
     dict.OpenDict();
     for (const std::string word : {"", "A", "AB", "NOTEBOOKS", "ABSOLUTELY"})
         EXPECT_FALSE(dict.CheckKey(word)) << word;
@@ -99,8 +99,8 @@ TEST_F(DictionaryTest, OtherLengthsAnswerFalseWithoutARead) {
 // Letters are compared as unsigned bytes after unshifting modulo 256, so bytes above 127
 // sort after Z and stored bytes that wrapped past 255 come back.
 TEST_F(DictionaryTest, ComparesUnsignedBytesAndUnwrapsShifts) {
-    starts = WriteDict(dir.dict(), {{3, {"CAT", "\xC4GG", "\xFFZZ"}}});
-    Dictionary dict(dir.path(), dialogs, starts);
+    starts = WriteDict(dir.File("Dict.dll"), {{3, {"CAT", "\xC4GG", "\xFFZZ"}}});
+    Dictionary dict(dir.Dir(), dialogs, starts);
     dict.OpenDict();
     EXPECT_TRUE(dict.CheckKey("CAT"));
     EXPECT_TRUE(dict.CheckKey("\xC4GG"));
@@ -114,31 +114,31 @@ TEST_F(DictionaryTest, IgnoresLengthByteAndUnusedBytes) {
     record[0] = 0xEE;
     for (std::size_t i = 4; i < record.size(); ++i)
         record[i] = 0x5A;
-    std::ofstream(dir.dict(), std::ios::binary | std::ios::trunc)
+    std::ofstream(dir.File("Dict.dll"), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(record.data()), 9);
-    Dictionary dict(dir.path(), dialogs, {0, 0, 0, 0, 0, 0});
+    Dictionary dict(dir.Dir(), dialogs, {0, 0, 0, 0, 0, 0});
     dict.OpenDict();
     EXPECT_TRUE(dict.CheckKey("CAT"));
 }
 
 // A second OpenDict changes nothing: no message though the file has gone, no new count.
 TEST_F(DictionaryTest, SecondOpenDoesNothing) {
-    Dictionary dict(dir.path(), dialogs, starts);
+    Dictionary dict(dir.Dir(), dialogs, starts);
     dict.OpenDict();
     const auto count = dict.RecordCount();
-    std::filesystem::remove(dir.dict());
+    std::filesystem::remove(dir.File("Dict.dll"));
     dict.OpenDict();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_FALSE(std::filesystem::exists(dir.dict()));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Dict.dll")));
     EXPECT_EQ(dict.RecordCount(), count);
     EXPECT_TRUE(dict.CheckKey(LastWord(3)));
 }
 
 // The record count is taken at open: a word added meanwhile is found only after reopening.
 TEST_F(DictionaryTest, RecordCountIsTakenAtOpen) {
-    Dictionary dict(dir.path(), dialogs, starts);
+    Dictionary dict(dir.Dir(), dialogs, starts);
     dict.OpenDict();
-    AppendBytes(dir.dict(), EncodeRecord("ZZZ"));
+    AppendBytes(dir.File("Dict.dll"), EncodeRecord("ZZZ"));
     dict.OpenDict();
     EXPECT_FALSE(dict.CheckKey("ZZZ"));
     dict.CloseDict();
@@ -149,13 +149,13 @@ TEST_F(DictionaryTest, RecordCountIsTakenAtOpen) {
 
 // A missing file: one message, then an empty file, on which no lookup reads.
 TEST(DictionaryMissingTest, ReportsOnceAndCreatesAnEmptyFile) {
-    TempDir dir;
+    ScratchDir dir;
     RecordingDialogs dialogs;
-    ProbedDictionary dict(dir.path(), dialogs);
+    ProbedDictionary dict(dir.Dir(), dialogs);
     dict.OpenDict();
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{kMissing});
-    ASSERT_TRUE(std::filesystem::exists(dir.dict()));
-    EXPECT_EQ(std::filesystem::file_size(dir.dict()), 0u);
+    ASSERT_TRUE(std::filesystem::exists(dir.File("Dict.dll")));
+    EXPECT_EQ(std::filesystem::file_size(dir.File("Dict.dll")), 0u);
     EXPECT_TRUE(dict.IsOpen());
     EXPECT_EQ(dict.RecordCount(), 0);
     for (const std::string word : {"CAT", "WORD", "HOUSE", "PLANET", "KITCHEN", "NOTEBOOK"})
@@ -169,11 +169,12 @@ TEST(DictionaryMissingTest, ReportsOnceAndCreatesAnEmptyFile) {
 
 // Trailing bytes that do not make a whole record are not counted and never read.
 TEST_F(DictionaryTest, IgnoresTrailingPartialRecord) {
-    const auto whole = static_cast<std::int64_t>(std::filesystem::file_size(dir.dict())) / 9;
+    const auto whole =
+        static_cast<std::int64_t>(std::filesystem::file_size(dir.File("Dict.dll"))) / 9;
     auto partial = EncodeRecord("ZZZ");
     partial.resize(5);
-    AppendBytes(dir.dict(), partial);
-    ProbedDictionary dict(dir.path(), dialogs, starts);
+    AppendBytes(dir.File("Dict.dll"), partial);
+    ProbedDictionary dict(dir.Dir(), dialogs, starts);
     dict.OpenDict();
     EXPECT_EQ(dict.RecordCount(), whole);
     EXPECT_TRUE(dict.CheckKey(LastWord(3)));
@@ -185,10 +186,10 @@ TEST_F(DictionaryTest, IgnoresTrailingPartialRecord) {
 // A file shorter than the game's table: searches stop at the last record, so the words it
 // does hold are found and nothing beyond the end is read.
 TEST(DictionaryShortFileTest, ClampsSearchesToTheRecordCount) {
-    TempDir dir;
+    ScratchDir dir;
     RecordingDialogs dialogs;
-    WriteDict(dir.dict(), {{8, {"ABSOLUTE", "MOUNTAIN", "NOTEBOOK"}}});
-    ProbedDictionary dict(dir.path(), dialogs);
+    WriteDict(dir.File("Dict.dll"), {{8, {"ABSOLUTE", "MOUNTAIN", "NOTEBOOK"}}});
+    ProbedDictionary dict(dir.Dir(), dialogs);
     dict.OpenDict();
     EXPECT_TRUE(dict.CheckKey("NOTEBOOK"));
     EXPECT_FALSE(dict.CheckKey("ZYMOGENS"));
@@ -201,7 +202,7 @@ TEST(DictionaryShortFileTest, ClampsSearchesToTheRecordCount) {
 // A failed or short read answers false and never throws.
 TEST_F(DictionaryTest, FailedReadAnswersFalse) {
     for (const long result : {-1L, 4L, 8L}) {
-        ProbedDictionary dict(dir.path(), dialogs, starts);
+        ProbedDictionary dict(dir.Dir(), dialogs, starts);
         dict.OpenDict();
         dict.readResult = result;
         EXPECT_NO_THROW(EXPECT_FALSE(dict.CheckKey("CAT"))) << result;
@@ -214,10 +215,10 @@ TEST_F(DictionaryTest, FailedReadAnswersFalse) {
 // A dictionary that cannot be opened read-write is read as it stands, never replaced.
 // Tests run as root, which chmod does not stop, so the refusal is also simulated.
 TEST_F(DictionaryTest, ReadOnlyFileIsReadAndLeftUnchanged) {
-    const auto before = ReadBytes(dir.dict());
-    ::chmod(dir.dict().c_str(), 0444);
+    const auto before = ReadBytes(dir.File("Dict.dll"));
+    ::chmod(dir.File("Dict.dll").c_str(), 0444);
     for (const bool simulated : {false, true}) {
-        ProbedDictionary dict(dir.path(), dialogs, starts);
+        ProbedDictionary dict(dir.Dir(), dialogs, starts);
         dict.denyWriteOpen = simulated;
         dict.OpenDict();
         EXPECT_TRUE(dict.IsOpen());
@@ -227,24 +228,24 @@ TEST_F(DictionaryTest, ReadOnlyFileIsReadAndLeftUnchanged) {
         dict.CloseDict();
     }
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(ReadBytes(dir.dict()), before);
+    EXPECT_EQ(ReadBytes(dir.File("Dict.dll")), before);
 }
 
 // A file that can be neither opened nor created throws the system's text naming the file,
 // leaves the dictionary closed and the file as it was, and the next OpenDict tries again.
 TEST_F(DictionaryTest, UnopenableFileThrowsAndNextOpenRetries) {
-    const auto before = ReadBytes(dir.dict());
-    ProbedDictionary dict(dir.path(), dialogs, starts);
+    const auto before = ReadBytes(dir.File("Dict.dll"));
+    ProbedDictionary dict(dir.Dir(), dialogs, starts);
     dict.denyAnyOpen = true;
     try {
         dict.OpenDict();
         FAIL() << "no error";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), dir.dict() + ": " + std::strerror(EACCES));
+        EXPECT_EQ(std::string(error.what()), dir.File("Dict.dll") + ": " + std::strerror(EACCES));
     }
     EXPECT_FALSE(dict.IsOpen());
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(ReadBytes(dir.dict()), before);
+    EXPECT_EQ(ReadBytes(dir.File("Dict.dll")), before);
 
     dict.denyAnyOpen = false;
     dict.OpenDict();
@@ -254,9 +255,9 @@ TEST_F(DictionaryTest, UnopenableFileThrowsAndNextOpenRetries) {
 
 // A folder where the dictionary should be cannot be created: the message, then the error.
 TEST(DictionaryUncreatableTest, MissingFolderReportsThenThrows) {
-    TempDir dir;
+    ScratchDir dir;
     RecordingDialogs dialogs;
-    const std::string appDir = dir.path() + "gone/";
+    const std::string appDir = dir.Dir() + "gone/";
     Dictionary dict(appDir, dialogs);
     EXPECT_THROW(
         {
@@ -280,24 +281,24 @@ TEST(DictionaryUncreatableTest, MissingFolderReportsThenThrows) {
 
 // A folder named Dict.dll is no dictionary: an error, and the folder stays.
 TEST(DictionaryUncreatableTest, FolderInPlaceOfTheFileThrows) {
-    TempDir dir;
+    ScratchDir dir;
     RecordingDialogs dialogs;
-    std::filesystem::create_directory(dir.dict());
-    Dictionary dict(dir.path(), dialogs);
+    std::filesystem::create_directory(dir.File("Dict.dll"));
+    Dictionary dict(dir.Dir(), dialogs);
     EXPECT_THROW(dict.OpenDict(), Error);
     EXPECT_FALSE(dict.IsOpen());
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_TRUE(std::filesystem::is_directory(dir.dict()));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("Dict.dll")));
 }
 
 // A link to nothing is not a missing dictionary: one error naming the link and its target, at
 // each Start, and nothing is created where it points.
 TEST(DictionaryUncreatableTest, DanglingLinkIsReportedNotCreated) {
     for (const std::string target : {"nowhere/words.dat", "words.dat"}) {
-        TempDir dir;
+        ScratchDir dir;
         RecordingDialogs dialogs;
-        std::filesystem::create_symlink(target, dir.dict());
-        Dictionary dict(dir.path(), dialogs);
+        std::filesystem::create_symlink(target, dir.File("Dict.dll"));
+        Dictionary dict(dir.Dir(), dialogs);
         for (int start = 0; start < 2; ++start) {
             try {
                 dict.OpenDict();
@@ -310,15 +311,15 @@ TEST(DictionaryUncreatableTest, DanglingLinkIsReportedNotCreated) {
         }
         EXPECT_FALSE(dict.IsOpen());
         EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
-        EXPECT_TRUE(std::filesystem::is_symlink(dir.dict()));
-        EXPECT_FALSE(std::filesystem::exists(dir.path() + target)) << target;
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File("Dict.dll")));
+        EXPECT_FALSE(std::filesystem::exists(dir.Dir() + target)) << target;
     }
 }
 
 // A failed close throws and leaves the dictionary open in name; the lost handle is never
 // closed again or read, the next OpenDict opens the file anew, and CloseDict then works.
 TEST_F(DictionaryTest, FailedCloseThrowsAndLeavesItOpen) {
-    ProbedDictionary dict(dir.path(), dialogs, starts);
+    ProbedDictionary dict(dir.Dir(), dialogs, starts);
     dict.CloseDict(); // closed already: nothing happens
     dict.OpenDict();
     dict.failClose = true;

@@ -1,7 +1,7 @@
 #pragma once
 // Window tests around the settings file: lay it before start-up, read it back, and count the
 // passes of WriteIni that reached it.
-#include "FormFixture.h"
+#include "support/FormFixture.h"
 
 #include "settings/ProfileFile.h"
 #include "settings/SettingsFile.h"
@@ -75,12 +75,7 @@ protected:
         writes->Take(); // only the program's own writes are counted
     }
 
-    std::string Ini() const {
-        QFile file(QString::fromStdString(IniPath()));
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return file.readAll().toStdString();
-    }
+    std::string Ini() const { return ReadAll(IniPath()); }
 
     // A key of section Options as the file holds it now.
     std::optional<std::string> Option(const char* key) const {

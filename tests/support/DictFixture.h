@@ -1,46 +1,20 @@
 #pragma once
 // Small Dict.dll files for the dictionary tests, and a Dictionary whose system calls can be
 // counted and made to fail.
+#include "support/ScratchDir.h"
 #include "words/Dictionary.h"
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace lexfall::testing {
-
-// A fresh folder, removed with everything in it at the end of the test.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "dicttest.XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern + "/";
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    // With a trailing separator, as the game's AppDir.
-    const std::string& path() const { return path_; }
-    std::string dict() const { return path_ + "Dict.dll"; }
-
-private:
-    std::string path_;
-};
 
 // One record as the file holds it.
 inline std::vector<std::uint8_t> EncodeRecord(const std::string& word) {
@@ -78,8 +52,8 @@ inline void AppendBytes(const std::string& file, const std::vector<std::uint8_t>
 }
 
 inline std::vector<std::uint8_t> ReadBytes(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes = ReadAll(file);
+    return {bytes.begin(), bytes.end()};
 }
 
 // Counts every read by its offset and fails opening, reading or closing on request.

@@ -46,7 +46,7 @@ class TestDatabase {
 public:
     explicit TestDatabase(Engine engine) {
         if (engine == Engine::Sqlite) {
-            folder_ = std::make_unique<ScratchFolder>();
+            folder_ = std::make_unique<ScratchDir>();
             address_ = (folder_->Path() / "records.sqlite").string();
             return;
         }
@@ -86,7 +86,7 @@ private:
             throw std::runtime_error("PostgreSQL: " + error);
     }
 
-    std::unique_ptr<ScratchFolder> folder_;
+    std::unique_ptr<ScratchDir> folder_;
     std::string admin_;
     std::string name_;
     std::string address_;
