@@ -1,6 +1,6 @@
 // The records page's three buttons against a running lexfall-records: the game's own HttpGet
 // and exchanges, pointed at the server by the settings file as a player would do it.
-#include "SettingsFixture.h"
+#include "support/SettingsFixture.h"
 
 #include "app/FormStyle.h"
 #include "support/Records.h"

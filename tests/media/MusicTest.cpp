@@ -1,6 +1,6 @@
 #include "media/Music.h"
 
-#include "settings/ScratchDir.h"
+#include "support/ScratchDir.h"
 #include "support/Doubles.h"
 
 #include <gtest/gtest.h>

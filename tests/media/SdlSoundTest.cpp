@@ -2,7 +2,7 @@
 
 #include "media/MciCommand.h"
 #include "media/Music.h"
-#include "settings/ScratchDir.h"
+#include "support/ScratchDir.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
