@@ -1,0 +1,128 @@
+// The HTTP reply reader over any byte stream: fed whole, in pieces split at random and byte by
+// byte, it ends in the same outcome, a reply or one of the known failure texts, and never holds
+// more than the memory cap.
+#include "FuzzSupport.h"
+#include "online/HttpFailures.h"
+#include "online/ReplyReader.h"
+#include "platform/Error.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace lexfall;
+
+struct Outcome {
+    std::string error; // empty when the reply was read
+    Reply reply;
+    std::vector<std::string> cookies;
+};
+
+// ReadWholeReply gives no cookies, so they are compared only between readers.
+bool SameOutcome(const Outcome& a, const Outcome& b, bool cookies = true) {
+    return (!cookies || a.cookies == b.cookies) && a.error == b.error &&
+           a.reply.body == b.reply.body && a.reply.head.statusLine == b.reply.head.statusLine &&
+           a.reply.head.status == b.reply.head.status &&
+           a.reply.head.headers == b.reply.head.headers;
+}
+
+bool KnownFailure(const std::string& text) {
+    if (text == http::ClosedGracefully || text == http::MaxLineLengthExceeded ||
+        text == http::ReplyTooLarge)
+        return true;
+    // A bad chunk size; its line is within the line limit. A NUL in the line ends the text
+    // there, as the message box would show it.
+    const std::string tail = "' is not a valid integer value";
+    if (text.empty() || text.front() != '\'' || text.size() > 1 + http::MaxLineLength + tail.size())
+        return false;
+    return text.size() <= 1 + http::MaxLineLength ||
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void CheckWithinCap(const ReplyReader& reader, const std::string& body) {
+    FUZZ_CHECK(body.size() <= http::MaxReplySize);
+    std::size_t head = reader.Head().statusLine.size();
+    for (const auto& [name, value] : reader.Head().headers)
+        head += name.size() + value.size();
+    FUZZ_CHECK(head <= http::MaxReplySize);
+}
+
+Outcome Whole(std::string_view stream) {
+    Outcome outcome;
+    try {
+        outcome.reply = ReadWholeReply(stream);
+    } catch (const Error& error) {
+        outcome.error = error.what();
+    }
+    FUZZ_CHECK(outcome.reply.body.size() <= http::MaxReplySize);
+    return outcome;
+}
+
+// Feeds the stream in pieces ending at the cuts, then closes.
+Outcome Pieces(std::string_view stream, const std::vector<std::size_t>& cuts) {
+    Outcome outcome;
+    ReplyReader reader;
+    try {
+        std::size_t at = 0;
+        for (const std::size_t cut : cuts) {
+            reader.Feed(stream.substr(at, cut - at));
+            at = cut;
+        }
+        reader.Feed(stream.substr(at));
+        reader.Close();
+        FUZZ_CHECK(reader.Done() && reader.HeadDone());
+        outcome.reply.head = reader.Head();
+        outcome.cookies = reader.SetCookies();
+        outcome.reply.body = reader.TakeBody();
+        CheckWithinCap(reader, outcome.reply.body);
+    } catch (const Error& error) {
+        outcome.error = error.what();
+    }
+    return outcome;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    FuzzedDataProvider data(bytes, size);
+    // A part of the input repeated makes streams past the cap from small inputs.
+    const std::uint32_t seed = data.ConsumeIntegral<std::uint32_t>();
+    const auto repeat = data.ConsumeIntegralInRange<std::size_t>(0, 3000);
+    const std::string head = data.ConsumeRandomLengthString();
+    const std::string unit = data.ConsumeRandomLengthString(1024);
+    const std::string tail = data.ConsumeRemainingBytesAsString();
+    std::string stream = head;
+    for (std::size_t i = 0; i < repeat && stream.size() < 3 * http::MaxReplySize; ++i)
+        stream += unit;
+    stream += tail;
+
+    const Outcome whole = Whole(stream);
+    FUZZ_CHECK(whole.error.empty() || KnownFailure(whole.error));
+
+    std::mt19937 random(seed);
+    std::vector<std::size_t> cuts;
+    if (!stream.empty()) {
+        std::uniform_int_distribution<std::size_t> at(0, stream.size());
+        const std::size_t count = std::uniform_int_distribution<std::size_t>(0, 16)(random);
+        for (std::size_t i = 0; i < count; ++i)
+            cuts.push_back(at(random));
+        std::sort(cuts.begin(), cuts.end());
+    }
+    const Outcome oneFeed = Pieces(stream, {});
+    FUZZ_CHECK(SameOutcome(whole, oneFeed, false));
+    FUZZ_CHECK(SameOutcome(oneFeed, Pieces(stream, cuts)));
+
+    // Byte by byte only for short streams, to keep the run rate up.
+    if (stream.size() <= 64 * 1024) {
+        std::vector<std::size_t> everyByte(stream.size());
+        for (std::size_t i = 0; i < stream.size(); ++i)
+            everyByte[i] = i;
+        FUZZ_CHECK(SameOutcome(oneFeed, Pieces(stream, everyByte)));
+    }
+    return 0;
+}
