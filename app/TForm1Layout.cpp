@@ -1,4 +1,5 @@
 // The window's controls, at the positions and sizes of its layout.
+#include "Version.h"
 #include "app/Artwork.h"
 #include "app/Canvas.h"
 #include "app/FormStyle.h"
@@ -6,7 +7,6 @@
 #include "app/LinkLabel.h"
 #include "app/MusicComboBox.h"
 #include "app/TForm1.h"
-#include "Version.h"
 #include "online/ServerAddress.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "media/Music.h"
 
-#include "support/ScratchDir.h"
 #include "support/Doubles.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
