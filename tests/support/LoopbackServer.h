@@ -26,19 +26,25 @@ struct Exchange {
     std::size_t filler = 0;             // this many 'x' sent after the reply
 };
 
+// A listening socket on 127.0.0.1 at a port the system picks; port receives it.
+inline int ListenOnLoopback(int backlog, std::uint16_t& port) {
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(listener, backlog);
+    socklen_t length = sizeof address;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    return listener;
+}
+
 class LoopbackServer {
 public:
     explicit LoopbackServer(std::vector<Exchange> script)
         : script_(std::move(script)), stop_(eventfd(0, EFD_CLOEXEC)) {
-        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(listener_, 8);
-        socklen_t length = sizeof address;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        listener_ = ListenOnLoopback(8, port_);
         thread_ = std::thread([this] { Serve(); });
     }
     ~LoopbackServer() {
@@ -157,15 +163,11 @@ inline std::uint16_t RefusedPort() {
 class FullBacklogListener {
 public:
     FullBacklogListener() {
-        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        listener_ = ListenOnLoopback(0, port_);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(listener_, 0);
-        socklen_t length = sizeof address;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        address.sin_port = htons(port_);
         // Fill the queue until an attempt no longer completes.
         for (int i = 0; i < 16; ++i) {
             const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
