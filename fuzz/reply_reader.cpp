@@ -1,6 +1,7 @@
 // The HTTP reply reader over any byte stream: fed whole, in pieces split at random and byte by
 // byte, it ends in the same outcome, a reply or one of the known failure texts, and never holds
-// more than the memory cap.
+// more than the memory cap. Most inputs choose small limits, so the limit paths are reached by
+// short streams and the run rate stays high; the rest use the real ones.
 #include "FuzzSupport.h"
 #include "online/HttpFailures.h"
 #include "online/ReplyReader.h"
@@ -31,42 +32,43 @@ bool SameOutcome(const Outcome& a, const Outcome& b, bool cookies = true) {
            a.reply.head.headers == b.reply.head.headers;
 }
 
-bool KnownFailure(const std::string& text) {
+bool KnownFailure(const std::string& text, const ReplyLimits& limits) {
     if (text == http::ClosedGracefully || text == http::MaxLineLengthExceeded ||
         text == http::ReplyTooLarge)
         return true;
     // A bad chunk size; its line is within the line limit. A NUL in the line ends the text
     // there, as the message box would show it.
     const std::string tail = "' is not a valid integer value";
-    if (text.empty() || text.front() != '\'' || text.size() > 1 + http::MaxLineLength + tail.size())
+    if (text.empty() || text.front() != '\'' || text.size() > 1 + limits.line + tail.size())
         return false;
-    return text.size() <= 1 + http::MaxLineLength ||
+    return text.size() <= 1 + limits.line ||
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-void CheckWithinCap(const ReplyReader& reader, const std::string& body) {
-    FUZZ_CHECK(body.size() <= http::MaxReplySize);
+void CheckWithinCap(const ReplyReader& reader, const std::string& body, const ReplyLimits& limits) {
+    FUZZ_CHECK(body.size() <= limits.reply);
     std::size_t head = reader.Head().statusLine.size();
     for (const auto& [name, value] : reader.Head().headers)
         head += name.size() + value.size();
-    FUZZ_CHECK(head <= http::MaxReplySize);
+    FUZZ_CHECK(head <= limits.reply);
 }
 
-Outcome Whole(std::string_view stream) {
+Outcome Whole(std::string_view stream, const ReplyLimits& limits) {
     Outcome outcome;
     try {
-        outcome.reply = ReadWholeReply(stream);
+        outcome.reply = ReadWholeReply(stream, limits);
     } catch (const Error& error) {
         outcome.error = error.what();
     }
-    FUZZ_CHECK(outcome.reply.body.size() <= http::MaxReplySize);
+    FUZZ_CHECK(outcome.reply.body.size() <= limits.reply);
     return outcome;
 }
 
 // Feeds the stream in pieces ending at the cuts, then closes.
-Outcome Pieces(std::string_view stream, const std::vector<std::size_t>& cuts) {
+Outcome Pieces(std::string_view stream, const std::vector<std::size_t>& cuts,
+               const ReplyLimits& limits) {
     Outcome outcome;
-    ReplyReader reader;
+    ReplyReader reader(limits);
     try {
         std::size_t at = 0;
         for (const std::size_t cut : cuts) {
@@ -79,7 +81,7 @@ Outcome Pieces(std::string_view stream, const std::vector<std::size_t>& cuts) {
         outcome.reply.head = reader.Head();
         outcome.cookies = reader.SetCookies();
         outcome.reply.body = reader.TakeBody();
-        CheckWithinCap(reader, outcome.reply.body);
+        CheckWithinCap(reader, outcome.reply.body, limits);
     } catch (const Error& error) {
         outcome.error = error.what();
     }
@@ -90,19 +92,30 @@ Outcome Pieces(std::string_view stream, const std::vector<std::size_t>& cuts) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     FuzzedDataProvider data(bytes, size);
-    // A part of the input repeated makes streams past the cap from small inputs.
     const std::uint32_t seed = data.ConsumeIntegral<std::uint32_t>();
+    // An input that ends early reads as zeros, so zero picks the small limits.
+    ReplyLimits limits;
+    const bool realLimits = data.ConsumeIntegral<std::uint8_t>() == 0xFF;
+    if (!realLimits) {
+        limits.line = data.ConsumeIntegralInRange<std::size_t>(0, 160);
+        limits.reply = data.ConsumeIntegralInRange<std::size_t>(0, 1200);
+    }
+    // A part of the input repeated makes streams past the limits from small inputs. With the
+    // real limits only the line limit is reached: the reply limit runs the same code as the
+    // small one, and megabyte streams would slow the run down to a crawl.
+    const std::size_t longest =
+        realLimits ? 2 * http::MaxLineLength + 1024 : 2 * (limits.line + limits.reply) + 1024;
     const auto repeat = data.ConsumeIntegralInRange<std::size_t>(0, 3000);
     const std::string head = data.ConsumeRandomLengthString();
     const std::string unit = data.ConsumeRandomLengthString(1024);
     const std::string tail = data.ConsumeRemainingBytesAsString();
     std::string stream = head;
-    for (std::size_t i = 0; i < repeat && stream.size() < 3 * http::MaxReplySize; ++i)
+    for (std::size_t i = 0; i < repeat && stream.size() < longest; ++i)
         stream += unit;
     stream += tail;
 
-    const Outcome whole = Whole(stream);
-    FUZZ_CHECK(whole.error.empty() || KnownFailure(whole.error));
+    const Outcome whole = Whole(stream, limits);
+    FUZZ_CHECK(whole.error.empty() || KnownFailure(whole.error, limits));
 
     std::mt19937 random(seed);
     std::vector<std::size_t> cuts;
@@ -113,16 +126,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             cuts.push_back(at(random));
         std::sort(cuts.begin(), cuts.end());
     }
-    const Outcome oneFeed = Pieces(stream, {});
+    const Outcome oneFeed = Pieces(stream, {}, limits);
     FUZZ_CHECK(SameOutcome(whole, oneFeed, false));
-    FUZZ_CHECK(SameOutcome(oneFeed, Pieces(stream, cuts)));
+    FUZZ_CHECK(SameOutcome(oneFeed, Pieces(stream, cuts, limits)));
 
     // Byte by byte only for short streams, to keep the run rate up.
-    if (stream.size() <= 64 * 1024) {
+    if (stream.size() <= 4096) {
         std::vector<std::size_t> everyByte(stream.size());
         for (std::size_t i = 0; i < stream.size(); ++i)
             everyByte[i] = i;
-        FUZZ_CHECK(SameOutcome(oneFeed, Pieces(stream, everyByte)));
+        FUZZ_CHECK(SameOutcome(oneFeed, Pieces(stream, everyByte, limits)));
     }
     return 0;
 }

@@ -71,12 +71,21 @@ void ReplyReader::Feed(std::string_view bytes) {
             bytes = {};
             break;
         default: {
-            const std::size_t before = bytes.size();
-            const bool complete = TakeLine(bytes);
-            if (phase_ == Phase::StatusLine || phase_ == Phase::Headers ||
-                phase_ == Phase::Trailers) {
-                headBytes_ += before - bytes.size();
-                if (headBytes_ > http::MaxReplySize)
+            // The heads count against the reply limit. Whichever limit the bytes cross first
+            // fails, however they were split: a line is read no further than one byte past
+            // the room left.
+            const bool head = phase_ == Phase::StatusLine || phase_ == Phase::Headers ||
+                              phase_ == Phase::Trailers;
+            std::string_view piece = bytes;
+            if (head && piece.size() > limits_.reply - headBytes_)
+                piece = piece.substr(0, limits_.reply - headBytes_ + 1);
+            const std::size_t before = piece.size();
+            const bool complete = TakeLine(piece);
+            const std::size_t taken = before - piece.size();
+            bytes.remove_prefix(taken);
+            if (head) {
+                headBytes_ += taken;
+                if (headBytes_ > limits_.reply)
                     throw Error(http::ReplyTooLarge);
             }
             if (complete)
@@ -106,14 +115,14 @@ bool ReplyReader::TakeLine(std::string_view& bytes) {
     if (feed == std::string_view::npos) {
         bytes = {};
         // One more for a CR that may still be followed by its LF.
-        if (line_.size() > http::MaxLineLength + 1)
+        if (line_.size() > limits_.line + 1)
             throw Error(http::MaxLineLengthExceeded);
         return false;
     }
     bytes.remove_prefix(feed + 1);
     if (!line_.empty() && line_.back() == '\r')
         line_.pop_back();
-    if (line_.size() > http::MaxLineLength)
+    if (line_.size() > limits_.line)
         throw Error(http::MaxLineLengthExceeded);
     return true;
 }
@@ -187,13 +196,13 @@ void ReplyReader::EndHead() {
 }
 
 void ReplyReader::AddBody(std::string_view bytes) {
-    if (body_.size() + bytes.size() > http::MaxReplySize)
+    if (body_.size() + bytes.size() > limits_.reply)
         throw Error(http::ReplyTooLarge);
     body_.append(bytes);
 }
 
-Reply ReadWholeReply(std::string_view bytes) {
-    ReplyReader reader;
+Reply ReadWholeReply(std::string_view bytes, ReplyLimits limits) {
+    ReplyReader reader(limits);
     reader.Feed(bytes);
     reader.Close();
     return Reply{reader.Head(), reader.TakeBody()};

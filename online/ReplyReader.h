@@ -1,4 +1,6 @@
 #pragma once
+#include "online/HttpFailures.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,12 +20,21 @@ struct ReplyHead {
     const std::string* Find(std::string_view name) const;
 };
 
+// How much of a reply is held before it fails; smaller limits exercise the same paths with
+// small inputs.
+struct ReplyLimits {
+    std::size_t line = http::MaxLineLength;
+    std::size_t reply = http::MaxReplySize;
+};
+
 // Reads an HTTP/1.1 reply from the bytes as they arrive, in pieces of any size; no I/O. Lines
 // end at LF, a CR before it dropped. A status of 100 is followed by the real head. The body
 // is Content-Length bytes, chunked, or everything up to the close. Failures throw Error with
 // the texts of online/HttpFailures.h (a bad chunk size: the conversion error).
 class ReplyReader {
 public:
+    explicit ReplyReader(ReplyLimits limits = {}) : limits_(limits) {}
+
     // Takes the next bytes of the reply. Bytes after the end of the reply are ignored.
     void Feed(std::string_view bytes);
     // The peer closed the connection: ends a body read to the close, or throws
@@ -58,6 +69,7 @@ private:
     void EndHead();
     void AddBody(std::string_view bytes);
 
+    ReplyLimits limits_;
     Phase phase_ = Phase::StatusLine;
     std::string line_;
     std::size_t headBytes_ = 0;
@@ -73,6 +85,6 @@ struct Reply {
 };
 
 // A whole reply at once, the connection closed after it; throws as the reader does.
-Reply ReadWholeReply(std::string_view bytes);
+Reply ReadWholeReply(std::string_view bytes, ReplyLimits limits = {});
 
 } // namespace lexfall

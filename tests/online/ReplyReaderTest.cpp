@@ -23,8 +23,8 @@ std::ostream& operator<<(std::ostream& out, const Outcome& o) {
 }
 
 // Feeds the pieces in order, then the close when closed.
-Outcome Read(const std::vector<std::string_view>& pieces, bool closed) {
-    ReplyReader reader;
+Outcome Read(const std::vector<std::string_view>& pieces, bool closed, ReplyLimits limits = {}) {
+    ReplyReader reader(limits);
     try {
         for (std::string_view piece : pieces)
             reader.Feed(piece);
@@ -144,6 +144,29 @@ TEST(ReplyReaderTest, EveryCaseReadsTheSameHoweverTheBytesArrive) {
         for (std::size_t i = 0; i < bytes.size(); ++i)
             single.push_back(bytes.substr(i, 1));
         EXPECT_EQ(Read(single, c.closed), c.expected);
+    }
+}
+
+// A long line near the end of the room for the heads: the limit the bytes cross first fails,
+// whether the line arrives whole or byte by byte.
+TEST(ReplyReaderTest, FirstLimitCrossedFailsHoweverTheBytesArrive) {
+    const ReplyLimits limits{.line = 8, .reply = 24};
+    const std::string head = "HTTP/1 2\r\nA: 12345\r\n"; // 19 of the 24 bytes
+    const std::pair<std::string, const char*> cases[] = {
+        {head + "B: 123456789\r\n", http::ReplyTooLarge},
+        {head + "B\r\n\r\n" + "HTTP/1 2\r\n", http::ReplyTooLarge},
+        {"HTTP/1 2\r\nB: 1234567\r\n", http::MaxLineLengthExceeded},
+        {"HTTP/1 2\r\nB: 123456789", http::MaxLineLengthExceeded},
+    };
+    for (const auto& [text, error] : cases) {
+        SCOPED_TRACE(text);
+        const std::string_view bytes = text;
+        const Outcome expected{"", "", error};
+        EXPECT_EQ(Read({bytes}, true, limits), expected);
+        std::vector<std::string_view> single;
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            single.push_back(bytes.substr(i, 1));
+        EXPECT_EQ(Read(single, true, limits), expected);
     }
 }
 
