@@ -151,7 +151,7 @@ TEST(ReplyReaderTest, EveryCaseReadsTheSameHoweverTheBytesArrive) {
 // whether the line arrives whole or byte by byte.
 TEST(ReplyReaderTest, FirstLimitCrossedFailsHoweverTheBytesArrive) {
     const ReplyLimits limits{.line = 8, .reply = 24};
-    const std::string head = "HTTP/1 2\r\nA: 12345\r\n"; // 19 of the 24 bytes
+    const std::string head = "HTTP/1 2\r\nA: 12345\r\n"; // 20 of the 24 bytes
     const std::pair<std::string, const char*> cases[] = {
         {head + "B: 123456789\r\n", http::ReplyTooLarge},
         {head + "B\r\n\r\n" + "HTTP/1 2\r\n", http::ReplyTooLarge},
