@@ -2,7 +2,6 @@
 
 #include <array>
 #include <fstream>
-#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -13,12 +12,11 @@ namespace {
 struct PosFiles {
     PartOfSpeech pos;
     const char* name;
-    char letter;
 };
-constexpr std::array<PosFiles, 4> kParts = {{{PartOfSpeech::Noun, "noun", 'n'},
-                                             {PartOfSpeech::Verb, "verb", 'v'},
-                                             {PartOfSpeech::Adjective, "adj", 'a'},
-                                             {PartOfSpeech::Adverb, "adv", 'r'}}};
+constexpr std::array<PosFiles, 4> kParts = {{{PartOfSpeech::Noun, "noun"},
+                                             {PartOfSpeech::Verb, "verb"},
+                                             {PartOfSpeech::Adjective, "adj"},
+                                             {PartOfSpeech::Adverb, "adv"}}};
 
 // Lexicographer files of nouns for groups and for persons: only terms for people can be slurs.
 constexpr int kNounGroupFile = 14;

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <stdexcept>
 
 namespace {
@@ -76,10 +77,11 @@ void CheckLookups(const std::filesystem::path& folder, const std::vector<BlockFi
 }
 
 // One line per word, "word<TAB>reason", for a reviewer; never shipped with the game.
-void WriteExcluded(const std::filesystem::path& file, const Exclusion& exclusion) {
+void WriteWordList(const std::filesystem::path& file,
+                   const std::map<std::string, std::string>& words) {
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::trunc);
-    for (const auto& [word, reason] : exclusion.excluded)
+    for (const auto& [word, reason] : words)
         out << word << "\t" << reason << "\n";
     out.close();
     if (!out)
@@ -100,7 +102,9 @@ void Make(const Inputs& inputs) {
     const Exclusion exclusion =
         JudgeWords(allLevels, ReadWordNet(inputs.wordNetFolder), ReadReviewList(inputs.reviewList));
     const WordsByLevel levels = WithoutExcluded(allLevels, exclusion);
-    WriteExcluded(inputs.excludedList, exclusion);
+    WriteWordList(inputs.excludedList, exclusion.excluded);
+    // Beside it, the words kept although WordNet marks one of their senses.
+    WriteWordList(inputs.excludedList.parent_path() / "kept-words.txt", exclusion.keptDespiteMark);
     std::cout << "mkdict: left out " << exclusion.excluded.size() << " offensive words, listed in "
               << inputs.excludedList.string() << "; kept " << exclusion.keptDespiteMark.size()
               << " whose marked sense is not their usual one\n";
