@@ -155,66 +155,88 @@ std::vector<std::string> BaseForms(const std::string& word, const WordNet& wordN
     return forms;
 }
 
-Exclusion JudgeWords(const WordsByLevel& levels, const WordNet& wordNet, const ReviewList& review) {
-    std::map<std::string, LemmaJudgement> lemmas, obsceneStems;
-    for (const auto& [lemma, senses] : wordNet.senses) {
-        const auto& judgement = lemmas.emplace(lemma, JudgeLemma(senses)).first->second;
-        if (judgement.verdict == LemmaVerdict::Dropped && judgement.mark == SenseMark::Obscene &&
-            IsGameWord(lemma) && lemma.size() >= kShortestCompoundStem) {
-            const auto reviewed = review.find(lemma);
-            if (reviewed == review.end() || !reviewed->second.keep)
-                obsceneStems.emplace(lemma, judgement);
+namespace {
+
+// Judges one game word at a time against the lemma verdicts, computed once.
+class WordJudge {
+public:
+    WordJudge(const WordsByLevel& levels, const WordNet& wordNet, const ReviewList& review)
+        : wordNet_(wordNet), review_(review), common_(CommonWords(levels)) {
+        for (const auto& [lemma, senses] : wordNet.senses) {
+            const auto& judgement = lemmas_.emplace(lemma, JudgeLemma(senses)).first->second;
+            if (judgement.verdict == LemmaVerdict::Dropped &&
+                judgement.mark == SenseMark::Obscene && IsGameWord(lemma) &&
+                lemma.size() >= kShortestCompoundStem) {
+                const auto reviewed = review.find(lemma);
+                if (reviewed == review.end() || !reviewed->second.keep)
+                    obsceneStems_.emplace(lemma, judgement);
+            }
         }
     }
-    const auto common = CommonWords(levels);
-    Exclusion exclusion;
-    for (const auto& [level, words] : levels) {
-        for (const auto& word : words) {
-            // The word read as itself and as a form of each lemma it can come from.
-            std::vector<std::string> readings;
-            if (wordNet.senses.count(word) != 0)
-                readings.push_back(word);
-            for (const auto& base : BaseForms(word, wordNet, review))
-                AddOnce(readings, base);
-            if (review.count(word) != 0)
-                AddOnce(readings, word);
-            const auto why = [&word](const std::string& reading, const std::string& reason) {
+
+    void Judge(const std::string& word, Exclusion& exclusion) const {
+        std::string reviewedDrop, reviewedKeep, dropped, kept;
+        bool innocentReading = false;
+        for (const auto& reading : Readings(word)) {
+            const auto why = [&](const std::string& reason) {
                 return (reading == word ? std::string() : "form of " + reading + "; ") + reason;
             };
-            std::string reviewedDrop, reviewedKeep, dropped, kept;
-            bool innocentReading = false;
-            for (const auto& reading : readings) {
-                const auto reviewed = review.find(reading);
-                if (reviewed != review.end()) {
-                    auto& slot = reviewed->second.keep ? reviewedKeep : reviewedDrop;
-                    if (slot.empty())
-                        slot = why(reading, "reviewed: " + reviewed->second.reason);
-                    continue;
-                }
-                const auto judged = lemmas.find(reading);
-                if (judged == lemmas.end())
-                    continue;
-                const LemmaVerdict verdict = judged->second.verdict;
-                innocentReading |= verdict != LemmaVerdict::Dropped;
-                auto& slot = verdict == LemmaVerdict::Dropped ? dropped : kept;
-                if (verdict != LemmaVerdict::Innocent && slot.empty())
-                    slot = why(reading, judged->second.reason);
+            const auto reviewed = review_.find(reading);
+            if (reviewed != review_.end()) {
+                auto& slot = reviewed->second.keep ? reviewedKeep : reviewedDrop;
+                if (slot.empty())
+                    slot = why("reviewed: " + reviewed->second.reason);
+                continue;
             }
-            // A reading as an innocent word ("butcher", "crapes") keeps a word whose other
-            // reading is a form of a dropped one.
-            if (!reviewedDrop.empty())
-                exclusion.excluded[word] = reviewedDrop;
-            else if (!reviewedKeep.empty())
-                exclusion.keptDespiteMark[word] = reviewedKeep;
-            else if (!dropped.empty() && !innocentReading)
-                exclusion.excluded[word] = dropped;
-            else if (dropped.empty() && kept.empty() &&
-                     !(dropped = CompoundReason(word, obsceneStems, common)).empty())
-                exclusion.excluded[word] = dropped;
-            else if (!dropped.empty() || !kept.empty())
-                exclusion.keptDespiteMark[word] = kept.empty() ? dropped : kept;
+            const auto judged = lemmas_.find(reading);
+            if (judged == lemmas_.end())
+                continue;
+            const LemmaVerdict verdict = judged->second.verdict;
+            innocentReading |= verdict != LemmaVerdict::Dropped;
+            auto& slot = verdict == LemmaVerdict::Dropped ? dropped : kept;
+            if (verdict != LemmaVerdict::Innocent && slot.empty())
+                slot = why(judged->second.reason);
         }
+        // A reading as an innocent word ("butcher", "crapes") keeps a word whose other
+        // reading is a form of a dropped one.
+        if (!reviewedDrop.empty())
+            exclusion.excluded[word] = reviewedDrop;
+        else if (!reviewedKeep.empty())
+            exclusion.keptDespiteMark[word] = reviewedKeep;
+        else if (!dropped.empty() && !innocentReading)
+            exclusion.excluded[word] = dropped;
+        else if (!dropped.empty() || !kept.empty())
+            exclusion.keptDespiteMark[word] = kept.empty() ? dropped : kept;
+        else if (const auto compound = CompoundReason(word, obsceneStems_, common_);
+                 !compound.empty())
+            exclusion.excluded[word] = compound;
     }
+
+private:
+    // The word read as itself and as a form of each lemma it can come from.
+    std::vector<std::string> Readings(const std::string& word) const {
+        std::vector<std::string> readings;
+        if (wordNet_.senses.count(word) != 0 || review_.count(word) != 0)
+            readings.push_back(word);
+        for (const auto& base : BaseForms(word, wordNet_, review_))
+            AddOnce(readings, base);
+        return readings;
+    }
+
+    const WordNet& wordNet_;
+    const ReviewList& review_;
+    const std::set<std::string> common_;
+    std::map<std::string, LemmaJudgement> lemmas_, obsceneStems_;
+};
+
+} // namespace
+
+Exclusion JudgeWords(const WordsByLevel& levels, const WordNet& wordNet, const ReviewList& review) {
+    const WordJudge judge(levels, wordNet, review);
+    Exclusion exclusion;
+    for (const auto& [level, words] : levels)
+        for (const auto& word : words)
+            judge.Judge(word, exclusion);
     return exclusion;
 }
 
