@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libjpeg-dev libsdl2-mixer-dev timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev
   scowl fonts-dejavu-core xvfb xauth locales
+  wordnet-base # game build: mkdict leaves out the words WordNet marks as slurs or obscene
   libcpp-httplib-dev libsqlite3-dev libpq-dev libsodium-dev postgresql
   tinyproxy
   clang libfuzzer-14-dev libclang-rt-14-dev

@@ -1,17 +1,23 @@
-// mkdict: makes the game's Dict.dll from the SCOWL word lists.
-// Usage: mkdict <word-list folder> <output folder>
+// mkdict: makes the game's Dict.dll from the SCOWL word lists, leaving out the offensive words
+// that WordNet and the reviewed list name.
+// Usage: mkdict <word-list folder> <WordNet folder> <review list> <output folder> <excluded list>
 #include "DictBuild.h"
+#include "OffensiveWords.h"
 #include "WordLists.h"
+#include "WordNet.h"
 #include "platform/ThrowingDialogs.h"
 
 #include "words/Dictionary.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <stdexcept>
 
 namespace {
@@ -19,8 +25,15 @@ namespace {
 using namespace lexfall;
 using namespace lexfall::mkdict;
 
-void PrintFill(const BlockFill& fill) {
-    std::cout << "  " << fill.length << " letters: " << fill.words.size() << " words;";
+// Excluded words of the block's length, and those of them the block would have held.
+void PrintFill(const BlockFill& fill, const BlockFill& unfiltered, const Exclusion& exclusion) {
+    std::size_t ofLength = 0, leftOut = 0;
+    for (const auto& [word, reason] : exclusion.excluded)
+        ofLength += word.size() == static_cast<std::size_t>(fill.length);
+    for (const auto& word : unfiltered.words)
+        leftOut += !std::binary_search(fill.words.begin(), fill.words.end(), word);
+    std::cout << "  " << fill.length << " letters: " << fill.words.size() << " words, left out "
+              << leftOut << " (" << ofLength << " in the lists);";
     for (const auto& [level, count] : fill.wholeLevels)
         std::cout << " " << level << ":" << count;
     if (fill.partLevel >= 0)
@@ -37,8 +50,16 @@ std::vector<std::uint8_t> ReadBack(const std::filesystem::path& file) {
     return bytes;
 }
 
-// Looks every word up through the game's own reader, and a miss of each length.
-void CheckLookups(const std::filesystem::path& folder, const std::vector<BlockFill>& blocks) {
+std::string Upper(std::string word) {
+    for (char& c : word)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return word;
+}
+
+// Looks every word up through the game's own reader, a miss of each length, and every
+// excluded word, which must miss.
+void CheckLookups(const std::filesystem::path& folder, const std::vector<BlockFill>& blocks,
+                  const Exclusion& exclusion) {
     ThrowingDialogs dialogs; // a finished dictionary never shows a message
     Dictionary dict(folder.string() + "/", dialogs);
     dict.OpenDict();
@@ -49,19 +70,53 @@ void CheckLookups(const std::filesystem::path& folder, const std::vector<BlockFi
         if (dict.CheckKey(std::string(static_cast<std::size_t>(block.length), 'Q')))
             throw std::runtime_error("lookup finds a non-word");
     }
+    for (const auto& [word, reason] : exclusion.excluded)
+        if (dict.CheckKey(Upper(word)))
+            throw std::runtime_error("lookup finds an excluded word");
     dict.CloseDict();
 }
 
-void Make(const std::string& listFolder, const std::filesystem::path& outFolder) {
-    const WordsByLevel levels = ReadWordLists(listFolder);
+// One line per word, "word<TAB>reason", for a reviewer; never shipped with the game.
+void WriteWordList(const std::filesystem::path& file,
+                   const std::map<std::string, std::string>& words) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::trunc);
+    for (const auto& [word, reason] : words)
+        out << word << "\t" << reason << "\n";
+    out.close();
+    if (!out)
+        throw std::runtime_error("cannot write " + file.string());
+}
+
+struct Inputs {
+    std::string listFolder;
+    std::string wordNetFolder;
+    std::string reviewList;
+    std::filesystem::path outFolder;
+    std::filesystem::path excludedList;
+};
+
+void Make(const Inputs& inputs) {
+    const auto& outFolder = inputs.outFolder;
+    const WordsByLevel allLevels = ReadWordLists(inputs.listFolder);
+    const Exclusion exclusion =
+        JudgeWords(allLevels, ReadWordNet(inputs.wordNetFolder), ReadReviewList(inputs.reviewList));
+    const WordsByLevel levels = WithoutExcluded(allLevels, exclusion);
+    WriteWordList(inputs.excludedList, exclusion.excluded);
+    // Beside it, the words kept although WordNet marks one of their senses.
+    WriteWordList(inputs.excludedList.parent_path() / "kept-words.txt", exclusion.keptDespiteMark);
+    std::cout << "mkdict: left out " << exclusion.excluded.size() << " offensive words, listed in "
+              << inputs.excludedList.string() << "; kept " << exclusion.keptDespiteMark.size()
+              << " whose marked sense is not their usual one\n";
     std::cout << "mkdict: game words (3 to 8 letters a-z) per level:";
     for (const auto& [level, words] : levels)
         std::cout << " " << level << ":" << words.size();
     std::cout << "\n";
 
     const auto blocks = FillAllBlocks(levels);
-    for (const auto& fill : blocks)
-        PrintFill(fill);
+    const auto unfiltered = FillAllBlocks(allLevels);
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        PrintFill(blocks[i], unfiltered[i], exclusion);
 
     const auto image = EncodeDict(blocks);
     const auto target = outFolder / "Dict.dll";
@@ -80,7 +135,7 @@ void Make(const std::string& listFolder, const std::filesystem::path& outFolder)
             throw std::runtime_error("written file differs from the image");
         VerifyDictImage(image);
         std::filesystem::rename(part, target);
-        CheckLookups(outFolder, blocks);
+        CheckLookups(outFolder, blocks, exclusion);
     } catch (...) {
         std::filesystem::remove(part);
         std::filesystem::remove(target);
@@ -93,12 +148,13 @@ void Make(const std::string& listFolder, const std::filesystem::path& outFolder)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: mkdict <word-list folder> <output folder>\n";
+    if (argc != 6) {
+        std::cerr << "usage: mkdict <word-list folder> <WordNet folder> <review list> "
+                     "<output folder> <excluded list>\n";
         return 2;
     }
     try {
-        Make(argv[1], argv[2]);
+        Make({argv[1], argv[2], argv[3], argv[4], argv[5]});
     } catch (const std::exception& e) {
         std::cerr << "mkdict: " << e.what() << "\n";
         return 1;
