@@ -20,6 +20,7 @@ tests=(
   tinyproxy-bin
   clang libfuzzer-14-dev libclang-rt-14-dev
   desktop-file-utils appstream # the install test's validators
+  man-db # the install test reads the man pages for warnings
   systemd # systemd-analyze, for the server unit's exposure
   lintian dpkg-dev file # scripts/package.sh
   # bench/startup.sh only

@@ -85,4 +85,4 @@ package lexfall-records server net "systemd | systemd-standalone-sysusers" "" \
   "records server for the Lexfall word game" \
   "Keeps one best record per player and the world record for the Lexfall game, and answers the game's requests over HTTP, with SQLite on one machine or PostgreSQL for several servers. The package runs it as a hardened system service under its own user, with its database in /var/lib/lexfall-records."
 
-lintian --no-tag-display-limit "$out"/lexfall_"${version}"_"$arch".deb "$out"/lexfall-records_"${version}"_"$arch".deb || true
+lintian --tag-display-limit 0 --info "$out"/lexfall_"${version}"_"$arch".deb "$out"/lexfall-records_"${version}"_"$arch".deb || true
