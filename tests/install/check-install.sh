@@ -83,7 +83,7 @@ if [ $has_game -eq 1 ]; then
   (cd "$scratch" && exec env -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME="$home" \
     QT_QPA_PLATFORM=offscreen "$moved/games/lexfall" >"$scratch/game.log" 2>&1) &
   game=$!
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     [ -s "$home/.config/lexfall/Lexfall.ini" ] && break
     sleep 0.1
   done
