@@ -1,30 +1,25 @@
 #include "app/AppServices.h"
 
 #include "app/AudioModuleLoader.h"
+#include "app/FolderSearch.h"
 #include "media/AsyncSound.h"
-#include "platform/qt/QtSystemText.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QUrl>
 
 namespace lexfall {
-
-namespace {
-
-std::string ProgramDir() {
-    return ToSystemText(QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/"));
-}
-
-} // namespace
 
 // The audio module is loaded and the device opened on the audio thread, once the window is on
 // screen (StartAudio) and the first sound or piece is due; with no device the sound stays
 // silent and the game runs on.
 AppServices::AppServices()
-    : sound_(std::make_unique<AsyncSound>([dir = ProgramDir()] { return OpenAudioModule(dir); },
-                                          false)) {}
+    : folders_(FindGameFolders(QCoreApplication::applicationDirPath())),
+      sound_(std::make_unique<AsyncSound>(
+          [module = folders_.moduleDir, data = folders_.dataDir] {
+              return OpenAudioModule(module, data);
+          },
+          false)) {}
 
 void AppServices::StartAudio() {
     sound_->Start();
@@ -37,7 +32,9 @@ AppServices::~AppServices() {
 
 FormServices AppServices::Services() {
     return FormServices{
-        .appDir = ProgramDir(),
+        .appDir = folders_.dataDir,
+        .settingsDir = folders_.settingsDir,
+        .recordsDir = folders_.recordsDir,
         .clock = clock_,
         .random = random_,
         .dialogs = dialogs_,

@@ -1,6 +1,7 @@
 #pragma once
 #include "app/FormServices.h"
 #include "media/AsyncSound.h"
+#include "platform/GameFolders.h"
 #include "platform/posix/EnvironmentProxy.h"
 #include "platform/posix/PosixNetwork.h"
 #include "platform/qt/QtDialogs.h"
@@ -17,8 +18,10 @@ public:
     FormServices Services();
     // Lets the audio device open; called once the window has first been painted.
     void StartAudio();
+    const GameFolders& Folders() const { return folders_; }
 
 private:
+    GameFolders folders_;
     SystemClock clock_;
     SeededRandom random_;
     QtDialogs dialogs_;

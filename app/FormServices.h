@@ -17,7 +17,11 @@ namespace lexfall {
 // Everything the window reaches outside itself, handed in so tests can replace each piece.
 // Built with designated initializers, so a new service cannot land in another's place.
 struct FormServices {
-    std::string appDir; // the program's folder, with a trailing separator
+    // Each folder ends with a separator. In a portable copy all three are the program's folder;
+    // an installed one reads its data from one place and keeps each player's files in their home.
+    std::string appDir;      // the game's data: Dict.dll and sound/
+    std::string settingsDir; // Lexfall.ini
+    std::string recordsDir;  // Records.dat
     Clock& clock;
     Random& random;
     Dialogs& dialogs;

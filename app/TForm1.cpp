@@ -34,7 +34,7 @@ TForm1::TForm1(FormServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)),
       dictionary_(std::make_unique<Dictionary>(services_.appDir, services_.dialogs)),
       cookies_(std::make_unique<QtCookieStore>()),
-      settingsWriter_(services_.appDir + SettingsFileName) {
+      settingsWriter_(services_.settingsDir + SettingsFileName) {
     IdHTTP1 = std::make_unique<HttpAccess>(services_.network, *cookies_);
     Timer1 = std::make_unique<GameTimer>(kDefaultDropInterval,
                                          [this] { GuardTick([this] { Timer1Timer(); }); });
@@ -104,7 +104,7 @@ void TForm1::FormCreate() {
     Guard([this] { services_.random.Seed(services_.clock.SeedValue()); });
     Guard([this] { state.NextChar = DrawNextBlock(); });
     Guard([this] {
-        LoadRecords(services_.appDir, services_.dialogs, services_.clock.Today(), state.MyRec,
+        LoadRecords(services_.recordsDir, services_.dialogs, services_.clock.Today(), state.MyRec,
                     state.WorldRec, state.RecordsRead);
     });
     Guard([this] {

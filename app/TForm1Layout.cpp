@@ -8,9 +8,11 @@
 #include "app/MusicComboBox.h"
 #include "app/TForm1.h"
 #include "online/ServerAddress.h"
+#include "platform/qt/QtSystemText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
@@ -291,6 +293,16 @@ void TForm1::BuildAboutBox() {
         link->setFont(linkFont);
         link->adjustSize();
     }
+
+    // The [Register] lines go into this file by hand; an installed copy keeps it in the
+    // player's home, so the box says where.
+    constexpr int kSettingsTop = 160, kSettingsWidth = 401;
+    QLabel* settingsFile = MakeLabel(PanelAbout, QString(), 48, kSettingsTop);
+    settingsFile->setText(settingsFile->fontMetrics().elidedText(QStringLiteral("Settings: ") +
+                                                                     FromSystemText(SettingsPath()),
+                                                                 Qt::ElideMiddle, kSettingsWidth));
+    settingsFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    settingsFile->adjustSize();
 }
 
 } // namespace lexfall

@@ -62,7 +62,7 @@ void TForm1::Button4Click(QObject*) {
     SplitToRec(reply, state.WorldRec, ShortDates());
     ShowWorldRec();
     services_.dialogs.ShowMessage(exchange::WorldRecordFetchedText);
-    SaveWorldRec(services_.appDir, services_.dialogs, state.MyRec, state.WorldRec);
+    SaveWorldRec(services_.recordsDir, services_.dialogs, state.MyRec, state.WorldRec);
 }
 
 void TForm1::Button9Click(QObject*) {
@@ -80,7 +80,7 @@ void TForm1::Button9Click(QObject*) {
     SplitToRec(reply, state.MyRec, ShortDates());
     ShowMyRec();
     services_.dialogs.ShowMessage(exchange::MyRecordFetchedText);
-    SaveMyRec(services_.appDir, services_.dialogs, state.MyRec, state.WorldRec);
+    SaveMyRec(services_.recordsDir, services_.dialogs, state.MyRec, state.WorldRec);
 }
 
 void TForm1::Button5Click(QObject*) {

@@ -49,7 +49,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 std::string TForm1::SettingsPath() const {
-    return services_.appDir + SettingsFileName;
+    return services_.settingsDir + SettingsFileName;
 }
 
 void TForm1::WriteIni() {

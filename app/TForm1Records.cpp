@@ -139,7 +139,7 @@ bool TForm1::SaveRec(bool asked) {
     state.MyRec = state.GameRec;
     ShowMyRec();
     const auto kept =
-        SaveMyRecUnless(services_.appDir, services_.dialogs, state.MyRec, state.WorldRec,
+        SaveMyRecUnless(services_.recordsDir, services_.dialogs, state.MyRec, state.WorldRec,
                         [&](const TScoreRec& stored) {
                             return KeepStoredMyRec(stored, state.GameRec, asked ? &seen : nullptr);
                         });
@@ -159,7 +159,7 @@ bool TForm1::SaveRec(bool asked) {
 
 void TForm1::ReadRecordsAgain() {
     try {
-        LoadRecords(services_.appDir, services_.dialogs, services_.clock.Today(), state.MyRec,
+        LoadRecords(services_.recordsDir, services_.dialogs, services_.clock.Today(), state.MyRec,
                     state.WorldRec, state.RecordsRead);
     } catch (...) {
         ShowMyRec();

@@ -1,3 +1,4 @@
+#include "Version.h"
 #include "app/AppServices.h"
 #include "app/TForm1.h"
 
@@ -7,8 +8,37 @@
 #include <QTimer>
 
 #include <functional>
+#include <iostream>
+#include <string_view>
 
 namespace {
+
+constexpr const char* kUsage = R"(Usage: lexfall [--help | --version]
+
+Lexfall, a word game of falling letters. Any other argument is ignored.
+  --help      show this text and exit
+  --version   show the version and exit
+
+An installed copy keeps each player's settings in $XDG_CONFIG_HOME/lexfall/Lexfall.ini
+(by default ~/.config/lexfall/) and records in $XDG_DATA_HOME/lexfall/Records.dat (by default
+~/.local/share/lexfall/). A folder with Dict.dll beside the program keeps both beside it.
+)";
+
+// Answered before the application object exists, so they work without a display.
+bool AnsweredOnTheCommandLine(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help") {
+            std::cout << kUsage;
+            return true;
+        }
+        if (argument == "--version") {
+            std::cout << "lexfall " LEXFALL_VERSION "\n";
+            return true;
+        }
+    }
+    return false;
+}
 
 // Runs an action once, a moment after the first paint of any widget: time for the display
 // server, which shares the processor, to put the first frame on the screen.
@@ -37,6 +67,8 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    if (AnsweredOnTheCommandLine(argc, argv))
+        return 0;
     QApplication app(argc, argv);
     lexfall::AppServices services;
     lexfall::TForm1 form(services.Services());

@@ -1,19 +1,35 @@
 #!/usr/bin/env bash
-# Installs what Lexfall needs to build, run and test on Debian 12, when something is missing.
+# Installs what Lexfall needs on Debian 12, when something is missing:
+#   scripts/deps.sh play   what building and playing the game (and building the server) needs
+#   scripts/deps.sh        that, and everything the tests, benchmarks, fuzzing and packaging need
+# A new package goes on a line of its own with a short comment: into play=( ) when the build or
+# the running game needs it, into tests=( ) otherwise. Prefer packages that start no service.
 set -euo pipefail
 
-packages=(
+play=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libjpeg-dev libsdl2-mixer-dev timgm6mb-soundfont
-  libgtest-dev libgmock-dev libbenchmark-dev
-  scowl fonts-dejavu-core xvfb xauth locales
+  scowl fonts-dejavu-core
+  libcpp-httplib-dev libsqlite3-dev libpq-dev libsodium-dev
   wordnet-base # game build: mkdict leaves out the words WordNet marks as slurs or obscene
-  libcpp-httplib-dev libsqlite3-dev libpq-dev libsodium-dev postgresql
-  tinyproxy
+)
+
+tests=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth locales
+  postgresql # scripts/with-postgres.sh runs a throwaway cluster with its programs
+  tinyproxy-bin
   clang libfuzzer-14-dev libclang-rt-14-dev
+  desktop-file-utils appstream # the install test's validators
+  man-db # the install test reads the man pages for warnings
+  systemd # systemd-analyze, for the server unit's exposure
+  lintian dpkg-dev file # scripts/package.sh
   # bench/startup.sh only
   xdotool sox libxdamage-dev libxcomposite-dev
 )
+
+packages=("${play[@]}")
+[ "${1:-}" = play ] || packages+=("${tests[@]}")
 
 missing=()
 for package in "${packages[@]}"; do

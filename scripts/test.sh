@@ -11,7 +11,7 @@ export QT_QPA_PLATFORM=offscreen
 
 # The tests are forced on, whatever an earlier configure left in the cache, and a run that
 # finds no test fails instead of passing.
-scripts/build.sh build -DLEXFALL_BUILD_TESTS=ON
+scripts/build.sh build -DLEXFALL_BUILD_TESTS=ON -DLEXFALL_BUILD_BENCH=ON
 (cd build && ctest --no-tests=error --output-on-failure -j"$(nproc)")
 
 scripts/build.sh build-sanitize -DLEXFALL_BUILD_TESTS=ON -DLEXFALL_SANITIZE=ON -DLEXFALL_BUILD_BENCH=OFF

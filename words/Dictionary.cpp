@@ -72,16 +72,19 @@ int Dictionary::CloseFile(int fd) {
 void Dictionary::OpenDict() {
     // Only the first call of a game opens anything. A handle lost in a failed close is
     // opened anew, so the next game does not run on a dead dictionary.
-    if (DictOpen && DictFile >= 0)
+    if (DictOpen && (DictFile >= 0 || missing_))
         return;
 
     struct stat info {};
-    if (::stat(path_.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
+    const bool absent = ::stat(path_.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+    if (absent)
         ThrowIfDanglingLink(path_);
-        dialogs_.ShowMessage(kMissingMessage);
+    // An empty file is what an older version left for a missing one: no words either.
+    const int fd = absent || (S_ISREG(info.st_mode) && info.st_size == 0) ? -1 : OpenExisting();
+    if (fd < 0) {
+        ReportMissing();
+        return;
     }
-
-    const int fd = OpenExistingOrCreate();
     // A folder named Dict.dll opens read-only but is no dictionary.
     int error = 0;
     if (::fstat(fd, &info) != 0)
@@ -101,37 +104,35 @@ void Dictionary::OpenDict() {
     DictOpen = true;
 }
 
-int Dictionary::OpenExistingOrCreate() {
-    // A second round covers a file that appears or vanishes between the calls.
-    int error = ENOENT;
-    for (int round = 0; round < 2; ++round) {
-        int fd = OpenFile(path_, O_RDWR | O_CLOEXEC, 0);
-        if (fd >= 0) {
-            readOnly_ = false;
-            return fd;
-        }
-        error = errno;
-        if (error != ENOENT) {
-            // It exists but is not writable: read it as it stands, never replace it.
-            fd = OpenFile(path_, O_RDONLY | O_CLOEXEC, 0);
-            if (fd >= 0) {
-                readOnly_ = true;
-                return fd;
-            }
-            error = errno;
-            if (error != ENOENT)
-                ThrowFileError(path_, error);
-        }
-        // Missing: create it empty. O_EXCL, so an existing dictionary is never truncated.
-        fd = OpenFile(path_, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            readOnly_ = false;
-            return fd;
-        }
-        error = errno;
-        if (error != EEXIST)
-            ThrowFileError(path_, error);
+// Said at every Start while the file is missing, with the path looked for; nothing is created,
+// so the game is never silently left without words. The game runs on, finding none.
+void Dictionary::ReportMissing() {
+    dialogs_.ShowMessage(std::string(kMissingMessage) + "\n" + path_);
+    missing_ = true;
+    DictRecordCount = 0;
+    DictBlockStart = blockStarts_;
+    DictOpen = true;
+}
+
+int Dictionary::OpenExisting() {
+    int fd = OpenFile(path_, O_RDWR | O_CLOEXEC, 0);
+    if (fd >= 0) {
+        readOnly_ = false;
+        return fd;
     }
+    int error = errno;
+    if (error != ENOENT) {
+        // It exists but is not writable: read it as it stands, never replace it.
+        fd = OpenFile(path_, O_RDONLY | O_CLOEXEC, 0);
+        if (fd >= 0) {
+            readOnly_ = true;
+            return fd;
+        }
+        error = errno;
+    }
+    // Gone since it was looked at: missing.
+    if (error == ENOENT)
+        return -1;
     ThrowFileError(path_, error);
 }
 
@@ -174,6 +175,7 @@ void Dictionary::CloseDict() {
             ThrowFileError(path_, errno);
     }
     DictOpen = false;
+    missing_ = false;
 }
 
 } // namespace lexfall

@@ -35,8 +35,8 @@ public:
     Dictionary(const Dictionary&) = delete;
     Dictionary& operator=(const Dictionary&) = delete;
 
-    // Opens the file unless it is already open; a missing file is reported, then created
-    // empty. Throws Error when the file can be neither opened nor created.
+    // Opens the file unless it is already open. A missing or empty file is reported and the
+    // game runs without words; nothing is created. Throws Error when the file cannot be opened.
     void OpenDict();
     // True when word is a dictionary word. Any other length, and any failed read, is false.
     bool CheckKey(const std::string& word) override;
@@ -56,7 +56,8 @@ protected:
     virtual int CloseFile(int fd);
 
 private:
-    int OpenExistingOrCreate();
+    int OpenExisting();
+    void ReportMissing();
 
     std::string path_;
     Dialogs& dialogs_;
@@ -65,6 +66,7 @@ private:
     int DictFile = -1;
     bool DictOpen = false;
     bool readOnly_ = false;
+    bool missing_ = false; // open for this game, without a file
     std::int32_t DictRecordCount = 0;
     TDictBlockStarts DictBlockStart{};
 };

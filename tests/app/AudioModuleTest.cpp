@@ -13,12 +13,13 @@ namespace {
 // the game is silent, never broken.
 TEST(AudioModuleTest, OpensTheDeviceThroughTheModuleBesideTheProgram) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    const std::unique_ptr<Sound> sound = OpenAudioModule(std::string(LEXFALL_BIN_DIR) + "/");
+    const std::string binDir = std::string(LEXFALL_BIN_DIR) + "/";
+    const std::unique_ptr<Sound> sound = OpenAudioModule(binDir, binDir);
     ASSERT_NE(sound, nullptr);
     sound->SendCommand("STOP LexfallMusic");
     sound->PlayWave("sound\\chimes.wav");
 
-    EXPECT_EQ(OpenAudioModule("/nonexistent folder/"), nullptr);
+    EXPECT_EQ(OpenAudioModule("/nonexistent folder/", binDir), nullptr);
 }
 
 } // namespace

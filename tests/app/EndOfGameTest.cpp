@@ -27,8 +27,8 @@ char ColourLetter(const QLabel* label) {
 
 class EndOfGame : public FormTest {
 protected:
-    // An empty dictionary: no start-up of a game reports a missing one.
-    void PrepareAppDir(const QString&) override { dir.Put("Dict.dll", {}); }
+    // A dictionary without words: no start of a game reports a missing one.
+    void PrepareAppDir(const QString&) override { dir.Put("Dict.dll", kWordlessDict); }
 
     void LayRecords(const TScoreRec& mine, const TScoreRec& world) {
         LayRecordFile(RecordBytes(mine) + RecordBytes(world));

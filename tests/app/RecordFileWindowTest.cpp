@@ -22,7 +22,7 @@ class RecordFileWindow : public FormTest {
 protected:
     // An empty dictionary, so that Start reports nothing; the record file laid is 90 bytes.
     void PrepareAppDir(const QString&) override {
-        dir.Put("Dict.dll", {});
+        dir.Put("Dict.dll", kWordlessDict);
         LayRecordFile(RecordBytes(kMine) + RecordBytes(kWorld));
     }
 

@@ -47,7 +47,7 @@ private:
 class RecordsKept : public FormTest {
 protected:
     void PrepareAppDir(const QString&) override {
-        dir.Put("Dict.dll", {});
+        dir.Put("Dict.dll", kWordlessDict);
         LayRecordFile(RecordBytes(kStored) + RecordBytes(kWorld));
     }
 

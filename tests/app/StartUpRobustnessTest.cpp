@@ -26,7 +26,7 @@ TEST(StartUpRobustness, AnyRecordFileLeavesTheGamePlayable) {
                 content.replace(static_cast<std::size_t>(slot) * 45, 45,
                                 RecordBytes(ValidRecord("Keeper", 60 + slot, 20, 4)));
             dir.Put("Records.dat", content);
-            dir.Put("Dict.dll", {});
+            dir.Put("Dict.dll", kWordlessDict);
 
             TestServices services;
             TForm1 form(services.For(dir.Dir()));

@@ -51,6 +51,8 @@ struct SoakDoubles {
 inline FormServices MakeFormServices(const std::string& appDir, SoakDoubles& doubles) {
     return FormServices{
         .appDir = appDir,
+        .settingsDir = appDir,
+        .recordsDir = appDir,
         .clock = doubles.clock,
         .random = doubles.random,
         .dialogs = doubles.dialogs,

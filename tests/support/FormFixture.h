@@ -51,6 +51,10 @@ protected:
     std::unique_ptr<TForm1> form;
 };
 
+// A dictionary of one record that spells no word: games run without words and without the
+// missing-dictionary box, which an empty file would bring up.
+inline const std::string kWordlessDict(9, '\0');
+
 // r values that give a letter from the next-letter table.
 constexpr int kE = 0, kA = 121, kS = 348, kT = 655, kD = 440, kB = 712, kC = 735;
 

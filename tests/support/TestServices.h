@@ -47,6 +47,8 @@ public:
     FormServices For(const std::string& appDir, Instead instead = {}) {
         return FormServices{
             .appDir = appDir,
+            .settingsDir = appDir,
+            .recordsDir = appDir,
             .clock = clock,
             .random = random,
             .dialogs = instead.dialogs != nullptr ? *instead.dialogs : dialogs,

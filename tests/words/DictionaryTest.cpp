@@ -147,24 +147,51 @@ TEST_F(DictionaryTest, RecordCountIsTakenAtOpen) {
     EXPECT_TRUE(dict.CheckKey("ZZZ"));
 }
 
-// A missing file: one message, then an empty file, on which no lookup reads.
-TEST(DictionaryMissingTest, ReportsOnceAndCreatesAnEmptyFile) {
-    ScratchDir dir;
-    RecordingDialogs dialogs;
-    ProbedDictionary dict(dir.Dir(), dialogs);
-    dict.OpenDict();
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>{kMissing});
-    ASSERT_TRUE(std::filesystem::exists(dir.File("Dict.dll")));
-    EXPECT_EQ(std::filesystem::file_size(dir.File("Dict.dll")), 0u);
-    EXPECT_TRUE(dict.IsOpen());
-    EXPECT_EQ(dict.RecordCount(), 0);
-    for (const std::string word : {"CAT", "WORD", "HOUSE", "PLANET", "KITCHEN", "NOTEBOOK"})
-        EXPECT_FALSE(dict.CheckKey(word)) << word;
-    EXPECT_TRUE(dict.readOffsets.empty());
+// A missing dictionary, an empty one (as older versions left for a missing one) and one in a
+// folder that is not there: the message with the path at every Start, nothing created, and a
+// game without words that never reads.
+TEST(DictionaryMissingTest, ReportsAtEveryStartAndCreatesNothing) {
+    struct Case {
+        const char* name;
+        const char* folder;
+        bool emptyFile;
+    };
+    for (const Case c :
+         {Case{"missing", "", false}, Case{"empty", "", true}, Case{"no folder", "gone/", false}}) {
+        ScratchDir dir;
+        RecordingDialogs dialogs;
+        const std::string appDir = dir.Dir() + c.folder;
+        const std::string path = appDir + "Dict.dll";
+        if (c.emptyFile)
+            dir.Put("Dict.dll", {});
+        ProbedDictionary dict(appDir, dialogs);
+        const std::vector<std::string> once{std::string(kMissing) + "\n" + path};
 
-    dict.CloseDict();
-    dict.OpenDict();
-    EXPECT_EQ(dialogs.messages.size(), 1u);
+        dict.OpenDict();
+        dict.OpenDict(); // the next letter of the same game
+        EXPECT_EQ(dialogs.messages, once) << c.name;
+        EXPECT_TRUE(dict.IsOpen()) << c.name;
+        for (const std::string word : {"CAT", "WORD", "HOUSE", "PLANET", "KITCHEN", "NOTEBOOK"})
+            EXPECT_FALSE(dict.CheckKey(word)) << c.name << " " << word;
+        EXPECT_TRUE(dict.readOffsets.empty()) << c.name;
+
+        dict.CloseDict();
+        dict.OpenDict();
+        EXPECT_EQ(dialogs.messages.size(), 2u) << c.name;
+        EXPECT_EQ(dialogs.messages.back(), once.front()) << c.name;
+        EXPECT_EQ(std::filesystem::exists(path), c.emptyFile) << c.name;
+        if (c.emptyFile) {
+            EXPECT_EQ(std::filesystem::file_size(path), 0u) << c.name;
+        }
+
+        // Put back, it is found at the next Start without a word said.
+        dict.CloseDict();
+        std::filesystem::create_directories(appDir);
+        WriteDict(path, {{8, {"NOTEBOOK"}}});
+        dict.OpenDict();
+        EXPECT_EQ(dialogs.messages.size(), 2u) << c.name;
+        EXPECT_TRUE(dict.CheckKey("NOTEBOOK")) << c.name;
+    }
 }
 
 // Trailing bytes that do not make a whole record are not counted and never read.
@@ -251,32 +278,6 @@ TEST_F(DictionaryTest, UnopenableFileThrowsAndNextOpenRetries) {
     dict.OpenDict();
     EXPECT_TRUE(dict.IsOpen());
     EXPECT_TRUE(dict.CheckKey("CAT"));
-}
-
-// A folder where the dictionary should be cannot be created: the message, then the error.
-TEST(DictionaryUncreatableTest, MissingFolderReportsThenThrows) {
-    ScratchDir dir;
-    RecordingDialogs dialogs;
-    const std::string appDir = dir.Dir() + "gone/";
-    Dictionary dict(appDir, dialogs);
-    EXPECT_THROW(
-        {
-            try {
-                dict.OpenDict();
-            } catch (const Error& error) {
-                EXPECT_EQ(std::string(error.what()), appDir + "Dict.dll: " + std::strerror(ENOENT));
-                throw;
-            }
-        },
-        Error);
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>{kMissing});
-    EXPECT_FALSE(dict.IsOpen());
-    EXPECT_FALSE(dict.CheckKey("CAT"));
-
-    std::filesystem::create_directory(appDir);
-    dict.OpenDict();
-    EXPECT_TRUE(dict.IsOpen());
-    EXPECT_TRUE(std::filesystem::exists(appDir + "Dict.dll"));
 }
 
 // A folder named Dict.dll is no dictionary: an error, and the folder stays.
