@@ -259,10 +259,10 @@ public:
         server_.Get(R"(.*/checkwr\.asp)",
                     [this, reply](const auto&, auto& res) { reply(res, service_.CheckWR()); });
         server_.Get(R"(.*/getmyrec\.asp)", [this, reply](const auto& req, auto& res) {
-            reply(res, service_.GetMyRec(Query(req.target)));
+            reply(res, service_.GetMyRec(Query(req.target), req.remote_addr));
         });
         server_.Get(R"(.*/putmyrec\.asp)", [this, reply](const auto& req, auto& res) {
-            reply(res, service_.PutMyRec(Query(req.target)));
+            reply(res, service_.PutMyRec(Query(req.target), req.remote_addr));
         });
     }
 

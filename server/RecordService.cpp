@@ -20,7 +20,7 @@ bool SameEmail(std::string_view a, std::string_view b) {
 RecordService::RecordService(RecordStore& store, ErrorLog logError)
     : store_(store), logError_(std::move(logError)) {}
 
-std::variant<PlayerEntry, std::string> RecordService::Identify(const Query& query) {
+std::variant<PlayerEntry, std::string> RecordService::Identify(const Query& query, std::string_view /*peer*/) {
     const auto user = query.Value("u");
     if (!user || user->empty())
         return "1";
@@ -47,9 +47,9 @@ std::string RecordService::CheckWR() {
     }
 }
 
-std::string RecordService::GetMyRec(const Query& query) {
+std::string RecordService::GetMyRec(const Query& query, std::string_view peer) {
     try {
-        const auto player = Identify(query);
+        const auto player = Identify(query, peer);
         if (const auto* refused = std::get_if<std::string>(&player))
             return *refused;
         const auto& record = std::get<PlayerEntry>(player).Record;
@@ -60,9 +60,9 @@ std::string RecordService::GetMyRec(const Query& query) {
     }
 }
 
-std::string RecordService::PutMyRec(const Query& query) {
+std::string RecordService::PutMyRec(const Query& query, std::string_view peer) {
     try {
-        if (const auto player = Identify(query); std::holds_alternative<std::string>(player))
+        if (const auto player = Identify(query, peer); std::holds_alternative<std::string>(player))
             return std::get<std::string>(player);
         const auto text = query.Value("r");
         const auto record = text ? ParseValidRecord(*text) : std::nullopt;

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace lexfall::server {
@@ -18,13 +19,14 @@ public:
     // The world record's text, or the empty body when there is none or the database failed.
     std::string CheckWR();
     // "1" unknown user, "3" refused, "5" no record, "7" server fault, or the record's text.
-    std::string GetMyRec(const Query& query);
+    // peer is the client's address, for limits that apply per address; empty when unknown.
+    std::string GetMyRec(const Query& query, std::string_view peer = {});
     // "0" stored, "1", "3", "4" invalid record, "6" not better than the stored one, "7" fault.
-    std::string PutMyRec(const Query& query);
+    std::string PutMyRec(const Query& query, std::string_view peer = {});
 
 private:
     // The player named by the query's user, e-mail and code, or the refusal "1" or "3".
-    std::variant<PlayerEntry, std::string> Identify(const Query& query);
+    std::variant<PlayerEntry, std::string> Identify(const Query& query, std::string_view peer);
 
     RecordStore& store_;
     ErrorLog logError_;
