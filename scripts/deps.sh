@@ -12,6 +12,7 @@ play=(
   scowl fonts-dejavu-core
   libcpp-httplib-dev libsqlite3-dev libpq-dev libsodium-dev
   wordnet-base # game build: mkdict leaves out the words WordNet marks as slurs or obscene
+  libmicrohttpd-dev # the records server's HTTP core
 )
 
 tests=(
@@ -26,6 +27,7 @@ tests=(
   lintian dpkg-dev file # scripts/package.sh
   # bench/startup.sh only
   xdotool sox libxdamage-dev libxcomposite-dev
+  nginx-light # bench/server-load.sh measures the records server beside it
 )
 
 packages=("${play[@]}")

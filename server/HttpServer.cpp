@@ -1,24 +1,26 @@
 #include "server/HttpServer.h"
 
-#include "platform/posix/Poll.h"
 #include "server/RequestLine.h"
 
-#include <httplib.h>
+#include <microhttpd.h>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
 #include <netinet/in.h>
-#include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <deque>
+#include <map>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
-#include <vector>
+#include <unordered_set>
 
 namespace lexfall::server {
 
@@ -26,293 +28,425 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// One accepted connection as cpp-httplib's stream, reading through a buffer that starts with
-// the mended request line. Every read ends at the connection's deadline.
-class ConnectionStream final : public httplib::Stream {
-public:
-    ConnectionStream(int fd, std::chrono::seconds idle)
-        : fd_(fd), idle_(idle), deadline_(Clock::now() + 2 * idle) {}
+thread_local std::string t_peer;
 
-    // Reads up to the end of the request line and mends it; a line too long to be a request
-    // of ours is left for the parser to refuse.
-    void MendFirstLine(std::size_t limit) {
-        std::size_t end;
-        while ((end = buffer_.find('\n')) == std::string::npos && buffer_.size() < limit) {
-            if (Fill() <= 0)
-                return;
-        }
-        if (end == std::string::npos)
-            return;
-        const std::size_t lineEnd = end > 0 && buffer_[end - 1] == '\r' ? end - 1 : end;
-        buffer_ =
-            MendRequestLine(std::string_view(buffer_).substr(0, lineEnd)) + buffer_.substr(lineEnd);
-    }
-
-    bool is_readable() const override { return offset_ < buffer_.size() || Wait(POLLIN); }
-    bool is_writable() const override { return Wait(POLLOUT); }
-
-    ssize_t read(char* data, size_t size) override {
-        if (offset_ == buffer_.size()) {
-            buffer_.clear();
-            offset_ = 0;
-            const ssize_t got = Fill();
-            if (got <= 0)
-                return got;
-        }
-        const std::size_t count = std::min(size, buffer_.size() - offset_);
-        std::memcpy(data, buffer_.data() + offset_, count);
-        offset_ += count;
-        return static_cast<ssize_t>(count);
-    }
-
-    ssize_t write(const char* data, size_t size) override {
-        if (!Wait(POLLOUT))
-            return -1;
-        return ::send(fd_, data, size, MSG_NOSIGNAL);
-    }
-
-    void get_remote_ip_and_port(std::string& ip, int& port) const override {
-        Address(::getpeername, ip, port);
-    }
-    void get_local_ip_and_port(std::string& ip, int& port) const override {
-        Address(::getsockname, ip, port);
-    }
-    socket_t socket() const override { return fd_; }
-
-private:
-    ssize_t Fill() {
-        if (!Wait(POLLIN))
-            return -1;
-        char chunk[4096];
-        const ssize_t got = ::recv(fd_, chunk, sizeof chunk, 0);
-        if (got > 0)
-            buffer_.append(chunk, static_cast<std::size_t>(got));
-        return got;
-    }
-
-    // Reading is bounded by the deadline of the whole request; writing the reply only by the
-    // idle limit, so a slow database never costs a reply that is ready.
-    bool Wait(short events) const {
-        const Clock::duration limit =
-            events == POLLIN ? std::min<Clock::duration>(deadline_ - Clock::now(), idle_)
-                             : Clock::duration(idle_);
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit);
-        return left.count() > 0 && posix::PollFor(fd_, events, left) > 0;
-    }
-
-    template <class Lookup> void Address(Lookup lookup, std::string& ip, int& port) const {
-        sockaddr_storage address{};
-        socklen_t length = sizeof address;
-        if (lookup(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-            return;
-        char text[INET6_ADDRSTRLEN] = {};
-        if (address.ss_family == AF_INET) {
-            const auto& v4 = reinterpret_cast<const sockaddr_in&>(address);
-            inet_ntop(AF_INET, &v4.sin_addr, text, sizeof text);
-            port = ntohs(v4.sin_port);
-        } else if (address.ss_family == AF_INET6) {
-            const auto& v6 = reinterpret_cast<const sockaddr_in6&>(address);
-            inet_ntop(AF_INET6, &v6.sin6_addr, text, sizeof text);
-            port = ntohs(v6.sin6_port);
-        }
-        ip = text;
-    }
-
-    int fd_;
-    std::chrono::seconds idle_;
-    Clock::time_point deadline_;
-    std::string buffer_;
-    std::size_t offset_ = 0;
+struct Reply {
+    int Status = 200;
+    std::string Body;
+    const char* ContentType = "text/plain";
 };
 
-// Set on the accepting thread for a connection that finds the queue full.
-thread_local bool t_refuseConnection = false;
-thread_local Clock::time_point t_requestStart;
+using Answer = Reply (*)(RecordService&, std::string_view target, const std::string& peer);
 
-// A fixed set of threads and a bounded queue; a connection over the bound is closed at once
-// on the accepting thread, so a flood cannot grow memory or the wait without limit.
-class BoundedPool final : public httplib::TaskQueue {
-public:
-    BoundedPool(std::size_t threads, std::size_t maxWaiting) : maxWaiting_(maxWaiting) {
-        for (std::size_t i = 0; i < threads; ++i)
-            threads_.emplace_back([this] { Work(); });
-    }
-
-    void enqueue(std::function<void()> task) override {
-        {
-            std::lock_guard lock(mutex_);
-            if (waiting_.size() < maxWaiting_) {
-                waiting_.push_back(std::move(task));
-                ready_.notify_one();
-                return;
-            }
-        }
-        t_refuseConnection = true;
-        task();
-        t_refuseConnection = false;
-    }
-
-    // Lets the threads finish every queued connection, then joins them.
-    void shutdown() override {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        ready_.notify_all();
-        for (auto& thread : threads_)
-            thread.join();
-    }
-
-private:
-    void Work() {
-        for (;;) {
-            std::function<void()> task;
-            {
-                std::unique_lock lock(mutex_);
-                ready_.wait(lock, [&] { return stopping_ || !waiting_.empty(); });
-                if (waiting_.empty())
-                    return;
-                task = std::move(waiting_.front());
-                waiting_.pop_front();
-            }
-            task();
-        }
-    }
-
-    std::size_t maxWaiting_;
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::deque<std::function<void()>> waiting_;
-    std::vector<std::thread> threads_;
-    bool stopping_ = false;
+// Every endpoint the server answers, in one place. A path matches when it ends with the name,
+// so the server can sit under a folder of a larger site.
+struct Route {
+    std::string_view Suffix;
+    Answer Handler;
 };
 
-// cpp-httplib with our own connection handling: the request line mended, one request per
-// connection (the game opens one per request), and the deadline above.
-class RecordsServer final : public httplib::Server {
-public:
-    explicit RecordsServer(std::chrono::seconds readTimeout) : readTimeout_(readTimeout) {}
-
-    // cpp-httplib listens with a backlog of 5, so a burst of players connecting at once would
-    // see their connects dropped and retried a second later; listening again widens it.
-    void WidenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
-
-private:
-    bool process_and_close_socket(socket_t sock) override {
-        bool served = false;
-        if (!t_refuseConnection) {
-            t_requestStart = Clock::now();
-            ConnectionStream stream(sock, readTimeout_);
-            stream.MendFirstLine(CPPHTTPLIB_REQUEST_URI_MAX_LENGTH + 16);
-            bool closed = true;
-            served = process_request(stream, true, closed, nullptr);
-        }
-        ::shutdown(sock, SHUT_RDWR);
-        ::close(sock);
-        return served;
-    }
-
-    std::chrono::seconds readTimeout_;
+const Route kRoutes[] = {
+    {"/checkwr.asp",
+     [](RecordService& service, std::string_view, const std::string&) {
+         return Reply{200, service.CheckWR()};
+     }},
+    {"/getmyrec.asp",
+     [](RecordService& service, std::string_view target, const std::string& peer) {
+         return Reply{200, service.GetMyRec(Query(target), peer)};
+     }},
+    {"/putmyrec.asp",
+     [](RecordService& service, std::string_view target, const std::string& peer) {
+         return Reply{200, service.PutMyRec(Query(target), peer)};
+     }},
 };
+
+// One accepted connection, from the connect to the close.
+struct ConnectionState {
+    std::string Peer;
+    std::string Address; // the key of the per-address count
+    Clock::time_point Accepted = Clock::now();
+    // A duplicate of the socket: lets the deadline sweep shut the connection down from its
+    // own thread without racing the library's close of the original.
+    int Fd = -1;
+    std::atomic<bool> HeadDone = false;
+    std::atomic<bool> CutForHead = false;
+    bool Logged = false;
+    unsigned LastStatus = 0;
+};
+
+// One request: its target as it came, blanks and all.
+struct RequestState {
+    std::string Target;
+    bool Answered = false;
+};
+
+std::string AddressText(const sockaddr* address) {
+    char text[INET6_ADDRSTRLEN] = {};
+    if (address == nullptr)
+        return "-";
+    if (address->sa_family == AF_INET)
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text,
+                  sizeof text);
+    else if (address->sa_family == AF_INET6)
+        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, text,
+                  sizeof text);
+    else
+        return "-";
+    return text;
+}
+
+std::string Millis(Clock::duration elapsed) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1fms",
+                  std::chrono::duration<double, std::milli>(elapsed).count());
+    return text;
+}
 
 // What the log shows of a reply: the code itself, "record" for a record text, "empty".
-std::string ReplyInLog(const httplib::Response& res) {
-    if (res.body.empty())
+std::string ReplyInLog(const std::string& body) {
+    if (body.empty())
         return "empty";
-    if (res.body.size() == 1)
-        return res.body;
+    if (body.size() == 1)
+        return EscapeForLog(body);
     return "record";
 }
 
-std::string UtcNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    gmtime_r(&now, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-    return text;
+// The last address in X-Forwarded-For: the one the trusted proxy itself added.
+std::string ForwardedClient(std::string_view header) {
+    const std::size_t comma = header.rfind(',');
+    std::string_view last = comma == std::string_view::npos ? header : header.substr(comma + 1);
+    while (!last.empty() && (last.front() == ' ' || last.front() == '\t'))
+        last.remove_prefix(1);
+    while (!last.empty() && (last.back() == ' ' || last.back() == '\t'))
+        last.remove_suffix(1);
+    return std::string(last);
+}
+
+// The target with blanks and later "?" escaped, as the query parser expects it.
+std::string MendTarget(std::string_view target) {
+    const std::string line = MendRequestLine("GET " + std::string(target) + " H");
+    return line.substr(4, line.size() - 6);
 }
 
 } // namespace
 
 class HttpServer::Impl {
 public:
-    Impl(RecordService& service, ServeOptions options, std::ostream& log)
-        : service_(service), options_(std::move(options)), log_(log),
-          server_(options_.ReadTimeout) {
-        server_.new_task_queue = [this] {
-            return new BoundedPool(options_.Threads, options_.MaxWaiting);
-        };
-        // SO_REUSEADDR only: cpp-httplib's default SO_REUSEPORT would let a second server bind
-        // the same port silently instead of reporting it in use.
-        server_.set_socket_options([](socket_t sock) {
-            int yes = 1;
-            setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        });
-        server_.set_payload_max_length(1024);
-        server_.set_logger(
-            [this](const httplib::Request& req, const httplib::Response& res) { Log(req, res); });
-        const auto reply = [](httplib::Response& res, std::string body) {
-            res.set_content(std::move(body), "text/plain");
-        };
-        // Any path prefix is taken, so the server can sit under a folder of a larger site.
-        server_.Get(R"(.*/checkwr\.asp)",
-                    [this, reply](const auto&, auto& res) { reply(res, service_.CheckWR()); });
-        server_.Get(R"(.*/getmyrec\.asp)", [this, reply](const auto& req, auto& res) {
-            reply(res, service_.GetMyRec(Query(req.target), req.remote_addr));
-        });
-        server_.Get(R"(.*/putmyrec\.asp)", [this, reply](const auto& req, auto& res) {
-            reply(res, service_.PutMyRec(Query(req.target), req.remote_addr));
-        });
+    Impl(RecordService& service, ServeOptions options, LogWriter& log)
+        : service_(service), options_(std::move(options)), log_(log) {}
+
+    ~Impl() {
+        Halt();
+        if (listenFd_ >= 0)
+            ::close(listenFd_);
     }
 
     int Bind() {
-        errno = 0;
-        int port = options_.Port;
-        bool bound = port == 0 ? (port = server_.bind_to_any_port(options_.Host)) > 0
-                               : server_.bind_to_port(options_.Host, port);
-        if (!bound) {
-            const std::string why = errno == EADDRINUSE ? "the port is in use"
-                                    : errno != 0        ? std::strerror(errno)
-                                                        : "the address is not available";
-            throw std::runtime_error("cannot listen on " + options_.Host + ":" +
-                                     std::to_string(options_.Port) + ": " + why);
-        }
-        server_.WidenBacklog();
+        listenFd_ = Listen();
+        sockaddr_storage bound{};
+        socklen_t length = sizeof bound;
+        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&bound), &length);
+        const int port =
+            ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(bound).sin6_port
+                                              : reinterpret_cast<sockaddr_in&>(bound).sin_port);
+        Start();
+        sweeper_ = std::thread([this] { Sweep(); });
         return port;
     }
 
-    void Run() { server_.listen_after_bind(); }
-    void Stop() { server_.stop(); }
+    void Run() {
+        {
+            std::unique_lock lock(stopMutex_);
+            stopWanted_.wait(lock, [&] { return stopping_; });
+        }
+        // No new connections; the open ones get a little time to finish, so a request in
+        // flight is answered while slow clients cannot hold the stop up.
+        const MHD_socket listening = MHD_quiesce_daemon(daemon_);
+        if (listening != MHD_INVALID_SOCKET && listening == listenFd_) {
+            ::close(listenFd_);
+            listenFd_ = -1;
+        }
+        const auto deadline = Clock::now() + std::chrono::seconds(4);
+        while (open_.load() > 0 && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        Halt();
+    }
+
+    void Stop() {
+        {
+            std::lock_guard lock(stopMutex_);
+            stopping_ = true;
+        }
+        stopWanted_.notify_all();
+    }
 
 private:
-    // One line per request: time, peer, endpoint, status, reply, duration. Never the query:
-    // it holds the access code.
-    void Log(const httplib::Request& req, const httplib::Response& res) {
-        const auto micros =
-            std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - t_requestStart)
-                .count();
-        char duration[32];
-        std::snprintf(duration, sizeof duration, "%.1fms", static_cast<double>(micros) / 1000.0);
-        // A request the parser refused has neither peer nor path filled in.
-        const std::string peer =
-            req.remote_addr.empty() ? "-" : req.remote_addr + ':' + std::to_string(req.remote_port);
-        const std::string endpoint = req.path.empty() ? "-" : req.path;
-        const std::string line = UtcNow() + ' ' + peer + ' ' + endpoint + ' ' +
-                                 std::to_string(res.status) + ' ' + ReplyInLog(res) + ' ' +
-                                 duration + '\n';
-        std::lock_guard lock(logMutex_);
-        log_ << line << std::flush;
+    int Listen() {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
+        addrinfo* found = nullptr;
+        const std::string port = std::to_string(options_.Port);
+        const std::string where = options_.Host + ":" + port;
+        if (getaddrinfo(options_.Host.c_str(), port.c_str(), &hints, &found) != 0 || !found)
+            throw std::runtime_error("cannot listen on " + where +
+                                     ": the address is not available");
+        const int fd = ::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        int yes = 1;
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        const bool ok = fd >= 0 && ::bind(fd, found->ai_addr, found->ai_addrlen) == 0 &&
+                        ::listen(fd, SOMAXCONN) == 0;
+        const int error = errno;
+        freeaddrinfo(found);
+        if (!ok) {
+            if (fd >= 0)
+                ::close(fd);
+            throw std::runtime_error(
+                "cannot listen on " + where + ": " +
+                (error == EADDRINUSE ? std::string("the port is in use") : std::strerror(error)));
+        }
+        return fd;
+    }
+
+    void Start() {
+        // Each connection holds its socket and the sweep's duplicate; keep some files spare.
+        rlimit files{};
+        getrlimit(RLIMIT_NOFILE, &files);
+        const unsigned connections =
+            static_cast<unsigned>(std::max<rlim_t>(64, files.rlim_cur / 2 - 64));
+        unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ITC | MHD_USE_TURBO;
+        const bool tls = !options_.TlsCert.empty() && !options_.TlsKey.empty();
+        if (tls)
+            flags |= MHD_USE_TLS;
+        // The pool holds the head and the reply's head; twice the head limit leaves room for
+        // both, and the limit itself is checked on the whole head below.
+        const std::size_t memory = 2 * options_.HeadLimit;
+        std::vector<MHD_OptionItem> items = {
+            {MHD_OPTION_LISTEN_SOCKET, listenFd_, nullptr},
+            {MHD_OPTION_THREAD_POOL_SIZE, static_cast<intptr_t>(options_.Threads), nullptr},
+            {MHD_OPTION_CONNECTION_LIMIT, connections, nullptr},
+            {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(memory), nullptr},
+            {MHD_OPTION_CONNECTION_TIMEOUT, options_.ReadTimeout.count(), nullptr},
+            {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&OnConnection), this},
+            {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&OnCompleted), this},
+            {MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&OnTarget), this},
+        };
+        if (tls) {
+            items.push_back({MHD_OPTION_HTTPS_MEM_CERT, 0, options_.TlsCert.data()});
+            items.push_back({MHD_OPTION_HTTPS_MEM_KEY, 0, options_.TlsKey.data()});
+        }
+        items.push_back({MHD_OPTION_END, 0, nullptr});
+        daemon_ = MHD_start_daemon(flags, 0, &OnAccept, this, &OnRequest, this, MHD_OPTION_ARRAY,
+                                   items.data(), MHD_OPTION_END);
+        if (daemon_ == nullptr)
+            throw std::runtime_error(tls ? "cannot start https: check the certificate and key"
+                                         : "cannot start the HTTP server");
+    }
+
+    void Halt() {
+        if (daemon_ != nullptr) {
+            MHD_stop_daemon(daemon_);
+            daemon_ = nullptr;
+        }
+        {
+            std::lock_guard lock(registryMutex_);
+            sweeping_ = false;
+        }
+        sweepWake_.notify_all();
+        if (sweeper_.joinable())
+            sweeper_.join();
+    }
+
+    // Heads that take too long are cut here: the library's own timeout counts only silence,
+    // which a client dribbling a byte now and then never lets run out.
+    void Sweep() {
+        std::unique_lock lock(registryMutex_);
+        while (sweeping_) {
+            sweepWake_.wait_for(lock, std::chrono::milliseconds(200));
+            const auto limit = Clock::now() - options_.HeadTimeout;
+            for (ConnectionState* connection : connections_) {
+                if (!connection->HeadDone && !connection->CutForHead &&
+                    connection->Accepted < limit) {
+                    connection->CutForHead = true;
+                    ::shutdown(connection->Fd, SHUT_RDWR);
+                }
+            }
+        }
+    }
+
+    static MHD_Result OnAccept(void* self, const sockaddr* address, socklen_t) {
+        auto& impl = *static_cast<Impl*>(self);
+        if (impl.options_.MaxPerAddress == 0)
+            return MHD_YES;
+        const std::string key = AddressText(address);
+        {
+            std::lock_guard lock(impl.registryMutex_);
+            std::size_t& count = impl.perAddress_[key];
+            if (count < impl.options_.MaxPerAddress) {
+                ++count;
+                return MHD_YES;
+            }
+        }
+        impl.log_.Line(EscapeForLog(key) +
+                       " - 503 refused too-many-connections-from-address 0.0ms");
+        return MHD_NO;
+    }
+
+    static void OnConnection(void* self, MHD_Connection* connection, void** context,
+                             MHD_ConnectionNotificationCode code) {
+        auto& impl = *static_cast<Impl*>(self);
+        if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+            auto* state = new ConnectionState;
+            const auto* info =
+                MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+            state->Address = AddressText(info ? info->client_addr : nullptr);
+            state->Peer = state->Address;
+            if (const auto* fd =
+                    MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD))
+                state->Fd = fcntl(fd->connect_fd, F_DUPFD_CLOEXEC, 0);
+            *context = state;
+            ++impl.open_;
+            std::lock_guard lock(impl.registryMutex_);
+            impl.connections_.insert(state);
+            return;
+        }
+        auto* state = static_cast<ConnectionState*>(*context);
+        if (state == nullptr)
+            return;
+        {
+            std::lock_guard lock(impl.registryMutex_);
+            impl.connections_.erase(state);
+            if (impl.options_.MaxPerAddress != 0) {
+                const auto found = impl.perAddress_.find(state->Address);
+                if (found != impl.perAddress_.end() && --found->second == 0)
+                    impl.perAddress_.erase(found);
+            }
+        }
+        if (!state->Logged) {
+            // No request was answered: say why the connection ended.
+            std::string what = "- closed";
+            if (state->CutForHead)
+                what = "408 head-too-slow";
+            else if (state->LastStatus != 0)
+                what = std::to_string(state->LastStatus) + " bad-head";
+            impl.log_.Line(EscapeForLog(state->Peer) + " - " + what + ' ' +
+                           Millis(Clock::now() - state->Accepted));
+        }
+        if (state->Fd >= 0)
+            ::close(state->Fd);
+        delete state;
+        --impl.open_;
+    }
+
+    static ConnectionState* StateOf(MHD_Connection* connection) {
+        const auto* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+        return info ? static_cast<ConnectionState*>(info->socket_context) : nullptr;
+    }
+
+    static void* OnTarget(void*, const char* uri, MHD_Connection*) {
+        return new RequestState{uri ? uri : "", false};
+    }
+
+    static void OnCompleted(void*, MHD_Connection* connection, void** context,
+                            MHD_RequestTerminationCode) {
+        delete static_cast<RequestState*>(*context);
+        *context = nullptr;
+        ConnectionState* state = StateOf(connection);
+        const auto* status = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_HTTP_STATUS);
+        if (state != nullptr && status != nullptr)
+            state->LastStatus = status->http_status;
+    }
+
+    static MHD_Result OnRequest(void* self, MHD_Connection* connection, const char* url,
+                                const char* method, const char*, const char*, size_t* uploadSize,
+                                void** context) {
+        auto& impl = *static_cast<Impl*>(self);
+        auto* request = static_cast<RequestState*>(*context);
+        if (request == nullptr)
+            *context = request = new RequestState{url, false};
+        if (request->Answered) {
+            *uploadSize = 0; // a body nobody asked for is dropped
+            return MHD_YES;
+        }
+        request->Answered = true;
+        ConnectionState* state = StateOf(connection);
+        if (state != nullptr)
+            state->HeadDone = true;
+
+        std::string peer = state != nullptr ? state->Peer : std::string("-");
+        if (!impl.options_.TrustProxy.empty() && peer == impl.options_.TrustProxy) {
+            const char* forwarded =
+                MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "X-Forwarded-For");
+            if (forwarded != nullptr && !ForwardedClient(forwarded).empty())
+                peer = ForwardedClient(forwarded);
+        }
+        const std::string path = url != nullptr ? url : "";
+        Reply reply = impl.Answer(connection, method, path, request->Target, peer);
+
+        MHD_Response* response = MHD_create_response_from_buffer(
+            reply.Body.size(), reply.Body.data(), MHD_RESPMEM_MUST_COPY);
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, reply.ContentType);
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+        if (reply.Status == MHD_HTTP_METHOD_NOT_ALLOWED)
+            MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, "GET");
+        const MHD_Result queued =
+            MHD_queue_response(connection, static_cast<unsigned>(reply.Status), response);
+        MHD_destroy_response(response);
+
+        if (state != nullptr) {
+            // One line per request: peer, endpoint, status, reply, time since the connect.
+            // Never the query: it holds the access code.
+            state->Logged = true;
+            impl.log_.Line(EscapeForLog(peer) + ' ' + EscapeForLog(path) + ' ' +
+                           std::to_string(reply.Status) + ' ' + ReplyInLog(reply.Body) + ' ' +
+                           Millis(Clock::now() - state->Accepted));
+        }
+        return queued;
+    }
+
+    Reply Answer(MHD_Connection* connection, std::string_view method, std::string_view path,
+                 std::string_view target, const std::string& peer) {
+        const auto* head =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
+        if (target.size() > options_.HeadLimit)
+            return Reply{MHD_HTTP_URI_TOO_LONG, ""};
+        if (head != nullptr && head->header_size > options_.HeadLimit)
+            return Reply{MHD_HTTP_REQUEST_HEADER_FIELDS_TOO_LARGE, ""};
+        // Only GET acts: HEAD would run a put as surely as GET and then drop the reply.
+        if (method != MHD_HTTP_METHOD_GET)
+            return Reply{MHD_HTTP_METHOD_NOT_ALLOWED, ""};
+        for (const Route& route : kRoutes) {
+            if (path.ends_with(route.Suffix)) {
+                t_peer = peer;
+                Reply reply = route.Handler(service_, MendTarget(target), peer);
+                t_peer.clear();
+                return reply;
+            }
+        }
+        return Reply{MHD_HTTP_NOT_FOUND, ""};
     }
 
     RecordService& service_;
     ServeOptions options_;
-    std::ostream& log_;
-    std::mutex logMutex_;
-    RecordsServer server_;
+    LogWriter& log_;
+    int listenFd_ = -1;
+    MHD_Daemon* daemon_ = nullptr;
+
+    std::mutex registryMutex_;
+    std::condition_variable sweepWake_;
+    bool sweeping_ = true;
+    std::unordered_set<ConnectionState*> connections_;
+    std::map<std::string, std::size_t> perAddress_;
+    std::atomic<int> open_ = 0;
+    std::thread sweeper_;
+
+    std::mutex stopMutex_;
+    std::condition_variable stopWanted_;
+    bool stopping_ = false;
 };
 
-HttpServer::HttpServer(RecordService& service, ServeOptions options, std::ostream& log)
+HttpServer::HttpServer(RecordService& service, ServeOptions options, LogWriter& log)
     : impl_(std::make_unique<Impl>(service, std::move(options), log)) {}
 
 HttpServer::~HttpServer() = default;
@@ -325,6 +459,10 @@ void HttpServer::Run() {
 }
 void HttpServer::Stop() {
     impl_->Stop();
+}
+
+const std::string& PeerOfThisThread() {
+    return t_peer;
 }
 
 } // namespace lexfall::server

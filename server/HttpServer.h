@@ -1,12 +1,14 @@
 #pragma once
-// The records service over HTTP on cpp-httplib: one request per connection, as the game makes
-// them, on a fixed pool of threads with a bounded queue of waiting connections.
+// The records service over HTTP on GNU libmicrohttpd: epoll loops on a few threads read every
+// request head without blocking, so slow or idle clients cost memory within a fixed bound and
+// no thread; only whole heads reach the record service. One request per connection, as the
+// game makes them.
+#include "server/LogWriter.h"
 #include "server/RecordService.h"
 
 #include <chrono>
 #include <cstddef>
 #include <memory>
-#include <ostream>
 #include <string>
 
 namespace lexfall::server {
@@ -14,30 +16,44 @@ namespace lexfall::server {
 struct ServeOptions {
     std::string Host = "127.0.0.1";
     int Port = 8642; // 0 picks a free port
+    // Threads that run both the event loops and the requests.
     std::size_t Threads = 8;
-    // Connections waiting for a thread; more are closed at once instead of piling up.
-    std::size_t MaxWaiting = 256;
-    // A client that sends nothing for this long, or has not sent its whole request within
-    // twice this long, is cut off.
+    // A client that sends nothing for this long is cut off.
     std::chrono::seconds ReadTimeout{5};
+    // The whole head (request line and header lines) must arrive within this time of the
+    // connect and fit in this many bytes.
+    std::chrono::seconds HeadTimeout{10};
+    std::size_t HeadLimit = 8192;
+    // Open connections from one address; 0 for no limit.
+    std::size_t MaxPerAddress = 32;
+    // Requests from this address take the client's address from X-Forwarded-For.
+    std::string TrustProxy;
+    // PEM text of the certificate chain and key; both set serves https.
+    std::string TlsCert;
+    std::string TlsKey;
 };
 
 class HttpServer {
 public:
-    HttpServer(RecordService& service, ServeOptions options, std::ostream& log);
+    HttpServer(RecordService& service, ServeOptions options, LogWriter& log);
     ~HttpServer();
 
-    // Binds the address; throws std::runtime_error with a plain message when it cannot.
-    // Returns the port, which tells a port chosen by the system.
+    // Listens and starts answering; throws std::runtime_error with a plain message when it
+    // cannot. Returns the port, which tells a port chosen by the system.
     int Bind();
-    // Serves until Stop; the requests in flight are answered before it returns.
+    // Blocks until Stop, then stops taking connections, lets the open ones finish for a few
+    // seconds and closes the rest.
     void Run();
-    // Safe from any thread.
+    // Safe from any thread, also from a signal-waiting one.
     void Stop();
 
 private:
     class Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// The client address of the request this thread is answering, empty outside a request: lets
+// the database's error lines name the client too.
+const std::string& PeerOfThisThread();
 
 } // namespace lexfall::server

@@ -4,6 +4,7 @@
 #include "server/HttpServer.h"
 #include "server/RecordService.h"
 #include "server/RecordStore.h"
+#include "server/WorldRecordCache.h"
 
 #include <unistd.h>
 
@@ -11,9 +12,11 @@
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -38,6 +41,14 @@ Options:
   --listen HOST:PORT        where serve listens (default 127.0.0.1:8642)
   --threads N               request threads of serve (default 8)
   --read-timeout SECONDS    serve cuts off a client silent this long (default 5)
+  --head-timeout SECONDS    serve cuts off a client whose request head is not whole this
+                            long after it connected (default 10)
+  --max-per-address N       open connections serve takes from one address (default 32,
+                            0 for no limit)
+  --trust-proxy ADDR        requests from this address (a proxy in front) are logged with
+                            the client address from X-Forwarded-For
+  --tls-cert FILE, --tls-key FILE
+                            serve https with this PEM certificate chain and key
   --server-url URL          the address players put in Lexfall.ini, printed by add-player
                             and reset-code (default http://THIS-HOST:8642/)
   --help, --version
@@ -60,8 +71,9 @@ struct Arguments {
 };
 
 Arguments Parse(int argc, char** argv) {
-    static const std::vector<std::string> kValued = {"--db", "--listen", "--threads",
-                                                     "--read-timeout", "--server-url"};
+    static const std::vector<std::string> kValued = {
+        "--db",           "--listen",          "--threads",     "--read-timeout", "--server-url",
+        "--head-timeout", "--max-per-address", "--trust-proxy", "--tls-cert",     "--tls-key"};
     Arguments args;
     for (int i = 1; i < argc; ++i) {
         std::string word = argv[i];
@@ -173,6 +185,15 @@ int ListPlayers(const Arguments&, RecordStore& store) {
     return 0;
 }
 
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    if (!file || text.str().empty())
+        throw std::runtime_error("cannot read " + path);
+    return text.str();
+}
+
 ServeOptions ServeOptionsOf(const Arguments& args) {
     ServeOptions options;
     const std::string listen = args.Option("--listen", "127.0.0.1:8642");
@@ -197,9 +218,28 @@ ServeOptions ServeOptionsOf(const Arguments& args) {
         if (used != timeout.size() || seconds < 1 || seconds > 600)
             throw std::out_of_range("timeout");
         options.ReadTimeout = std::chrono::seconds(seconds);
+        const std::string head = args.Option("--head-timeout", "10");
+        const int headSeconds = std::stoi(head, &used);
+        if (used != head.size() || headSeconds < 1 || headSeconds > 600)
+            throw std::out_of_range("head timeout");
+        options.HeadTimeout = std::chrono::seconds(headSeconds);
+        const std::string perAddress = args.Option("--max-per-address", "32");
+        options.MaxPerAddress = std::stoul(perAddress, &used);
+        if (used != perAddress.size() || options.MaxPerAddress > 100000)
+            throw std::out_of_range("per address");
     } catch (const std::logic_error&) {
         throw UsageError("--listen takes HOST:PORT with a port of 0 to 65535, --threads 1 to "
-                         "256, --read-timeout 1 to 600");
+                         "256, --read-timeout and --head-timeout 1 to 600, --max-per-address "
+                         "0 to 100000");
+    }
+    options.TrustProxy = args.Option("--trust-proxy", "");
+    const std::string cert = args.Option("--tls-cert", "");
+    const std::string key = args.Option("--tls-key", "");
+    if (cert.empty() != key.empty())
+        throw UsageError("--tls-cert and --tls-key go together");
+    if (!cert.empty()) {
+        options.TlsCert = ReadWholeFile(cert);
+        options.TlsKey = ReadWholeFile(key);
     }
     return options;
 }
@@ -218,14 +258,25 @@ int Serve(const Arguments& args, const std::string& db) {
     std::signal(SIGPIPE, SIG_IGN);
 
     // A connection per thread, and one for the start-up work.
-    const auto store = OpenStore(db, options.Threads + 1);
-    RecordService service(*store, [](const std::string& error) {
-        std::cerr << "lexfall-records: database error: " << error << std::endl;
+    const auto opened = OpenStore(db, options.Threads + 1);
+    // One server alone owns a SQLite file, so it may keep the world record at hand; servers
+    // sharing a PostgreSQL database each see the others' puts only there.
+    std::unique_ptr<RecordStore> cached;
+    if (!IsPostgresAddress(db))
+        cached = std::make_unique<WorldRecordCache>(*opened);
+    RecordStore& store = cached ? *cached : *opened;
+    // Requests and errors share one writer, so their lines never mix.
+    LogWriter log(std::cout);
+    RecordService service(store, [&log](const std::string& error) {
+        const std::string& peer = PeerOfThisThread();
+        log.Line((peer.empty() ? std::string("-") : EscapeForLog(peer)) + " database-error " +
+                 EscapeForLog(error));
     });
-    HttpServer server(service, options, std::cout);
+    HttpServer server(service, options, log);
     const int port = server.Bind();
     std::cout << "lexfall-records: serving on " << options.Host << ':' << port << " with "
-              << (IsPostgresAddress(db) ? "PostgreSQL" : db) << std::endl;
+              << (IsPostgresAddress(db) ? "PostgreSQL" : db)
+              << (options.TlsCert.empty() ? "" : " over https") << std::endl;
 
     std::atomic<bool> finished = false;
     std::thread signals([&] {

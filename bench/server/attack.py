@@ -1,0 +1,139 @@
+#!/usr/bin/env python3
+"""Bounded attacks on a records server over loopback, with what a legitimate client sees.
+
+  attack.py flood --port P --pid PID [--clients 8] [--seconds 5]
+      clients stream header lines without end; prints the server's peak and final RSS.
+  attack.py slow --port P [--slow 256] [--seconds 5] [--pid PID]
+      slow connections send one byte every 4 s while one client sends Check WR requests
+      one after another; prints their p50/p99 and how many went unanswered.
+"""
+import argparse
+import socket
+import threading
+import time
+
+
+def rss_kib(pid):
+    try:
+        with open(f"/proc/{pid}/status") as status:
+            for line in status:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
+
+
+def connect(port, timeout=10.0):
+    sock = socket.create_connection(("127.0.0.1", port), timeout=timeout)
+    return sock
+
+
+def flood(args):
+    stop = time.monotonic() + args.seconds
+    peak = [rss_kib(args.pid)]
+    idle = peak[0]
+    line = b"X-Filler: " + b"a" * 100 + b"\r\n"
+
+    def one():
+        while time.monotonic() < stop:
+            try:
+                sock = connect(args.port, 2)
+                sock.sendall(b"GET /checkwr.asp HTTP/1.1\r\nHost: x\r\n")
+                while time.monotonic() < stop:
+                    sock.sendall(line * 64)
+            except OSError:
+                time.sleep(0.05)  # closed by the server: come back with a new connection
+            finally:
+                try:
+                    sock.close()
+                except Exception:
+                    pass
+
+    threads = [threading.Thread(target=one) for _ in range(args.clients)]
+    for thread in threads:
+        thread.start()
+    while any(thread.is_alive() for thread in threads):
+        peak[0] = max(peak[0], rss_kib(args.pid))
+        time.sleep(0.05)
+    time.sleep(1.0)
+    print(f"flood {args.clients} clients {args.seconds}s: idle {idle / 1024:.1f} MB, "
+          f"peak {peak[0] / 1024:.1f} MB, after {rss_kib(args.pid) / 1024:.1f} MB")
+
+
+def slow(args):
+    sockets = []
+    for _ in range(args.slow):
+        try:
+            sock = connect(args.port, 2)
+            sock.setblocking(False)
+            sockets.append(sock)
+        except OSError:
+            break
+    opened = len(sockets)
+    stop = time.monotonic() + args.seconds
+    request = b"GET /checkwr.asp HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: " + b"a" * 4000
+
+    def dribble():
+        sent = 0
+        while time.monotonic() < stop:
+            for sock in sockets:
+                try:
+                    sock.send(request[sent % len(request):sent % len(request) + 1])
+                except OSError:
+                    pass
+            sent += 1
+            time.sleep(min(4.0, max(0.0, stop - time.monotonic())))
+
+    slowpoke = threading.Thread(target=dribble)
+    slowpoke.start()
+    time.sleep(0.5)
+    latencies, failed = [], 0
+    while time.monotonic() < stop:
+        began = time.monotonic()
+        ok = False
+        try:
+            sock = connect(args.port, 60)
+            sock.sendall(b"GET /checkwr.asp HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n")
+            reply = b""
+            while True:
+                chunk = sock.recv(4096)
+                if not chunk:
+                    break
+                reply += chunk
+            sock.close()
+            ok = reply.startswith(b"HTTP/1.1 200")
+        except OSError:
+            pass
+        if ok:
+            latencies.append((time.monotonic() - began) * 1000.0)
+        else:
+            failed += 1
+        time.sleep(0.02)
+    slowpoke.join()
+    for sock in sockets:
+        sock.close()
+    latencies.sort()
+
+    def pct(p):
+        return latencies[min(len(latencies) - 1, int(p * len(latencies)))] if latencies else 0.0
+
+    memory = f", server RSS {rss_kib(args.pid) / 1024:.1f} MB" if args.pid else ""
+    print(f"slow {opened} connections {args.seconds}s: {len(latencies)} answered, {failed} "
+          f"unanswered, p50 {pct(0.5):.1f} ms, p99 {pct(0.99):.1f} ms{memory}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("mode", choices=["flood", "slow"])
+    parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--pid", type=int, default=0)
+    parser.add_argument("--clients", type=int, default=8)
+    parser.add_argument("--slow", type=int, default=256)
+    parser.add_argument("--seconds", type=float, default=5.0)
+    args = parser.parse_args()
+    flood(args) if args.mode == "flood" else slow(args)
+
+
+if __name__ == "__main__":
+    main()
