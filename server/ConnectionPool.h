@@ -1,7 +1,8 @@
 #pragma once
 // Database connections shared by the request threads: each request borrows one for its whole
 // transaction. A connection that reports itself Broken() is closed, not returned, so the
-// next request opens a fresh one.
+// next request opens a fresh one; an idle one is asked again before it is lent, so a request
+// after a database restart runs on a new connection instead of failing on the old one.
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -37,11 +38,15 @@ public:
 
     Lease Acquire() {
         std::unique_lock lock(mutex_);
-        available_.wait(lock, [&] { return !idle_.empty() || open_ < limit_; });
-        if (!idle_.empty()) {
+        for (;;) {
+            available_.wait(lock, [&] { return !idle_.empty() || open_ < limit_; });
+            if (idle_.empty())
+                break;
             auto connection = std::move(idle_.back());
             idle_.pop_back();
-            return Lease(*this, std::move(connection));
+            if (!connection->Broken())
+                return Lease(*this, std::move(connection));
+            --open_;
         }
         ++open_;
         lock.unlock();

@@ -383,6 +383,10 @@ private:
         }
         const std::string path = url != nullptr ? url : "";
         Reply reply = impl.Answer(connection, method, path, request->Target, peer);
+        // The path as it came, undecoded: what the client sent, and no NUL cuts it short.
+        const std::string_view sent =
+            std::string_view(request->Target)
+                .substr(0, std::min(request->Target.find('?'), request->Target.size()));
 
         MHD_Response* response = MHD_create_response_from_buffer(
             reply.Body.size(), reply.Body.data(), MHD_RESPMEM_MUST_COPY);
@@ -398,7 +402,7 @@ private:
             // One line per request: peer, endpoint, status, reply, time since the connect.
             // Never the query: it holds the access code.
             state->Logged = true;
-            impl.log_.Line(EscapeForLog(peer) + ' ' + EscapeForLog(path) + ' ' +
+            impl.log_.Line(EscapeForLog(peer) + ' ' + EscapeForLog(sent) + ' ' +
                            std::to_string(reply.Status) + ' ' + ReplyInLog(reply.Body) + ' ' +
                            Millis(Clock::now() - state->Accepted));
         }

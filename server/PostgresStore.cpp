@@ -3,6 +3,7 @@
 #include "server/AccessCode.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <map>
 #include <utility>
@@ -14,7 +15,15 @@ struct PostgresStore::Connection {
     // The request statements prepared on this connection, by their text.
     std::map<const char*, std::string> Prepared;
     ~Connection() { PQfinish(Handle); }
-    bool Broken() const { return PQstatus(Handle) != CONNECTION_OK; }
+    // Bad, or ended by the server: an idle connection has nothing to read until the server
+    // closes it (a restart sends its last message and a close), so anything readable means
+    // the next statement would fail.
+    bool Broken() const {
+        if (PQstatus(Handle) != CONNECTION_OK)
+            return true;
+        pollfd waiting{PQsocket(Handle), POLLIN, 0};
+        return ::poll(&waiting, 1, 0) != 0;
+    }
 };
 
 namespace {
@@ -98,7 +107,7 @@ Result Execute(PGconn* db, const char* sql, const std::vector<Param>& params = {
 
 // A statement of the request path: prepared once per connection, so each request skips the
 // parsing and planning.
-Result Run(PostgresStore::Connection& db, const char* sql, const std::vector<Param>& params) {
+Result RunOnce(PostgresStore::Connection& db, const char* sql, const std::vector<Param>& params) {
     auto [slot, fresh] = db.Prepared.try_emplace(sql, "q" + std::to_string(db.Prepared.size()));
     if (fresh) {
         try {
@@ -113,6 +122,24 @@ Result Run(PostgresStore::Connection& db, const char* sql, const std::vector<Par
     return Checked(db.Handle, PQexecPrepared(db.Handle, slot->second.c_str(), arrays.Count(),
                                              arrays.Values.data(), arrays.Lengths.data(),
                                              arrays.Formats.data(), 0));
+}
+
+// A connection can break between two requests (the database restarted) without showing it
+// until used. A statement of its own is then run once more on the connection made anew; one
+// inside a transaction is not, since the work before it is gone with the old session.
+Result Run(PostgresStore::Connection& db, const char* sql, const std::vector<Param>& params) {
+    const bool alone = PQtransactionStatus(db.Handle) == PQTRANS_IDLE;
+    try {
+        return RunOnce(db, sql, params);
+    } catch (const StoreError&) {
+        if (!alone || PQstatus(db.Handle) == CONNECTION_OK)
+            throw;
+        PQreset(db.Handle);
+        if (PQstatus(db.Handle) != CONNECTION_OK)
+            throw;
+        db.Prepared.clear();
+        return RunOnce(db, sql, params);
+    }
 }
 
 // Several statements at once, which only the simple protocol takes.

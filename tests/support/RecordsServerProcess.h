@@ -175,6 +175,7 @@ public:
     ~RecordsServerProcess() { Stop(); }
 
     int Port() const { return port_; }
+    pid_t Pid() const { return pid_; }
     std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
     const std::string& Db() const { return db_; }
     RawReply Get(const std::string& target) const { return RawGet(port_, target); }
