@@ -94,7 +94,7 @@ def slow(args):
         ok = False
         try:
             sock = connect(args.port, 60)
-            sock.sendall(b"GET /checkwr.asp HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n")
+            sock.sendall(b"GET /checkwr.asp HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n")
             reply = b""
             while True:
                 chunk = sock.recv(4096)
