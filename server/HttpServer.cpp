@@ -288,8 +288,7 @@ private:
                 return MHD_YES;
             }
         }
-        impl.log_.Line(EscapeForLog(key) +
-                       " - 503 refused too-many-connections-from-address 0.0ms");
+        impl.log_.Line(EscapeForLog(key) + " - - refused-too-many-from-address 0.0ms");
         return MHD_NO;
     }
 
