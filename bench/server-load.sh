@@ -6,7 +6,8 @@
 # run on one core and the clients on another. Then the attacks: slow clients beside a
 # legitimate one, and a header flood with the server's peak memory.
 #   bench/server-load.sh [BUILD_DIR]    (default build; env CLIENTS, SECONDS_EACH, THREADS,
-#                                        SLOW, SERVER_CPU, CLIENT_CPU)
+#                                        SLOW, SERVER_CPU, CLIENT_CPU; RECORDS=another build of
+#                                        lexfall-records, SERVE_ARGS=its serve options)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -16,7 +17,9 @@ threads=${THREADS:-8}
 slow=${SLOW:-2000}
 server_cpu=${SERVER_CPU:-0}
 client_cpu=${CLIENT_CPU:-1}
-records=$PWD/$build/bin/lexfall-records
+records=${RECORDS:-$PWD/$build/bin/lexfall-records}
+# Every client comes from 127.0.0.1, so the limit per address is lifted.
+read -r -a serve_args <<<"${SERVE_ARGS---max-per-address 0}"
 load=$PWD/$build/bench/server_load
 attack=$PWD/bench/server/attack.py
 nginx=$(command -v nginx || echo /usr/sbin/nginx)
@@ -68,11 +71,13 @@ slow_trial() {
 echo "$clients clients, $seconds s per run, server on core $server_cpu, clients on core" \
   "$client_cpu of $(nproc), load average $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# nginx with a config of its own on a free loopback port, one worker as the others get one core.
+# nginx with a config of its own on a free loopback port. As many workers as the records server
+# has threads, all on the server's core: on a shared machine the scheduler gives each thread its
+# share, and one worker alone would be measured against the other programs' load.
 nginx_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 mkdir -p "$work/nginx"
 cat >"$work/nginx/nginx.conf" <<EOF
-worker_processes 1;
+worker_processes $threads;
 pid $work/nginx/nginx.pid;
 error_log $work/nginx/error.log;
 events { worker_connections 8192; }
@@ -98,10 +103,11 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 for _ in $(seq 50); do
-  worker=$(pgrep -P "$nginx_pid" | head -n 1) && break
+  [ "$(pgrep -P "$nginx_pid" | wc -l)" -ge "$threads" ] && break
   sleep 0.1
 done
-run --port "$nginx_port" --mix checkwr --server-pid "$worker" --label "nginx constant"
+workers=$(pgrep -P "$nginx_pid" | paste -sd, -)
+run --port "$nginx_port" --mix checkwr --server-pid "$workers" --label "nginx constant"
 
 start "$work/constant.log" 'constant server on 127.0.0.1:' "${pin_server[@]}" "$load" --constant-server
 run --port "$port" --mix checkwr --server-pid "$pid" --label "libmicrohttpd constant"
@@ -115,9 +121,8 @@ for engine in sqlite postgresql; do
     code=$("$records" add-player "Player $i" "p$i@example.org" --db "$db" | sed -n 's/^RegCode=//p')
     printf 'Player %s\tp%s@example.org\t%s\n' "$i" "$i" "$code" >>"$work/players"
   done
-  # Every client comes from 127.0.0.1, so the limit per address is lifted.
   start "$work/$engine.log" 'serving on 127.0.0.1:' "${pin_server[@]}" "$records" serve \
-    --listen 127.0.0.1:0 --db "$db" --threads "$threads" --max-per-address 0
+    --listen 127.0.0.1:0 --db "$db" --threads "$threads" "${serve_args[@]}"
   server=$pid
   # A first put per player, so Get MyRec and Check WR find records.
   run --port "$port" --mix putmyrec --players "$work/players" --words "$work/words" \
@@ -135,6 +140,6 @@ for engine in sqlite postgresql; do
   stop "$server"
 done
 echo "attack on nginx:"
-slow_trial "$nginx_port" "$worker"
+slow_trial "$nginx_port" "${workers%%,*}"
 
 [ "$failed" = 0 ] || { echo "FAILED: a run had unexpected replies or did not run" >&2; exit 1; }

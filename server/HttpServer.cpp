@@ -136,6 +136,9 @@ public:
         : service_(service), options_(std::move(options)), log_(log) {}
 
     ~Impl() {
+        // A running daemon closes the listening socket it was given; otherwise it is ours.
+        if (daemon_ != nullptr)
+            listenFd_ = -1;
         Halt();
         if (listenFd_ >= 0)
             ::close(listenFd_);

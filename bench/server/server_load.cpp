@@ -2,7 +2,7 @@
 // per request, as the game does. Every reply is counted by its body code; a code the mix does
 // not expect fails the run.
 //   server_load --port P [--mix checkwr|getmyrec|putmyrec|mixed] [--clients 32] [--seconds 10]
-//               [--players FILE] [--words FILE] [--server-pid PID] [--label TEXT]
+//               [--players FILE] [--words FILE] [--server-pid PID,...] [--label TEXT]
 //   server_load --constant-server     libmicrohttpd answering a constant body, to compare
 // Puts send ever higher totals, so each one beats the player's stored record and is stored:
 // --words FILE keeps the next total between runs.
@@ -85,8 +85,8 @@ std::string RecordText(const std::string& name, int words) {
 }
 
 // User and system CPU time of a process, in seconds.
-double CpuSeconds(int pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+double CpuSecondsOf(const std::string& pid) {
+    std::ifstream stat("/proc/" + pid + "/stat");
     std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
     const std::size_t close = text.rfind(')');
     if (close == std::string::npos)
@@ -99,6 +99,16 @@ double CpuSeconds(int pid) {
             ticks += std::stod(field);
     }
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// The same for a comma-separated list of processes, such as nginx's workers.
+double CpuSeconds(const std::string& pids) {
+    double seconds = 0;
+    std::istringstream list(pids);
+    std::string pid;
+    while (std::getline(list, pid, ','))
+        seconds += pid.empty() || pid == "0" ? 0 : CpuSecondsOf(pid);
+    return seconds;
 }
 
 MHD_Result AnswerConstant(void*, MHD_Connection* connection, const char*, const char*, const char*,
@@ -161,7 +171,8 @@ int main(int argc, char** argv) {
     const std::string mix = options["--mix"];
     const int clients = std::stoi(options["--clients"]);
     const auto limit = std::chrono::duration<double>(std::stod(options["--seconds"]));
-    const int serverPid = std::stoi(options["--server-pid"]);
+    const std::string serverPid = options["--server-pid"];
+    const bool measureCpu = serverPid != "0";
 
     std::vector<Player> players;
     if (!options["--players"].empty()) {
@@ -199,7 +210,7 @@ int main(int argc, char** argv) {
     std::map<std::string, long> counts;
     std::atomic<int> lastWords = firstWords;
     std::vector<std::vector<double>> latencies(static_cast<std::size_t>(clients));
-    const double cpuBefore = serverPid ? CpuSeconds(serverPid) : 0;
+    const double cpuBefore = measureCpu ? CpuSeconds(serverPid) : 0;
     const auto start = Clock::now();
     const auto deadline = start + std::chrono::duration_cast<Clock::duration>(limit);
     std::vector<std::thread> threads;
@@ -234,7 +245,7 @@ int main(int argc, char** argv) {
     for (auto& thread : threads)
         thread.join();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    const double cpu = serverPid ? CpuSeconds(serverPid) - cpuBefore : 0;
+    const double cpu = measureCpu ? CpuSeconds(serverPid) - cpuBefore : 0;
     if (!options["--words"].empty())
         std::ofstream(options["--words"]) << lastWords.load() << "\n";
 
