@@ -16,8 +16,11 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <unordered_set>
@@ -39,17 +42,20 @@ struct Reply {
 using Answer = Reply (*)(RecordService&, std::string_view target, const std::string& peer);
 
 // Every endpoint the server answers, in one place. A path matches when it ends with the name,
-// so the server can sit under a folder of a larger site.
+// so the server can sit under a folder of a larger site. Quick routes may be answered on the
+// event loop when the server says their data is at hand; the others run on the workers.
 struct Route {
     std::string_view Suffix;
     Answer Handler;
+    bool Quick = false;
 };
 
 const Route kRoutes[] = {
     {"/checkwr.asp",
      [](RecordService& service, std::string_view, const std::string&) {
          return Reply{200, service.CheckWR()};
-     }},
+     },
+     true},
     {"/getmyrec.asp",
      [](RecordService& service, std::string_view target, const std::string& peer) {
          return Reply{200, service.GetMyRec(Query(target), peer)};
@@ -58,6 +64,66 @@ const Route kRoutes[] = {
      [](RecordService& service, std::string_view target, const std::string& peer) {
          return Reply{200, service.PutMyRec(Query(target), peer)};
      }},
+};
+
+// The threads that run requests off the event loops: a slow statement then holds up only its
+// own request, never the other connections of its loop.
+class WorkerPool {
+public:
+    explicit WorkerPool(std::size_t threads) {
+        for (std::size_t i = 0; i < threads; ++i)
+            threads_.emplace_back([this] { Work(); });
+    }
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+    ~WorkerPool() { Stop(); }
+
+    // False once stopping: the caller runs the job itself.
+    bool Post(std::function<void()> job) {
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_)
+                return false;
+            jobs_.push_back(std::move(job));
+        }
+        ready_.notify_one();
+        return true;
+    }
+
+    // Runs every job posted so far, then joins the threads.
+    void Stop() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        ready_.notify_all();
+        for (auto& thread : threads_) {
+            if (thread.joinable())
+                thread.join();
+        }
+    }
+
+private:
+    void Work() {
+        for (;;) {
+            std::function<void()> job;
+            {
+                std::unique_lock lock(mutex_);
+                ready_.wait(lock, [&] { return stopping_ || !jobs_.empty(); });
+                if (jobs_.empty())
+                    return;
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+            }
+            job();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<std::function<void()>> jobs_;
+    std::vector<std::thread> threads_;
+    bool stopping_ = false;
 };
 
 // One accepted connection, from the connect to the close.
@@ -74,10 +140,14 @@ struct ConnectionState {
     unsigned LastStatus = 0;
 };
 
-// One request: its target as it came, blanks and all.
+// One request: its target as it came, blanks and all, and its answer once there is one.
 struct RequestState {
+    explicit RequestState(std::string target) : Target(std::move(target)) {}
     std::string Target;
-    bool Answered = false;
+    std::string Peer;
+    bool Started = false;
+    std::atomic<bool> Ready = false;
+    Reply Result;
 };
 
 std::string AddressText(const sockaddr* address) {
@@ -133,7 +203,7 @@ std::string MendTarget(std::string_view target) {
 class HttpServer::Impl {
 public:
     Impl(RecordService& service, ServeOptions options, LogWriter& log)
-        : service_(service), options_(std::move(options)), log_(log) {}
+        : service_(service), options_(std::move(options)), log_(log), workers_(options_.Threads) {}
 
     ~Impl() {
         // A running daemon closes the listening socket it was given; otherwise it is ours.
@@ -218,7 +288,7 @@ private:
         getrlimit(RLIMIT_NOFILE, &files);
         const unsigned connections =
             static_cast<unsigned>(std::max<rlim_t>(64, files.rlim_cur / 2 - 64));
-        unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ITC | MHD_USE_TURBO;
+        unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_TURBO;
         const bool tls = !options_.TlsCert.empty() && !options_.TlsKey.empty();
         if (tls)
             flags |= MHD_USE_TLS;
@@ -248,6 +318,9 @@ private:
     }
 
     void Halt() {
+        // The library may not stop while a connection waits for a worker: the workers answer
+        // what they hold first.
+        workers_.Stop();
         if (daemon_ != nullptr) {
             MHD_stop_daemon(daemon_);
             daemon_ = nullptr;
@@ -347,7 +420,7 @@ private:
     }
 
     static void* OnTarget(void*, const char* uri, MHD_Connection*) {
-        return new RequestState{uri ? uri : "", false};
+        return new RequestState(uri ? uri : "");
     }
 
     static void OnCompleted(void*, MHD_Connection* connection, void** context,
@@ -366,32 +439,58 @@ private:
         auto& impl = *static_cast<Impl*>(self);
         auto* request = static_cast<RequestState*>(*context);
         if (request == nullptr)
-            *context = request = new RequestState{url, false};
-        if (request->Answered) {
+            *context = request = new RequestState(url != nullptr ? url : "");
+        if (request->Ready)
+            return impl.Respond(connection, *request);
+        if (request->Started) {
             *uploadSize = 0; // a body nobody asked for is dropped
             return MHD_YES;
         }
-        request->Answered = true;
+        request->Started = true;
         ConnectionState* state = StateOf(connection);
         if (state != nullptr)
             state->HeadDone = true;
-
-        std::string peer = state != nullptr ? state->Peer : std::string("-");
-        if (!impl.options_.TrustProxy.empty() && peer == impl.options_.TrustProxy) {
+        request->Peer = state != nullptr ? state->Peer : std::string("-");
+        if (!impl.options_.TrustProxy.empty() && request->Peer == impl.options_.TrustProxy) {
             const char* forwarded =
                 MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "X-Forwarded-For");
             if (forwarded != nullptr && !ForwardedClient(forwarded).empty())
-                peer = ForwardedClient(forwarded);
+                request->Peer = ForwardedClient(forwarded);
         }
-        const std::string path = url != nullptr ? url : "";
-        Reply reply = impl.Answer(connection, method, path, request->Target, peer);
-        // The path as it came, undecoded: what the client sent, and no NUL cuts it short.
-        const std::string_view sent =
-            std::string_view(request->Target)
-                .substr(0, std::min(request->Target.find('?'), request->Target.size()));
+        const Route* route = nullptr;
+        if (auto refused =
+                impl.Check(connection, method, url != nullptr ? url : "", request->Target, route)) {
+            request->Result = std::move(*refused);
+            return impl.Respond(connection, *request);
+        }
+        if (route->Quick && impl.options_.QuickWorldRecord) {
+            request->Result = impl.Run(*route, *request);
+            return impl.Respond(connection, *request);
+        }
+        // The database may take its time: the request waits off the loop, which meanwhile
+        // serves every other connection it holds, and comes back here once answered.
+        MHD_suspend_connection(connection);
+        const auto answer = [&impl, connection, request, route] {
+            request->Result = impl.Run(*route, *request);
+            request->Ready = true;
+            MHD_resume_connection(connection);
+        };
+        if (!impl.workers_.Post(answer))
+            answer(); // stopping: no workers left
+        return MHD_YES;
+    }
 
+    Reply Run(const Route& route, const RequestState& request) {
+        t_peer = request.Peer;
+        Reply reply = route.Handler(service_, MendTarget(request.Target), request.Peer);
+        t_peer.clear();
+        return reply;
+    }
+
+    MHD_Result Respond(MHD_Connection* connection, RequestState& request) {
+        const Reply& reply = request.Result;
         MHD_Response* response = MHD_create_response_from_buffer(
-            reply.Body.size(), reply.Body.data(), MHD_RESPMEM_MUST_COPY);
+            reply.Body.size(), const_cast<char*>(reply.Body.data()), MHD_RESPMEM_MUST_COPY);
         MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, reply.ContentType);
         MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
         if (reply.Status == MHD_HTTP_METHOD_NOT_ALLOWED)
@@ -399,20 +498,24 @@ private:
         const MHD_Result queued =
             MHD_queue_response(connection, static_cast<unsigned>(reply.Status), response);
         MHD_destroy_response(response);
-
-        if (state != nullptr) {
-            // One line per request: peer, endpoint, status, reply, time since the connect.
-            // Never the query: it holds the access code.
+        if (ConnectionState* state = StateOf(connection)) {
+            // One line per request: peer, path as it came (undecoded, so no NUL cuts it
+            // short), status, reply, time since the connect. Never the query: it holds the
+            // access code.
+            const std::string_view target = request.Target;
             state->Logged = true;
-            impl.log_.Line(EscapeForLog(peer) + ' ' + EscapeForLog(sent) + ' ' +
-                           std::to_string(reply.Status) + ' ' + ReplyInLog(reply.Body) + ' ' +
-                           Millis(Clock::now() - state->Accepted));
+            log_.Line(EscapeForLog(request.Peer) + ' ' +
+                      EscapeForLog(target.substr(0, std::min(target.find('?'), target.size()))) +
+                      ' ' + std::to_string(reply.Status) + ' ' + ReplyInLog(reply.Body) + ' ' +
+                      Millis(Clock::now() - state->Accepted));
         }
         return queued;
     }
 
-    Reply Answer(MHD_Connection* connection, std::string_view method, std::string_view path,
-                 std::string_view target, const std::string& peer) {
+    // The refusal of a request that no route may answer; otherwise the route that does.
+    std::optional<Reply> Check(MHD_Connection* connection, std::string_view method,
+                               std::string_view path, std::string_view target,
+                               const Route*& found) {
         const auto* head =
             MHD_get_connection_info(connection, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
         if (target.size() > options_.HeadLimit)
@@ -422,12 +525,18 @@ private:
         // Only GET acts: HEAD would run a put as surely as GET and then drop the reply.
         if (method != MHD_HTTP_METHOD_GET)
             return Reply{MHD_HTTP_METHOD_NOT_ALLOWED, ""};
+        // Our requests carry no body; one that does is answered before it is read, so it
+        // cannot hold the connection open byte by byte.
+        const char* length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND,
+                                                         MHD_HTTP_HEADER_CONTENT_LENGTH);
+        if ((length != nullptr && std::string_view(length) != "0") ||
+            MHD_lookup_connection_value(connection, MHD_HEADER_KIND,
+                                        MHD_HTTP_HEADER_TRANSFER_ENCODING) != nullptr)
+            return Reply{MHD_HTTP_CONTENT_TOO_LARGE, ""};
         for (const Route& route : kRoutes) {
             if (path.ends_with(route.Suffix)) {
-                t_peer = peer;
-                Reply reply = route.Handler(service_, MendTarget(target), peer);
-                t_peer.clear();
-                return reply;
+                found = &route;
+                return std::nullopt;
             }
         }
         return Reply{MHD_HTTP_NOT_FOUND, ""};
@@ -446,6 +555,7 @@ private:
     std::map<std::string, std::size_t> perAddress_;
     std::atomic<int> open_ = 0;
     std::thread sweeper_;
+    WorkerPool workers_;
 
     std::mutex stopMutex_;
     std::condition_variable stopWanted_;

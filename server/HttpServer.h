@@ -16,8 +16,10 @@ namespace lexfall::server {
 struct ServeOptions {
     std::string Host = "127.0.0.1";
     int Port = 8642; // 0 picks a free port
-    // Threads that run both the event loops and the requests.
+    // Threads of the event loops, and as many again for the requests that reach the database.
     std::size_t Threads = 8;
+    // Check WR reads no database (the world record is kept at hand): answered on the loop.
+    bool QuickWorldRecord = false;
     // A client that sends nothing for this long is cut off.
     std::chrono::seconds ReadTimeout{5};
     // The whole head (request line and header lines) must arrive within this time of the

@@ -272,7 +272,9 @@ int Serve(const Arguments& args, const std::string& db) {
         log.Line((peer.empty() ? std::string("-") : EscapeForLog(peer)) + " database-error " +
                  EscapeForLog(error));
     });
-    HttpServer server(service, options, log);
+    ServeOptions serving = options;
+    serving.QuickWorldRecord = cached != nullptr;
+    HttpServer server(service, serving, log);
     const int port = server.Bind();
     std::cout << "lexfall-records: serving on " << options.Host << ':' << port << " with "
               << (IsPostgresAddress(db) ? "PostgreSQL" : db)

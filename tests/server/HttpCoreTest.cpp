@@ -127,6 +127,8 @@ TEST(HttpCoreTest, OnlyWholeGetRequestsAct) {
         {"HEAD " + put + " HTTP/1.1\r\nHost: x\r\n\r\n", "HTTP/1.1 405"},
         {"POST " + put + " HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n", "HTTP/1.1 405"},
         {"DELETE " + put + " HTTP/1.1\r\nHost: x\r\n\r\n", "HTTP/1.1 405"},
+        // A body is never read, so it cannot hold the connection open byte by byte.
+        {"GET " + put + " HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n\r\nhel", "HTTP/1.1 413"},
         // 8 KiB is the whole head's limit, however it is split into lines.
         {"GET " + put + " HTTP/1.1\r\nHost: x\r\nX-Big: " + std::string(8200, 'a') + "\r\n\r\n",
          "HTTP/1.1 431"},
@@ -193,7 +195,8 @@ TEST(HttpCoreTest, ConnectionsPerAddressAreLimitedAndRefusalsLogged) {
     for (int fd : slow.Fds())
         open += StillOpen(fd) ? 1 : 0;
     EXPECT_EQ(open, 4);
-    EXPECT_NE(server.Output().find("127.0.0.1 - - refused-too-many-from-address"), std::string::npos)
+    EXPECT_NE(server.Output().find("127.0.0.1 - - refused-too-many-from-address"),
+              std::string::npos)
         << server.Output();
 }
 
