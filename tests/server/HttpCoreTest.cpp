@@ -175,7 +175,8 @@ TEST(HttpCoreTest, SlowHeadIsCutAtItsDeadlineAndLogged) {
 TEST(HttpCoreTest, SlowClientsDoNotDelayOthers) {
     ScratchDir folder;
     RecordsServerProcess server((folder.Path() / "records.sqlite").string(),
-                                {"--threads", "2", "--max-per-address", "0"});
+                                {"--threads", "2", "--max-per-address", "0", "--read-timeout", "60",
+                                 "--head-timeout", "60"});
     const SlowClients slow(server.Port(), 64);
     ASSERT_EQ(slow.Fds().size(), 64u);
     for (int i = 0; i < 5; ++i)
@@ -190,7 +191,17 @@ TEST(HttpCoreTest, ConnectionsPerAddressAreLimitedAndRefusalsLogged) {
     RecordsServerProcess server((folder.Path() / "records.sqlite").string(),
                                 {"--max-per-address", "4"});
     const SlowClients slow(server.Port(), 6);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto refusals = [&] {
+        const std::string log = server.Output();
+        int count = 0;
+        for (std::size_t at = 0; (at = log.find("refused-too-many", at)) != std::string::npos; ++at)
+            ++count;
+        return count;
+    };
+    for (int i = 0; i < 500 && refusals() < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(refusals(), 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the refused are closed
     int open = 0;
     for (int fd : slow.Fds())
         open += StillOpen(fd) ? 1 : 0;
