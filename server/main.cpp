@@ -39,7 +39,8 @@ Options:
   --db DB                   records.sqlite (default, created when missing) or a PostgreSQL
                             address such as postgresql://user@dbhost/lexfall
   --listen HOST:PORT        where serve listens (default 127.0.0.1:8642)
-  --threads N               request threads of serve (default 8)
+  --threads N               serve's event-loop threads, and as many again for the
+                            requests that reach the database (default 8)
   --read-timeout SECONDS    serve cuts off a client silent this long (default 5)
   --head-timeout SECONDS    serve cuts off a client whose request head is not whole this
                             long after it connected (default 10)
