@@ -423,7 +423,14 @@ private:
 
     Reply Run(const Route& route, const RequestState& request) {
         t_peer = request.Peer;
-        Reply reply = route.Handler(service_, MendTarget(request.Target), request.Peer);
+        Reply reply;
+        try {
+            reply = route.Handler(service_, MendTarget(request.Target), request.Peer);
+        } catch (const std::exception& error) {
+            // The service answers its own faults; anything else must not end a worker.
+            log_.Line(EscapeForLog(request.Peer) + " internal-error " + EscapeForLog(error.what()));
+            reply = Reply{MHD_HTTP_INTERNAL_SERVER_ERROR, ""};
+        }
         t_peer.clear();
         return reply;
     }
