@@ -13,6 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -208,9 +209,9 @@ private:
                                      ": the address is not available");
         const int fd = ::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         int yes = 1;
-        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        const bool ok = fd >= 0 && ::bind(fd, found->ai_addr, found->ai_addrlen) == 0 &&
-                        ::listen(fd, SOMAXCONN) == 0;
+        const bool ok =
+            fd >= 0 && setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) == 0 &&
+            ::bind(fd, found->ai_addr, found->ai_addrlen) == 0 && ::listen(fd, SOMAXCONN) == 0;
         const int error = errno;
         freeaddrinfo(found);
         if (!ok) {
@@ -227,8 +228,8 @@ private:
         // Each connection holds its socket and the sweep's duplicate; keep some files spare.
         rlimit files{};
         getrlimit(RLIMIT_NOFILE, &files);
-        const unsigned connections =
-            static_cast<unsigned>(std::max<rlim_t>(64, files.rlim_cur / 2 - 64));
+        const rlim_t usable = std::clamp<rlim_t>(files.rlim_cur, 256, 1'000'000);
+        const auto connections = static_cast<unsigned>(usable / 2 - 64);
         unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_TURBO;
         const bool tls = !options_.TlsCert.empty() && !options_.TlsKey.empty();
         if (tls)
