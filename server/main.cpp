@@ -258,12 +258,14 @@ int Serve(const Arguments& args, const std::string& db) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    // A connection per thread, and one for the start-up work.
-    const auto opened = OpenStore(db, options.Threads + 1);
+    // A connection per worker, and one for the start-up work; on SQLite also one per event
+    // loop, which reads the world record itself when its kept copy has run out.
+    const bool shared = IsPostgresAddress(db);
+    const auto opened = OpenStore(db, (shared ? 1 : 2) * options.Threads + 1);
     // One server alone owns a SQLite file, so it may keep the world record at hand; servers
     // sharing a PostgreSQL database each see the others' puts only there.
     std::unique_ptr<RecordStore> cached;
-    if (!IsPostgresAddress(db))
+    if (!shared)
         cached = std::make_unique<WorldRecordCache>(*opened);
     RecordStore& store = cached ? *cached : *opened;
     // Requests and errors share one writer, so their lines never mix.
