@@ -8,6 +8,8 @@
 #
 #   bench/startup.sh [ROUNDS]          start-up table (default 15 rounds), idle CPU, exit time
 #   bench/startup.sh --idle            idle CPU and exit time only
+#   bench/startup.sh --big-settings [MB]  start-up with a settings file of MB megabytes (50):
+#                                      first paint, CPU to it and peak memory, median of 3
 #   bench/startup.sh --music [SECS]    CPU while each piece plays: the game against the audio
 #                                      library alone with the same piece and sound font
 #   bench/startup.sh --loudness        length and loudness of each piece: rendered in real time
@@ -26,6 +28,7 @@ case "${1:-}" in
   --music) mode=music; shift ;;
   --loudness) mode=loudness; shift ;;
   --idle) mode=idle; shift ;;
+  --big-settings) mode=big; shift ;;
 esac
 rounds=${1:-15}
 music_seconds=${1:-20}
@@ -124,6 +127,28 @@ check_window() { # the measured window must be the main window, not a message bo
   awk '$6 < 400 { bad = 1 } END { exit bad }' "$1" ||
     { echo "startup.sh: a small window (a message box?) came first; see $1" >&2; exit 1; }
 }
+
+if [ "$mode" = big ]; then
+  # The options after MB of another section's lines, with the sound off and no music, so that
+  # the start-up reads past all of them and writes the file twice.
+  mb=${1:-50}
+  line=$'Entry=a line another tool keeps in this file, 64 bytes..\r'
+  {
+    printf '[Notes]\r\n'
+    (yes "$line" || true) | head -c $((mb * 1024 * 1024))
+    printf '\r\n[Options]\r\nSound=0\r\nMusic=\r\n'
+  } >"$game/Lexfall.ini"
+  file_kb=$(( $(stat -c %s "$game/Lexfall.ini") / 1024 ))
+  for _ in 1 2 3; do
+    SDL_AUDIODRIVER=dummy measure --limit 60 -- ./lexfall >>"$work/big"
+  done
+  check_window "$work/big"
+  awk -v p="$(column 2 "$work/big" | median)" -v c="$(column 8 "$work/big" | median)" \
+    -v k="$(column 5 "$work/big" | median)" -v f="$file_kb" 'BEGIN {
+    printf "settings file %.1f MiB: first paint %.0f ms, CPU to it %.0f ms, peak memory %.1f MiB = %.2fx the file\n",
+      f / 1024, p, c, k / 1024, k / f }'
+  exit 0
+fi
 
 if [ "$mode" = music ]; then
   echo "CPU while each piece plays, ${music_seconds} s after a 2 s settle, SDL dummy driver"

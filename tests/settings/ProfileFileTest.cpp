@@ -10,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace lexfall {
 namespace {
@@ -125,6 +126,51 @@ TEST(ProfileTextTest, AKeyAddedAfterALastLineEndingInABareCarriageReturnReadsBac
     // Found by fuzzing: the line end given to that last line must not change what it says.
     const std::string content = profile::SetValue("x=1\n[Options\r", "Options", "Sound", "1");
     EXPECT_EQ(profile::FindValue(content, "Options", "Sound"), "1");
+}
+
+TEST(ProfileTextTest, ManyKeysInOnePassEndAsWrittenOneByOne) {
+    // Several keys set together land where setting them one at a time would put them: added
+    // keys after their section's last line and before new sections, a key given twice keeping
+    // its first place, names matched without regard to case.
+    const std::vector<profile::Entry> entries = {
+        {"Options", "Speed", "600"}, {"Fresh", "A", "1"},       {"options", "Music", "b.mid"},
+        {"OPTIONS", "SPEED", "700"}, {"Other", "Sound", ""},    {"Fresh", "B", " 2 "},
+        {"Second", "C", "3"},        {"Options", "Port", "80"},
+    };
+    const std::string files[] = {
+        "",
+        kCrlfFile,
+        "[Options]\nSpeed=1",
+        "[Options]\nMusic=a.mid",
+        "x=1\n[Options\r",
+        "[Register]\r\nUserName=Ann",
+        "\xEF\xBB\xBF[options]\n\n; note\n\n[Options]\nSpeed=2\n",
+        "[Other]\nSound=1\n\n\n[Options]\nSpeed=3\n\n",
+    };
+    for (const std::string& before : files) {
+        SCOPED_TRACE(before);
+        std::string oneByOne = before;
+        for (const profile::Entry& entry : entries)
+            oneByOne = profile::SetValue(oneByOne, entry.section, entry.key, entry.value);
+        EXPECT_EQ(profile::SetValues(before, entries), oneByOne);
+    }
+    EXPECT_EQ(profile::SetValues("[Options]\nSpeed=1", entries),
+              "[Options]\nSpeed=700\nMusic=b.mid\nPort=80\n\n[Fresh]\nA=1\nB=\" 2 \"\n\n"
+              "[Other]\nSound=\n\n[Second]\nC=3\n");
+}
+
+TEST(ProfileTextTest, ManyKeysReadInOnePassAsOneByOne) {
+    const std::vector<profile::KeyName> keys = {{"Options", "Speed"},
+                                                {"Register", "UserName"},
+                                                {"Other", "Sound"},
+                                                {"Options", "Music"},
+                                                {"options", "SOUND"}};
+    const auto values = profile::FindValues(kCrlfFile, keys);
+    ASSERT_EQ(values.size(), keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(values[i], profile::FindValue(kCrlfFile, keys[i].section, keys[i].key)) << i;
+    EXPECT_EQ(values[0], "500");
+    EXPECT_EQ(values[3], std::nullopt);
 }
 
 TEST(ProfileTextTest, NamesThatCannotBeWrittenAreRejected) {
