@@ -9,10 +9,16 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 #include <vector>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lexfall {
 namespace profile {
@@ -77,6 +83,21 @@ public:
 
     // Whether the line last read is the first of the contents.
     bool First() const { return first_; }
+
+    // Moves on to the next line that holds c, skipping the lines before it unread.
+    void SkipToLineWith(char c) {
+        const char* base = content_.data();
+        const auto* found =
+            static_cast<const char*>(std::memchr(base + pos_, c, content_.size() - pos_));
+        if (found == nullptr) {
+            pos_ = content_.size();
+            return;
+        }
+        std::size_t start = static_cast<std::size_t>(found - base);
+        while (start > pos_ && base[start - 1] != '\n' && base[start - 1] != '\r')
+            --start;
+        pos_ = start;
+    }
 
 private:
     std::string_view content_;
@@ -165,7 +186,13 @@ std::vector<std::optional<std::string>> FindValues(std::string_view content,
     std::size_t open = keys.size(); // keys neither found nor past their section
     LineReader reader(content);
     Line line;
-    while (open > 0 && reader.Next(line)) {
+    for (;;) {
+        // Outside the sections read, only a header matters, and a header holds a "[": a large
+        // file's other sections are passed over at the speed of a byte search.
+        if (std::none_of(seen.begin(), seen.end(), [](Seen s) { return s == Seen::Inside; }))
+            reader.SkipToLineWith('[');
+        if (open == 0 || !reader.Next(line))
+            break;
         if (const auto header = HeaderOf(reader, line)) {
             for (std::size_t i = 0; i < keys.size(); ++i) {
                 const Seen was = seen[i];
@@ -243,6 +270,34 @@ std::vector<SectionWrite> GroupBySection(const std::vector<Entry>& entries) {
     return sections;
 }
 
+// The contents' last line, as LineReader would end with it.
+Line LastLine(std::string_view content) {
+    Line last;
+    if (content.empty())
+        return last;
+    std::size_t textEnd = content.size();
+    if (content.back() == '\n' || content.back() == '\r') {
+        --textEnd;
+        if (content.back() == '\n' && textEnd > 0 && content[textEnd - 1] == '\r')
+            --textEnd;
+    }
+    const auto brk =
+        textEnd == 0 ? std::string_view::npos : content.find_last_of("\r\n", textEnd - 1);
+    last.start = brk == std::string_view::npos ? 0 : brk + 1;
+    last.text = content.substr(last.start, textEnd - last.start);
+    last.end = content.substr(textEnd);
+    return last;
+}
+
+// The line ending of the contents' first line; empty when no line has one.
+std::string_view FirstLineEnd(std::string_view content) {
+    const auto brk = content.find_first_of("\r\n");
+    if (brk == std::string_view::npos)
+        return {};
+    const bool crlf = content[brk] == '\r' && brk + 1 < content.size() && content[brk + 1] == '\n';
+    return content.substr(brk, crlf ? 2 : 1);
+}
+
 } // namespace
 
 std::string SetValue(std::string_view content, std::string_view section, std::string_view key,
@@ -252,16 +307,21 @@ std::string SetValue(std::string_view content, std::string_view section, std::st
 
 // One read of the contents finds every key's place; the new text is then put together in one
 // copy, so a large file costs one pass and the memory of its old and new text.
-std::string SetValues(std::string_view content, const std::vector<Entry>& entries) {
+std::optional<std::string> ChangedContents(std::string_view content,
+                                           const std::vector<Entry>& entries) {
     std::vector<SectionWrite> sections = GroupBySection(entries);
 
-    std::string_view lineEnd;
-    Line line, last;
+    const Line last = LastLine(content);
+    std::string_view lineEnd = FirstLineEnd(content);
+    Line line;
     LineReader reader(content);
-    while (reader.Next(line)) {
-        last = line;
-        if (lineEnd.empty())
-            lineEnd = line.end;
+    for (;;) {
+        // Outside the sections written, only a header matters (see FindValues).
+        if (std::none_of(sections.begin(), sections.end(),
+                         [](const SectionWrite& s) { return s.seen == Seen::Inside; }))
+            reader.SkipToLineWith('[');
+        if (!reader.Next(line))
+            break;
         if (const auto header = HeaderOf(reader, line)) {
             for (SectionWrite& section : sections) {
                 const Seen was = section.seen;
@@ -324,10 +384,11 @@ std::string SetValues(std::string_view content, const std::vector<Entry>& entrie
             continue;
         std::string added;
         for (const SectionWrite::Key& key : section.keys) {
-            if (key.found)
-                changes.push_back({key.valueStart, key.valueEnd - key.valueStart, 0, key.encoded});
-            else
+            const std::size_t length = key.valueEnd - key.valueStart;
+            if (!key.found)
                 added += std::string(key.name) + "=" + key.encoded + std::string(lineEnd);
+            else if (content.substr(key.valueStart, length) != key.encoded)
+                changes.push_back({key.valueStart, length, 0, key.encoded});
         }
         if (added.empty())
             continue;
@@ -359,6 +420,8 @@ std::string SetValues(std::string_view content, const std::vector<Entry>& entrie
     }
     if (!newSections.empty())
         changes.push_back({content.size(), 0, 2, std::move(newSections)});
+    if (changes.empty())
+        return std::nullopt;
     std::stable_sort(changes.begin(), changes.end(), [](const Change& a, const Change& b) {
         return a.at != b.at ? a.at < b.at : a.rank < b.rank;
     });
@@ -376,6 +439,10 @@ std::string SetValues(std::string_view content, const std::vector<Entry>& entrie
     }
     result.append(content.substr(copied));
     return result;
+}
+
+std::string SetValues(std::string_view content, const std::vector<Entry>& entries) {
+    return ChangedContents(content, entries).value_or(std::string(content));
 }
 
 std::optional<std::int32_t> ParseInteger(std::string_view text) {
@@ -396,28 +463,86 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
 
 namespace {
 
-// The bytes of a regular file, read in one go; nothing when it is missing or cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    const std::uintmax_t expected = std::filesystem::file_size(path, error);
-    std::string content;
-    if (!error && expected > 0) {
-        content.resize(static_cast<std::size_t>(expected));
-        in.read(content.data(), static_cast<std::streamsize>(content.size()));
-        content.resize(static_cast<std::size_t>(in.gcount()));
+// A regular file's bytes, mapped rather than copied: reading a large file then costs no fresh
+// memory, which the system must clear page by page.
+class FileText {
+public:
+    // Nothing when the file is missing, not a regular file, or cannot be read.
+    static std::optional<FileText> Open(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return std::nullopt;
+        std::optional<FileText> text;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+            text.emplace();
+            if (!text->Map(fd, static_cast<std::size_t>(info.st_size)) && !text->Read(fd))
+                text.reset();
+        }
+        ::close(fd);
+        return text;
     }
-    // A file that grew meanwhile is read to its end.
-    char buffer[4096];
-    while (in && (in.read(buffer, sizeof buffer) || in.gcount() > 0))
-        content.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (in.bad())
-        return std::nullopt;
-    return content;
+
+    FileText() = default;
+    FileText(FileText&& other) noexcept
+        : map_(std::exchange(other.map_, nullptr)), size_(std::exchange(other.size_, 0)),
+          copy_(std::move(other.copy_)) {}
+    FileText& operator=(FileText&&) = delete;
+    FileText(const FileText&) = delete;
+    ~FileText() {
+        if (map_ != nullptr)
+            ::munmap(map_, size_);
+    }
+
+    std::string_view View() const {
+        return map_ != nullptr ? std::string_view(static_cast<const char*>(map_), size_) : copy_;
+    }
+
+private:
+    bool Map(int fd, std::size_t size) {
+        if (size == 0)
+            return false;
+        void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (map == MAP_FAILED)
+            return false;
+        map_ = map;
+        size_ = size;
+        return true;
+    }
+
+    // Files that cannot be mapped (empty ones, some special file systems) are read instead.
+    bool Read(int fd) {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return false;
+            if (n == 0)
+                return true;
+            copy_.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+
+    void* map_ = nullptr;
+    std::size_t size_ = 0;
+    std::string copy_;
+};
+
+// A write that changes no byte: the file is opened for writing and its time set, as replacing
+// it would, without copying it. False where the replacement would be refused too: the file or
+// its folder is not writable.
+bool TouchFile(const std::string& path) {
+    const std::filesystem::path file(path);
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    if (::access(folder.c_str(), W_OK) != 0)
+        return false;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool touched = ::futimens(fd, nullptr) == 0;
+    return ::close(fd) == 0 && touched;
 }
 
 } // namespace
@@ -436,8 +561,8 @@ bool BoolOr(const std::optional<std::string>& value, bool def) {
 
 std::vector<std::optional<std::string>>
 ProfileFile::ReadStrings(const std::vector<profile::KeyName>& keys) const {
-    const std::string content = ReadWholeFile(path_).value_or(std::string());
-    return profile::FindValues(content, keys);
+    const std::optional<FileText> text = FileText::Open(path_);
+    return profile::FindValues(text ? text->View() : std::string_view(), keys);
 }
 
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
@@ -462,18 +587,22 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
 void ProfileFile::WriteStrings(const std::vector<profile::Entry>& entries) const {
     std::error_code error;
     const bool exists = std::filesystem::exists(path_, error);
-    std::string content;
-    if (exists) {
-        // A file that is there but cannot be read must not be replaced by one holding only
-        // these keys.
-        auto current = ReadWholeFile(path_);
-        if (!current)
+    // A file that is there but cannot be read must not be replaced by one holding only these
+    // keys.
+    std::optional<FileText> current = exists ? FileText::Open(path_) : std::nullopt;
+    if (exists && !current)
+        throw Error("Unable to write to " + path_);
+    std::optional<std::string> changed =
+        profile::ChangedContents(current ? current->View() : std::string_view(), entries);
+    if (!changed && exists) {
+        // The file already holds these values: rewriting a large file byte for byte would cost
+        // a pass for nothing.
+        if (!TouchFile(path_))
             throw Error("Unable to write to " + path_);
-        content = std::move(*current);
+        return;
     }
-    // The old text goes as soon as the new one is made: a large file is held twice at most.
-    content = profile::SetValues(content, entries);
-    if (!ReplaceFileContents(path_, content))
+    current.reset();
+    if (!ReplaceFileContents(path_, changed.value_or(std::string())))
         throw Error("Unable to write to " + path_);
 }
 

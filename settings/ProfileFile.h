@@ -53,6 +53,9 @@ struct Entry {
 
 // The contents with every entry set in turn, as SetValue would, in one pass over them.
 std::string SetValues(std::string_view content, const std::vector<Entry>& entries);
+// As SetValues, but nothing when the entries leave every byte as it was.
+std::optional<std::string> ChangedContents(std::string_view content,
+                                           const std::vector<Entry>& entries);
 
 // An integer value as the profile reader takes it: signed decimal within 32 bits, or, when
 // longer than two characters and beginning "0x" or "0X", up to 32 bits of hexadecimal.
@@ -68,7 +71,9 @@ bool BoolOr(const std::optional<std::string>& value, bool def);
 
 // One INI file on disk. Each read opens the file afresh and creates nothing; each write reads
 // the file, changes its keys and replaces the file with the new text before returning (see
-// ReplaceFileContents), creating it when it is missing.
+// ReplaceFileContents), creating it when it is missing. A write that would leave every byte of
+// an existing file as it is only opens it for writing and sets its time, refusing as the
+// replacement would when the file or its folder is not writable.
 class ProfileFile {
 public:
     explicit ProfileFile(std::string path) : path_(std::move(path)) {}

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -242,6 +245,28 @@ TEST(ProfileFileTest, EachWriteReachesTheFile) {
     EXPECT_EQ(dir.Get("Lexfall.ini"), "[Options]\r\nSound=0\r\nSpeed=-1\r\n");
     file.WriteBool("Options", "Sound", true);
     EXPECT_EQ(dir.Get("Lexfall.ini"), "[Options]\r\nSound=1\r\nSpeed=-1\r\n");
+}
+
+// A write that changes no byte still reaches the file (its time is set) but does not copy it:
+// the file stays the same one.
+TEST(ProfileFileTest, AWriteThatChangesNoByteOnlyTouchesTheFile) {
+    const ScratchDir dir;
+    dir.Put("a.ini", "[Options]\nSound=0\nSpeed=750\n");
+    const ProfileFile file(dir.File("a.ini"));
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
+    std::filesystem::last_write_time(file.Path(), old);
+    const auto inode = [&] {
+        struct stat info {};
+        EXPECT_EQ(::stat(file.Path().c_str(), &info), 0);
+        return info.st_ino;
+    };
+    const auto before = inode();
+    file.WriteStrings({{"Options", "SOUND", "0"}, {"Options", "Speed", "750"}});
+    EXPECT_EQ(dir.Get("a.ini"), "[Options]\nSound=0\nSpeed=750\n");
+    EXPECT_GT(std::filesystem::last_write_time(file.Path()), old);
+    EXPECT_EQ(inode(), before);
+    file.WriteStrings({{"Options", "Sound", "0"}, {"Options", "Speed", "740"}});
+    EXPECT_EQ(dir.Get("a.ini"), "[Options]\nSound=0\nSpeed=740\n");
 }
 
 TEST(ProfileFileTest, ShorterContentsLeaveNoOldTail) {
