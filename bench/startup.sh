@@ -239,12 +239,12 @@ fi
 # A piece of one short note: it has played and ended before the idle time is measured.
 printf 'MThd\0\0\0\6\0\0\0\1\0\140MTrk\0\0\0\14\0\220\74\144\60\200\74\0\0\377\57\0' \
   >"$game/sound/Short note.mid"
-echo "Idle (5 s after a 2 s settle; 3 s after a short piece) and closing the window, median of 5:"
+echo "Idle (5 s after a 2 s settle; 6 s after a short piece) and closing the window, median of 5:"
 for case in "default driver, music off" "dummy driver, music off" "dummy driver, a piece playing" \
   "dummy driver, after a short piece"; do
   settle=2000
   case $case in
-    *short*) settings "Short note.mid"; settle=3000 ;;
+    *short*) settings "Short note.mid"; settle=6000 ;;
     *piece*) settings "$piece" ;;
     *) settings "" ;;
   esac
