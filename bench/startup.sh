@@ -131,7 +131,9 @@ wait "$first" 2>/dev/null || true
 [ -s "$game/Records.dat" ] || { echo "startup.sh: the game made no record file" >&2; exit 1; }
 
 settings() { # music name, or empty for music off
-  printf '[Options]\r\nSound=1\r\nMusic=%s\r\n' "$1" >"$game/Lexfall.ini"
+  # The nine options as a first run leaves them, so the start-up stores what the file holds.
+  printf '[Options]\r\nAutoSave=0\r\nEnableProxy=0\r\nMusic=%s\r\nProxy=\r\nProxyUser=\r\nProxyPwd=\r\nPort=8080\r\nSpeed=750\r\nSound=1\r\n' \
+    "$1" >"$game/Lexfall.ini"
 }
 
 # One measured launch: prints "map_ms paint_ms idle_cpu exit_ms peak_kb width height".
