@@ -2,6 +2,7 @@
 // The banner and the program icon. tools/mkbanner draws them at build time and links them in as
 // bytes, so the program needs no picture files beside it.
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 namespace lexfall::artwork {
@@ -11,7 +12,15 @@ struct Blob {
     std::size_t size;
 };
 
-// The 505 x 50 banner over the pages, as a JPEG file.
+// The 505 x 50 banner over the pages as it is shown: its JPEG file, decoded at build time so that
+// the program loads no image codec to draw it.
+struct Pixels {
+    const std::uint32_t* data; // 0xffRRGGBB, row after row
+    int width;
+    int height;
+};
+Pixels BannerPixels();
+// The banner's JPEG file, which the pixels come from.
 Blob BannerJpeg();
 
 struct IconPng {

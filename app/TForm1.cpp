@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "app/Canvas.h"
+#include "app/CookieModuleLoader.h"
 #include "app/ErrorGuard.h"
 #include "app/FormStyle.h"
 #include "app/GameTimer.h"
@@ -13,7 +14,6 @@
 #include "online/HttpAccess.h"
 #include "online/ServerAddress.h"
 #include "platform/DayCount.h"
-#include "platform/qt/QtCookieStore.h"
 #include "records/GameClock.h"
 #include "records/RecordFile.h"
 #include "records/ScoreRec.h"
@@ -33,7 +33,7 @@ constexpr int kClockInterval = 1000;
 TForm1::TForm1(FormServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)),
       dictionary_(std::make_unique<Dictionary>(services_.appDir, services_.dialogs)),
-      cookies_(std::make_unique<QtCookieStore>()),
+      cookies_(std::make_unique<LazyCookieStore>()),
       settingsWriter_(services_.settingsDir + SettingsFileName) {
     IdHTTP1 = std::make_unique<HttpAccess>(services_.network, *cookies_);
     Timer1 = std::make_unique<GameTimer>(kDefaultDropInterval,

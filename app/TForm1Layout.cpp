@@ -3,7 +3,6 @@
 #include "app/Artwork.h"
 #include "app/Canvas.h"
 #include "app/FormStyle.h"
-#include "app/JpegImage.h"
 #include "app/LinkLabel.h"
 #include "app/MusicComboBox.h"
 #include "app/TForm1.h"
@@ -100,10 +99,10 @@ void TForm1::BuildLayout() {
     Image4 = new Canvas(505, 50, client);
     Image4->move(0, 0);
     Image4->setCursor(Qt::PointingHandCursor);
-    const artwork::Blob banner = artwork::BannerJpeg();
-    const QImage bannerImage = DecodeJpeg(banner.data, banner.size);
-    if (!bannerImage.isNull())
-        Image4->Image() = bannerImage.convertToFormat(QImage::Format_RGB32);
+    // Shown straight from the program's own bytes; nothing is decoded or copied.
+    const artwork::Pixels banner = artwork::BannerPixels();
+    Image4->Image() = QImage(reinterpret_cast<const uchar*>(banner.data), banner.width,
+                             banner.height, banner.width * 4, QImage::Format_RGB32);
 
     QIcon icon;
     for (const artwork::IconPng& size : artwork::IconPngs()) {

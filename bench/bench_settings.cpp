@@ -1,5 +1,7 @@
-// One option change (WriteIni with one setting changed) on a 10 MB settings file: the file
-// the player's other tools may have grown, which each change of the options page rewrites.
+// Settings files that the player's other tools may have grown: one option change (WriteIni with
+// one setting changed) on a 10 MB file, which each change of the options page rewrites, and the
+// start-up's work on a 50 MB one: LoadSettings and the two writes of a start with the sound off
+// and no music.
 #include "settings/SettingsFile.h"
 
 #include <benchmark/benchmark.h>
@@ -34,18 +36,20 @@ private:
     std::filesystem::path path_;
 };
 
+// megabytes of another section's lines in front of the options.
+void WriteLargeFile(const std::string& path, std::size_t megabytes) {
+    std::ofstream out(path, std::ios::binary);
+    const std::string line = "Entry=a line another tool keeps in this file, 64 bytes..\r\n";
+    out << "[Notes]\r\n";
+    for (std::size_t size = 0; size < megabytes * 1024 * 1024; size += line.size())
+        out << line;
+    out << "\r\n";
+}
+
 void BM_OptionChangeOn10MBFile(benchmark::State& state) {
     const ScratchFolder folder;
     const std::string path = folder.File(SettingsFileName);
-    {
-        // 10 MB of another section's lines in front of the nine options.
-        std::ofstream out(path, std::ios::binary);
-        const std::string line = "Entry=a line another tool keeps in this file, 64 bytes..\r\n";
-        out << "[Notes]\r\n";
-        for (std::size_t size = 0; size < 10u * 1024 * 1024; size += line.size())
-            out << line;
-        out << "\r\n";
-    }
+    WriteLargeFile(path, 10);
     Settings settings;
     WriteIni(path, settings);
     for (auto _ : state) {
@@ -56,6 +60,33 @@ void BM_OptionChangeOn10MBFile(benchmark::State& state) {
         static_cast<double>(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
 }
 BENCHMARK(BM_OptionChangeOn10MBFile)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_LoadSettingsOn50MBFile(benchmark::State& state) {
+    const ScratchFolder folder;
+    const std::string path = folder.File(SettingsFileName);
+    WriteLargeFile(path, 50);
+    Settings settings;
+    settings.Sound = false;
+    WriteIni(path, settings);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadSettings(path));
+}
+BENCHMARK(BM_LoadSettingsOn50MBFile)->Unit(benchmark::kMillisecond);
+
+void BM_StartUpOn50MBFile(benchmark::State& state) {
+    const ScratchFolder folder;
+    const std::string path = folder.File(SettingsFileName);
+    WriteLargeFile(path, 50);
+    Settings stored;
+    stored.Sound = false;
+    WriteIni(path, stored);
+    for (auto _ : state) {
+        const Settings settings = LoadSettings(path);
+        WriteIni(path, settings); // the music box unticked
+        WriteIni(path, settings); // the sound box cleared
+    }
+}
+BENCHMARK(BM_StartUpOn50MBFile)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

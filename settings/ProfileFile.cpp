@@ -5,12 +5,20 @@
 #include "settings/FileReplace.h"
 #include "text/Text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 #include <vector>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lexfall {
 namespace profile {
@@ -35,45 +43,67 @@ std::string_view Trim(std::string_view text) {
 
 using text::EqualNoCase;
 
+// One line of the contents, pointing into them.
 struct Line {
-    std::string text;
-    std::string end; // "\r\n", "\n", "\r", or empty on a last line without a break
+    std::size_t start = 0; // offset of the text in the contents
+    std::string_view text;
+    std::string_view end; // "\r\n", "\n", "\r", or empty on a last line without a break
+
+    std::size_t Next() const { return start + text.size() + end.size(); }
 };
 
-// A line ends at a line feed, a carriage return and line feed, or a lone carriage return.
-std::vector<Line> SplitLines(std::string_view content) {
-    std::vector<Line> lines;
-    while (!content.empty()) {
-        const auto brk = content.find_first_of("\r\n");
-        if (brk == std::string_view::npos) {
-            lines.push_back({std::string(content), ""});
-            break;
+// Walks the lines of the contents once, without copying them. A line ends at a line feed, a
+// carriage return and line feed, or a lone carriage return.
+class LineReader {
+public:
+    explicit LineReader(std::string_view content) : content_(content) {}
+
+    bool Next(Line& line) {
+        if (pos_ >= content_.size())
+            return false;
+        const char* base = content_.data() + pos_;
+        const std::size_t rest = content_.size() - pos_;
+        // Two byte searches beat one search for either byte on long files.
+        const auto* feed = static_cast<const char*>(std::memchr(base, '\n', rest));
+        const std::size_t lf = feed != nullptr ? static_cast<std::size_t>(feed - base) : rest;
+        const auto* cr = static_cast<const char*>(std::memchr(base, '\r', lf));
+        std::size_t brk = cr != nullptr ? static_cast<std::size_t>(cr - base) : lf;
+        std::size_t endLength = 0;
+        if (brk < rest) {
+            const bool crlf = base[brk] == '\r' && brk + 1 < rest && base[brk + 1] == '\n';
+            endLength = crlf ? 2 : 1;
         }
-        const bool crlf =
-            content[brk] == '\r' && brk + 1 < content.size() && content[brk + 1] == '\n';
-        const std::size_t endLength = crlf ? 2 : 1;
-        lines.push_back(
-            {std::string(content.substr(0, brk)), std::string(content.substr(brk, endLength))});
-        content.remove_prefix(brk + endLength);
+        line.start = pos_;
+        line.text = std::string_view(base, brk);
+        line.end = std::string_view(base + brk, endLength);
+        first_ = pos_ == 0;
+        pos_ += brk + endLength;
+        return true;
     }
-    return lines;
-}
 
-std::string JoinLines(const std::vector<Line>& lines) {
-    std::string content;
-    for (const Line& line : lines)
-        content += line.text + line.end;
-    return content;
-}
+    // Whether the line last read is the first of the contents.
+    bool First() const { return first_; }
 
-// The line ending that added lines take: the file's first one.
-std::string LineEndOf(const std::vector<Line>& lines) {
-    for (const Line& line : lines) {
-        if (!line.end.empty())
-            return line.end;
+    // Moves on to the next line that holds c, skipping the lines before it unread.
+    void SkipToLineWith(char c) {
+        const char* base = content_.data();
+        const auto* found =
+            static_cast<const char*>(std::memchr(base + pos_, c, content_.size() - pos_));
+        if (found == nullptr) {
+            pos_ = content_.size();
+            return;
+        }
+        std::size_t start = static_cast<std::size_t>(found - base);
+        while (start > pos_ && base[start - 1] != '\n' && base[start - 1] != '\r')
+            --start;
+        pos_ = start;
     }
-    return std::string(NewFileLineEnd);
-}
+
+private:
+    std::string_view content_;
+    std::size_t pos_ = 0;
+    bool first_ = false;
+};
 
 // The first line without the UTF-8 byte-order mark an editor may have put before it; the mark
 // stays in the file.
@@ -91,6 +121,10 @@ std::optional<std::string_view> SectionName(std::string_view line) {
     return Trim(rest.substr(1, close == std::string_view::npos ? close : close - 1));
 }
 
+std::optional<std::string_view> HeaderOf(const LineReader& reader, const Line& line) {
+    return SectionName(reader.First() ? WithoutBom(line.text) : line.text);
+}
+
 struct KeyLine {
     std::string_view name;
     std::size_t valueStart; // just after the "="
@@ -105,43 +139,6 @@ std::optional<KeyLine> ParseKeyLine(std::string_view line) {
     if (equals == std::string_view::npos)
         return std::nullopt;
     return KeyLine{Trim(line.substr(0, equals)), equals + 1};
-}
-
-// The header line of the first section of that name and the end of its lines.
-struct SectionSpan {
-    std::size_t header;
-    std::size_t end;
-};
-
-std::optional<SectionSpan> FindSection(const std::vector<Line>& lines, std::string_view section) {
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const auto name = SectionName(i == 0 ? WithoutBom(lines[i].text) : lines[i].text);
-        if (!name || !EqualNoCase(*name, section))
-            continue;
-        std::size_t end = i + 1;
-        while (end < lines.size() && !SectionName(lines[end].text))
-            ++end;
-        return SectionSpan{i, end};
-    }
-    return std::nullopt;
-}
-
-std::optional<std::size_t> FindKey(const std::vector<Line>& lines, SectionSpan span,
-                                   std::string_view key) {
-    for (std::size_t i = span.header + 1; i < span.end; ++i) {
-        const auto keyLine = ParseKeyLine(lines[i].text);
-        if (keyLine && EqualNoCase(keyLine->name, key))
-            return i;
-    }
-    return std::nullopt;
-}
-
-// Gives a last line without a break one. After a text that ends in a carriage return a bare
-// "\n" would join it into one CR-LF break, and the line would lose that character (a
-// "[Options\r" would turn into a section header), so such a line takes CR-LF.
-void EndLastLine(Line& line, const std::string& lineEnd) {
-    if (line.end.empty())
-        line.end = !line.text.empty() && line.text.back() == '\r' ? "\r\n" : lineEnd;
 }
 
 bool IsQuote(char c) {
@@ -169,65 +166,136 @@ bool ValidName(std::string_view name, std::string_view forbidden) {
            name.find_first_of(forbidden) == std::string_view::npos;
 }
 
+// Where a section stands in a read: only the first section of a name counts.
+enum class Seen { Before, Inside, After };
+
+// Moves a section's state on at a header line.
+void PassHeader(Seen& seen, std::string_view section, std::string_view header) {
+    if (seen == Seen::Inside)
+        seen = Seen::After;
+    else if (seen == Seen::Before && EqualNoCase(header, section))
+        seen = Seen::Inside;
+}
+
 } // namespace
+
+std::vector<std::optional<std::string>> FindValues(std::string_view content,
+                                                   const std::vector<KeyName>& keys) {
+    std::vector<std::optional<std::string>> values(keys.size());
+    std::vector<Seen> seen(keys.size(), Seen::Before);
+    std::size_t open = keys.size(); // keys neither found nor past their section
+    LineReader reader(content);
+    Line line;
+    for (;;) {
+        // Outside the sections read, only a header matters, and a header holds a "[": a large
+        // file's other sections are passed over at the speed of a byte search.
+        if (std::none_of(seen.begin(), seen.end(), [](Seen s) { return s == Seen::Inside; }))
+            reader.SkipToLineWith('[');
+        if (open == 0 || !reader.Next(line))
+            break;
+        if (const auto header = HeaderOf(reader, line)) {
+            for (std::size_t i = 0; i < keys.size(); ++i) {
+                const Seen was = seen[i];
+                PassHeader(seen[i], keys[i].section, *header);
+                if (was == Seen::Inside && !values[i])
+                    --open;
+            }
+            continue;
+        }
+        std::optional<KeyLine> keyLine;
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            if (seen[i] != Seen::Inside || values[i])
+                continue;
+            if (!keyLine && !(keyLine = ParseKeyLine(line.text)))
+                break;
+            if (!EqualNoCase(keyLine->name, keys[i].key))
+                continue;
+            const std::string_view raw = line.text.substr(keyLine->valueStart);
+            values[i] = std::string(KeepFirstBytes(Unquote(Trim(raw)), MaxValueLength));
+            --open;
+        }
+    }
+    return values;
+}
 
 std::optional<std::string> FindValue(std::string_view content, std::string_view section,
                                      std::string_view key) {
-    const std::vector<Line> lines = SplitLines(content);
-    const auto span = FindSection(lines, section);
-    if (!span)
-        return std::nullopt;
-    const auto index = FindKey(lines, *span, key);
-    if (!index)
-        return std::nullopt;
-    const std::string_view text = lines[*index].text;
-    const std::string_view raw = text.substr(ParseKeyLine(text)->valueStart);
-    return std::string(KeepFirstBytes(Unquote(Trim(raw)), MaxValueLength));
+    return std::move(FindValues(content, {{section, key}}).front());
 }
 
 namespace {
 
-// Sets one key in the file's lines, as SetValue describes.
-void SetInLines(std::vector<Line>& lines, const std::string& lineEnd, std::string_view section,
-                std::string_view key, std::string_view value) {
+// The keys of one section to set, as one read of the contents finds them.
+struct SectionWrite {
+    std::string_view name;
+    struct Key {
+        std::string_view name;
+        std::string encoded;
+        std::size_t valueStart = 0; // the value's place when the key is there
+        std::size_t valueEnd = 0;
+        bool found = false;
+    };
+    std::vector<Key> keys; // in the order first given
+    Seen seen = Seen::Before;
+    std::size_t lastEnd = 0;  // just after the section's last non-blank line
+    bool lastHasBreak = true; // whether that line ends in a break
+};
+
+void CheckNames(const Entry& entry) {
     using namespace std::string_view_literals;
-    if (!ValidName(section, "]\r\n\0"sv))
-        throw std::invalid_argument("not a profile section name: " + std::string(section));
-    if (!ValidName(key, "=\r\n\0"sv) || key.front() == ';' || key.front() == '[')
-        throw std::invalid_argument("not a profile key name: " + std::string(key));
+    if (!ValidName(entry.section, "]\r\n\0"sv))
+        throw std::invalid_argument("not a profile section name: " + std::string(entry.section));
+    if (!ValidName(entry.key, "=\r\n\0"sv) || entry.key.front() == ';' || entry.key.front() == '[')
+        throw std::invalid_argument("not a profile key name: " + std::string(entry.key));
+}
 
-    const std::string encoded = EncodeValue(value);
-
-    const auto span = FindSection(lines, section);
-    if (span) {
-        if (const auto index = FindKey(lines, *span, key)) {
-            // Only the value changes; the name as spelt in the file and the blanks around
-            // "=" stay.
-            std::string& text = lines[*index].text;
-            std::size_t valueStart = ParseKeyLine(text)->valueStart;
-            while (valueStart < text.size() && IsBlank(text[valueStart]))
-                ++valueStart;
-            text = text.substr(0, valueStart) + encoded;
-            return;
-        }
-        std::size_t last = span->header;
-        for (std::size_t i = span->header + 1; i < span->end; ++i) {
-            if (!Trim(lines[i].text).empty())
-                last = i;
-        }
-        EndLastLine(lines[last], lineEnd);
-        const auto at = lines.begin() + static_cast<std::ptrdiff_t>(last + 1);
-        lines.insert(at, Line{std::string(key) + "=" + encoded, lineEnd});
-        return;
+// The entries by section, a key given twice keeping its first place and its last value.
+std::vector<SectionWrite> GroupBySection(const std::vector<Entry>& entries) {
+    std::vector<SectionWrite> sections;
+    for (const Entry& entry : entries) {
+        CheckNames(entry);
+        auto section = std::find_if(sections.begin(), sections.end(), [&](const SectionWrite& s) {
+            return EqualNoCase(s.name, entry.section);
+        });
+        if (section == sections.end())
+            section = sections.insert(sections.end(), SectionWrite{entry.section, {}});
+        auto key = std::find_if(
+            section->keys.begin(), section->keys.end(),
+            [&](const SectionWrite::Key& k) { return EqualNoCase(k.name, entry.key); });
+        if (key == section->keys.end())
+            section->keys.push_back({entry.key, EncodeValue(entry.value)});
+        else
+            key->encoded = EncodeValue(entry.value);
     }
+    return sections;
+}
 
-    if (!lines.empty()) {
-        EndLastLine(lines.back(), lineEnd);
-        if (!Trim(lines.back().text).empty())
-            lines.push_back({"", lineEnd});
+// The contents' last line, as LineReader would end with it.
+Line LastLine(std::string_view content) {
+    Line last;
+    if (content.empty())
+        return last;
+    std::size_t textEnd = content.size();
+    if (content.back() == '\n' || content.back() == '\r') {
+        --textEnd;
+        if (content.back() == '\n' && textEnd > 0 && content[textEnd - 1] == '\r')
+            --textEnd;
     }
-    lines.push_back({"[" + std::string(section) + "]", lineEnd});
-    lines.push_back({std::string(key) + "=" + encoded, lineEnd});
+    const auto brk =
+        textEnd == 0 ? std::string_view::npos : content.find_last_of("\r\n", textEnd - 1);
+    last.start = brk == std::string_view::npos ? 0 : brk + 1;
+    last.text = content.substr(last.start, textEnd - last.start);
+    last.end = content.substr(textEnd);
+    return last;
+}
+
+// The line ending of the contents' first line; empty when no line has one.
+std::string_view FirstLineEnd(std::string_view content) {
+    const auto brk = content.find_first_of("\r\n");
+    if (brk == std::string_view::npos)
+        return {};
+    const bool crlf = content[brk] == '\r' && brk + 1 < content.size() && content[brk + 1] == '\n';
+    return content.substr(brk, crlf ? 2 : 1);
 }
 
 } // namespace
@@ -237,13 +305,144 @@ std::string SetValue(std::string_view content, std::string_view section, std::st
     return SetValues(content, {{section, key, std::string(value)}});
 }
 
+// One read of the contents finds every key's place; the new text is then put together in one
+// copy, so a large file costs one pass and the memory of its old and new text.
+std::optional<std::string> ChangedContents(std::string_view content,
+                                           const std::vector<Entry>& entries) {
+    std::vector<SectionWrite> sections = GroupBySection(entries);
+
+    const Line last = LastLine(content);
+    std::string_view lineEnd = FirstLineEnd(content);
+    Line line;
+    LineReader reader(content);
+    for (;;) {
+        // Outside the sections written, only a header matters (see FindValues).
+        if (std::none_of(sections.begin(), sections.end(),
+                         [](const SectionWrite& s) { return s.seen == Seen::Inside; }))
+            reader.SkipToLineWith('[');
+        if (!reader.Next(line))
+            break;
+        if (const auto header = HeaderOf(reader, line)) {
+            for (SectionWrite& section : sections) {
+                const Seen was = section.seen;
+                PassHeader(section.seen, section.name, *header);
+                if (was == Seen::Before && section.seen == Seen::Inside) {
+                    section.lastEnd = line.Next();
+                    section.lastHasBreak = !line.end.empty();
+                }
+            }
+            continue;
+        }
+        const bool blank = Trim(line.text).empty();
+        std::optional<KeyLine> keyLine;
+        bool parsed = false;
+        for (SectionWrite& section : sections) {
+            if (section.seen != Seen::Inside)
+                continue;
+            if (!blank) {
+                section.lastEnd = line.Next();
+                section.lastHasBreak = !line.end.empty();
+            }
+            if (!parsed) {
+                keyLine = ParseKeyLine(line.text);
+                parsed = true;
+            }
+            if (!keyLine)
+                continue;
+            for (SectionWrite::Key& key : section.keys) {
+                if (key.found || !EqualNoCase(keyLine->name, key.name))
+                    continue;
+                // Only the value changes; the name as spelt in the file and the blanks around
+                // "=" stay.
+                std::size_t valueStart = keyLine->valueStart;
+                while (valueStart < line.text.size() && IsBlank(line.text[valueStart]))
+                    ++valueStart;
+                key.found = true;
+                key.valueStart = line.start + valueStart;
+                key.valueEnd = line.start + line.text.size();
+                break;
+            }
+        }
+    }
+    if (lineEnd.empty())
+        lineEnd = NewFileLineEnd;
+
+    // The changes, as insertions at places of the old text (a replaced value erases its old
+    // bytes). At one place, a value comes before added keys, and added keys before new
+    // sections, as writing the keys one by one would put them.
+    struct Change {
+        std::size_t at;
+        std::size_t erase;
+        int rank;
+        std::string text;
+    };
+    std::vector<Change> changes;
+    bool lastNonBlank = !content.empty() && !Trim(last.text).empty();
+    bool lastHasBreak = content.empty() || !last.end.empty();
+    for (const SectionWrite& section : sections) {
+        if (section.seen == Seen::Before)
+            continue;
+        std::string added;
+        for (const SectionWrite::Key& key : section.keys) {
+            const std::size_t length = key.valueEnd - key.valueStart;
+            if (!key.found)
+                added += std::string(key.name) + "=" + key.encoded + std::string(lineEnd);
+            else if (content.substr(key.valueStart, length) != key.encoded)
+                changes.push_back({key.valueStart, length, 0, key.encoded});
+        }
+        if (added.empty())
+            continue;
+        if (!section.lastHasBreak) {
+            // Only the file's last line lacks a break.
+            added.insert(0, lineEnd);
+            lastHasBreak = true;
+        }
+        if (section.lastEnd == content.size())
+            lastNonBlank = true;
+        changes.push_back({section.lastEnd, 0, 1, std::move(added)});
+    }
+    std::string newSections;
+    for (const SectionWrite& section : sections) {
+        if (section.seen != Seen::Before)
+            continue;
+        if (!content.empty() || !newSections.empty()) {
+            if (!lastHasBreak)
+                newSections += lineEnd;
+            if (lastNonBlank)
+                newSections += lineEnd;
+        }
+        newSections += "[" + std::string(section.name) + "]";
+        newSections += lineEnd;
+        for (const SectionWrite::Key& key : section.keys)
+            newSections += std::string(key.name) + "=" + key.encoded + std::string(lineEnd);
+        lastNonBlank = true;
+        lastHasBreak = true;
+    }
+    if (!newSections.empty())
+        changes.push_back({content.size(), 0, 2, std::move(newSections)});
+    if (changes.empty())
+        return std::nullopt;
+    std::stable_sort(changes.begin(), changes.end(), [](const Change& a, const Change& b) {
+        return a.at != b.at ? a.at < b.at : a.rank < b.rank;
+    });
+
+    std::size_t size = content.size();
+    for (const Change& change : changes)
+        size += change.text.size();
+    std::string result;
+    result.reserve(size);
+    std::size_t copied = 0;
+    for (const Change& change : changes) {
+        result.append(content.substr(copied, change.at - copied));
+        result += change.text;
+        copied = change.at + change.erase;
+    }
+    result.append(content.substr(copied));
+    return result;
+}
+
 std::string SetValues(std::string_view content, const std::vector<Entry>& entries) {
-    // One split and one join however many keys change: a large file is parsed once.
-    std::vector<Line> lines = SplitLines(content);
-    const std::string lineEnd = LineEndOf(lines);
-    for (const Entry& entry : entries)
-        SetInLines(lines, lineEnd, entry.section, entry.key, entry.value);
-    return JoinLines(lines);
+    return ChangedContents(content, entries).value_or(std::string(content));
 }
 
 std::optional<std::int32_t> ParseInteger(std::string_view text) {
@@ -264,38 +463,120 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
 
 namespace {
 
-// The bytes of a regular file; nothing when it is missing or cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string content;
-    char buffer[4096];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        content.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (in.bad())
-        return std::nullopt;
-    return content;
+// A regular file's bytes, mapped rather than copied: reading a large file then costs no fresh
+// memory, which the system must clear page by page.
+class FileText {
+public:
+    // Nothing when the file is missing, not a regular file, or cannot be read.
+    static std::optional<FileText> Open(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return std::nullopt;
+        std::optional<FileText> text;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+            text.emplace();
+            if (!text->Map(fd, static_cast<std::size_t>(info.st_size)) && !text->Read(fd))
+                text.reset();
+        }
+        ::close(fd);
+        return text;
+    }
+
+    FileText() = default;
+    FileText(FileText&& other) noexcept
+        : map_(std::exchange(other.map_, nullptr)), size_(std::exchange(other.size_, 0)),
+          copy_(std::move(other.copy_)) {}
+    FileText& operator=(FileText&&) = delete;
+    FileText(const FileText&) = delete;
+    ~FileText() {
+        if (map_ != nullptr)
+            ::munmap(map_, size_);
+    }
+
+    std::string_view View() const {
+        return map_ != nullptr ? std::string_view(static_cast<const char*>(map_), size_) : copy_;
+    }
+
+private:
+    bool Map(int fd, std::size_t size) {
+        if (size == 0)
+            return false;
+        void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (map == MAP_FAILED)
+            return false;
+        map_ = map;
+        size_ = size;
+        return true;
+    }
+
+    // Files that cannot be mapped (empty ones, some special file systems) are read instead.
+    bool Read(int fd) {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return false;
+            if (n == 0)
+                return true;
+            copy_.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+
+    void* map_ = nullptr;
+    std::size_t size_ = 0;
+    std::string copy_;
+};
+
+// A write that changes no byte: the file is opened for writing and its time set, as replacing
+// it would, without copying it. False where the replacement would be refused too: the file or
+// its folder is not writable.
+bool TouchFile(const std::string& path) {
+    const std::filesystem::path file(path);
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    if (::access(folder.c_str(), W_OK) != 0)
+        return false;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool touched = ::futimens(fd, nullptr) == 0;
+    return ::close(fd) == 0 && touched;
 }
 
 } // namespace
 
+namespace profile {
+
+std::int32_t IntegerOr(const std::optional<std::string>& value, std::int32_t def) {
+    return value ? ParseInteger(*value).value_or(def) : def;
+}
+
+bool BoolOr(const std::optional<std::string>& value, bool def) {
+    return IntegerOr(value, def ? 1 : 0) != 0;
+}
+
+} // namespace profile
+
+std::vector<std::optional<std::string>>
+ProfileFile::ReadStrings(const std::vector<profile::KeyName>& keys) const {
+    const std::optional<FileText> text = FileText::Open(path_);
+    return profile::FindValues(text ? text->View() : std::string_view(), keys);
+}
+
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
                                     std::string_view def) const {
-    const std::string content = ReadWholeFile(path_).value_or(std::string());
-    return profile::FindValue(content, section, key).value_or(std::string(def));
+    return ReadStrings({{section, key}}).front().value_or(std::string(def));
 }
 
 std::int32_t ProfileFile::ReadInteger(std::string_view section, std::string_view key,
                                       std::int32_t def) const {
-    return profile::ParseInteger(ReadString(section, key, "")).value_or(def);
+    return profile::IntegerOr(ReadStrings({{section, key}}).front(), def);
 }
 
 bool ProfileFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
-    return ReadInteger(section, key, def ? 1 : 0) != 0;
+    return profile::BoolOr(ReadStrings({{section, key}}).front(), def);
 }
 
 void ProfileFile::WriteString(std::string_view section, std::string_view key,
@@ -306,16 +587,22 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
 void ProfileFile::WriteStrings(const std::vector<profile::Entry>& entries) const {
     std::error_code error;
     const bool exists = std::filesystem::exists(path_, error);
-    std::string content;
-    if (exists) {
-        // A file that is there but cannot be read must not be replaced by one holding only
-        // these keys.
-        auto current = ReadWholeFile(path_);
-        if (!current)
+    // A file that is there but cannot be read must not be replaced by one holding only these
+    // keys.
+    std::optional<FileText> current = exists ? FileText::Open(path_) : std::nullopt;
+    if (exists && !current)
+        throw Error("Unable to write to " + path_);
+    std::optional<std::string> changed =
+        profile::ChangedContents(current ? current->View() : std::string_view(), entries);
+    if (!changed && exists) {
+        // The file already holds these values: rewriting a large file byte for byte would cost
+        // a pass for nothing.
+        if (!TouchFile(path_))
             throw Error("Unable to write to " + path_);
-        content = std::move(*current);
+        return;
     }
-    if (!ReplaceFileContents(path_, profile::SetValues(content, entries)))
+    current.reset();
+    if (!ReplaceFileContents(path_, changed.value_or(std::string())))
         throw Error("Unable to write to " + path_);
 }
 

@@ -11,20 +11,34 @@ constexpr const char* DefaultUserName = "Player1";
 
 } // namespace
 
+// One read of the file for all the keys: a large file is read once, not once per key.
 Settings LoadSettings(const std::string& path) {
-    const ProfileFile file(path);
+    enum { UserName, AutoSave, EnableProxy, Music, Proxy, ProxyUser, ProxyPwd, Port, Speed, Sound };
+    const auto values = ProfileFile(path).ReadStrings({
+        {Register, "UserName"},
+        {Options, "AutoSave"},
+        {Options, "EnableProxy"},
+        {Options, "Music"},
+        {Options, "Proxy"},
+        {Options, "ProxyUser"},
+        {Options, "ProxyPwd"},
+        {Options, "Port"},
+        {Options, "Speed"},
+        {Options, "Sound"},
+    });
+    const auto text = [&](int key) { return values[key].value_or(std::string()); };
     const Settings defaults;
     Settings settings;
-    settings.UserName = file.ReadString(Register, "UserName", DefaultUserName);
-    settings.AutoSave = file.ReadBool(Options, "AutoSave", defaults.AutoSave);
-    settings.EnableProxy = file.ReadBool(Options, "EnableProxy", defaults.EnableProxy);
-    settings.Music = KeepFirst(file.ReadString(Options, "Music", ""), MusicLimit);
-    settings.Proxy = KeepFirst(file.ReadString(Options, "Proxy", ""), ProxyLimit);
-    settings.ProxyUser = KeepFirst(file.ReadString(Options, "ProxyUser", ""), ProxyUserLimit);
-    settings.ProxyPwd = KeepFirst(file.ReadString(Options, "ProxyPwd", ""), ProxyPwdLimit);
-    settings.Port = KeepLow16(file.ReadInteger(Options, "Port", defaults.Port));
-    settings.Speed = KeepLow16(file.ReadInteger(Options, "Speed", defaults.Speed));
-    settings.Sound = file.ReadBool(Options, "Sound", defaults.Sound);
+    settings.UserName = values[UserName].value_or(DefaultUserName);
+    settings.AutoSave = profile::BoolOr(values[AutoSave], defaults.AutoSave);
+    settings.EnableProxy = profile::BoolOr(values[EnableProxy], defaults.EnableProxy);
+    settings.Music = KeepFirst(text(Music), MusicLimit);
+    settings.Proxy = KeepFirst(text(Proxy), ProxyLimit);
+    settings.ProxyUser = KeepFirst(text(ProxyUser), ProxyUserLimit);
+    settings.ProxyPwd = KeepFirst(text(ProxyPwd), ProxyPwdLimit);
+    settings.Port = KeepLow16(profile::IntegerOr(values[Port], defaults.Port));
+    settings.Speed = KeepLow16(profile::IntegerOr(values[Speed], defaults.Speed));
+    settings.Sound = profile::BoolOr(values[Sound], defaults.Sound);
     // The default covers only a missing key; a key present but empty needs this too.
     if (settings.UserName.empty())
         settings.UserName = DefaultUserName;
@@ -47,11 +61,15 @@ void WriteIni(const std::string& path, const Settings& settings) {
 }
 
 RegisterInfo ReadRegisterInfo(const std::string& path) {
-    const ProfileFile file(path);
+    auto values = ProfileFile(path).ReadStrings({
+        {Register, "Username"},
+        {Register, "Email"},
+        {Register, "RegCode"},
+    });
     RegisterInfo info;
-    info.UserName = file.ReadString(Register, "Username", "");
-    info.Email = file.ReadString(Register, "Email", "");
-    info.RegCode = file.ReadString(Register, "RegCode", "");
+    info.UserName = std::move(values[0]).value_or(std::string());
+    info.Email = std::move(values[1]).value_or(std::string());
+    info.RegCode = std::move(values[2]).value_or(std::string());
     return info;
 }
 

@@ -7,7 +7,7 @@
  *   firstpaint [--settle MS] [--idle MS] [--close] [--limit SECONDS] -- PROGRAM [ARG...]
  *
  * Prints one line: map_ms paint_ms idle_cpu_pct exit_ms peak_kb width height of the window
- * measured ("-" where not measured).
+ * measured, then the CPU time used up to the first paint in ms ("-" where not measured).
  * Without --close the program is sent SIGTERM after the idle time, unless it quit by itself. */
 #define _GNU_SOURCE
 #include <X11/Xatom.h>
@@ -224,6 +224,7 @@ int main(int argc, char** argv) {
             fprintf(stderr, "firstpaint: %s drew nothing within %.0f s\n", argv[i], limit);
         return 1;
     }
+    const double startCpu = CpuMs(pid);
     SleepMs(settle);
     double cpu = -1;
     if (idle > 0) {
@@ -269,7 +270,7 @@ int main(int argc, char** argv) {
         printf("%.1f ", exited);
     else
         printf("- ");
-    printf("%ld %d %d\n", usage.ru_maxrss, width, height);
+    printf("%ld %d %d %.1f\n", usage.ru_maxrss, width, height, startCpu);
     XCloseDisplay(d);
     return 0;
 }

@@ -8,12 +8,17 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 namespace lexfall {
@@ -32,6 +37,166 @@ SDL_AudioDeviceID FindMixerDevice() {
             return id;
     }
     return 0;
+}
+
+// Rests the device while nothing plays. SDL's mixing thread keeps waking for every buffer of
+// silence, even paused, so the device's lock is taken and held instead, on a thread of this
+// class (a mutex is given back only by the thread that took it): the mixing thread waits for it
+// and costs nothing. A while after the last call and after a sound or a piece ends, an idle
+// device is put to rest; the next call runs on that thread while it still holds the lock, so the
+// mixing thread starts again with the new sound already in place, not one buffer later.
+class DeviceRest {
+public:
+    static constexpr std::chrono::milliseconds Delay{500};
+
+    explicit DeviceRest(SDL_AudioDeviceID device) : device_(device), thread_([this] { Run(); }) {}
+
+    ~DeviceRest() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+            changed_.notify_all();
+        }
+        thread_.join();
+    }
+
+    DeviceRest(const DeviceRest&) = delete;
+    DeviceRest& operator=(const DeviceRest&) = delete;
+
+    // Every call into the mixer goes through here: run at once when the device is awake, else
+    // on the rest thread, which wakes the device after it.
+    void Call(const std::function<void()>& task) {
+        {
+            const std::lock_guard use(use_);
+            std::unique_lock lock(mutex_);
+            if (!resting_) {
+                lock.unlock();
+                task();
+            } else {
+                task_ = &task;
+                changed_.notify_all();
+                changed_.wait(lock, [this] { return task_ == nullptr; });
+            }
+        }
+        Ended();
+    }
+
+    // A sound or the piece ended; called on the mixing thread too.
+    void Ended() {
+        const std::lock_guard lock(mutex_);
+        ended_ = true;
+        changed_.notify_all();
+    }
+
+    // The program is ending: the mixing thread must never run again. A resting device stays
+    // so; an awake one is stopped by taking its lock for good.
+    void LeaveToExit() {
+        const std::lock_guard use(use_);
+        std::unique_lock lock(mutex_);
+        leaving_ = true;
+        changed_.notify_all();
+        if (!resting_) {
+            lock.unlock();
+            SDL_LockAudioDevice(device_);
+        }
+    }
+
+    bool Resting() {
+        const std::lock_guard lock(mutex_);
+        return resting_;
+    }
+
+private:
+    static bool Idle() { return Mix_Playing(-1) == 0 && Mix_PlayingMusic() == 0; }
+
+    // Waits for something to end, then for a quiet moment, and rests an idle device. False
+    // when the thread is to end.
+    bool RestWhenIdle(std::unique_lock<std::mutex>& lock) {
+        changed_.wait(lock, [this] { return stopping_ || ended_; });
+        // A run of sounds close together keeps the device awake.
+        while (ended_ && !stopping_) {
+            ended_ = false;
+            changed_.wait_for(lock, Delay, [this] { return stopping_; });
+        }
+        if (stopping_ || leaving_)
+            return false;
+        // The mixing thread takes mutex_ in Ended() while it holds the device's lock, and
+        // asking the mixer may take that lock: mutex_ is not held meanwhile.
+        lock.unlock();
+        {
+            const std::lock_guard use(use_);
+            bool stop = false;
+            {
+                const std::lock_guard state(mutex_);
+                stop = leaving_ || stopping_;
+            }
+            if (!stop && Idle()) {
+                SDL_LockAudioDevice(device_);
+                const std::lock_guard state(mutex_);
+                resting_ = true;
+            }
+        }
+        lock.lock();
+        return true;
+    }
+
+    void Run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            if (!RestWhenIdle(lock))
+                return;
+            if (!resting_)
+                continue;
+            changed_.wait(lock, [this] { return task_ || stopping_ || leaving_; });
+            if (leaving_ && !stopping_)
+                return; // the lock is kept to the end of the process
+            if (task_) {
+                lock.unlock();
+                (*task_)();
+                lock.lock();
+            }
+            lock.unlock();
+            SDL_UnlockAudioDevice(device_);
+            lock.lock();
+            resting_ = false;
+            task_ = nullptr;
+            changed_.notify_all();
+            if (stopping_)
+                return;
+        }
+    }
+
+    SDL_AudioDeviceID device_;
+    std::mutex use_;   // held by every call into the mixer and by the decision to rest
+    std::mutex mutex_; // the state below
+    std::condition_variable changed_;
+    const std::function<void()>* task_ = nullptr; // a call waiting for a resting device
+    bool ended_ = true;                           // a device opened for nothing rests too
+    bool resting_ = false;
+    bool stopping_ = false;
+    bool leaving_ = false;
+    std::thread thread_;
+};
+
+// Runs a call into the mixer, through the device's rest when there is one.
+void CallMixer(DeviceRest* rest, const std::function<void()>& task) {
+    if (rest != nullptr)
+        rest->Call(task);
+    else
+        task();
+}
+
+// The one DeviceRest of the process's mixer, told by the mixer's hooks when something ends.
+std::atomic<DeviceRest*> mixerRest{nullptr};
+
+void ChannelEnded(int) {
+    if (DeviceRest* rest = mixerRest.load())
+        rest->Ended();
+}
+
+void MusicEnded() {
+    if (DeviceRest* rest = mixerRest.load())
+        rest->Ended();
 }
 
 struct FreeMusic {
@@ -97,6 +262,8 @@ bool OpenAudio() {
     }
     Mix_AllocateChannels(SdlSound::WaveChannel + 1);
     mixerDevice = FindMixerDevice();
+    Mix_ChannelFinished(ChannelEnded);
+    Mix_HookMusicFinished(MusicEnded);
     return true;
 }
 
@@ -120,8 +287,20 @@ struct SdlSound::Mixer {
         std::filesystem::file_time_type written;
     };
 
-    explicit Mixer(std::string folder) : programDir(std::move(folder)) {}
+    explicit Mixer(std::string folder) : programDir(std::move(folder)) {
+        if (mixerDevice != 0) {
+            rest = std::make_unique<DeviceRest>(mixerDevice);
+            mixerRest = rest.get();
+        }
+    }
+    ~Mixer() {
+        mixerRest = nullptr;
+        rest.reset(); // wakes the device, so that closing it can take its lock
+    }
+    Mixer(const Mixer&) = delete;
+    Mixer& operator=(const Mixer&) = delete;
 
+    std::unique_ptr<DeviceRest> rest;
     std::string programDir;
     std::map<std::string, MusicPtr> pieces; // by folded alias
     std::string started;                    // folded alias of the piece played last
@@ -238,28 +417,41 @@ SdlSound::SdlSound(std::string programDir) {
 SdlSound::~SdlSound() {
     if (!mixer_)
         return;
+    // Freed through the rest: freeing a playing piece or wave takes the device's lock.
+    CallMixer(mixer_->rest.get(), [this] {
+        mixer_->pieces.clear();
+        mixer_->waves.clear();
+        mixer_->defaultWave.reset();
+    });
     mixer_.reset();
     CloseAudio();
     mixerTaken = false;
 }
 
 void SdlSound::PlayWave(const std::string& relativeName) {
-    if (mixer_)
-        mixer_->PlayWave(PortablePath(relativeName));
+    if (!mixer_)
+        return;
+    const std::string name = PortablePath(relativeName);
+    CallMixer(mixer_->rest.get(), [&] { mixer_->PlayWave(name); });
 }
 
 void SdlSound::SendCommand(const std::string& command) {
     if (!mixer_)
         return;
-    if (const std::optional<MciCommand> parsed = ParseMciCommand(command))
-        mixer_->Run(*parsed);
+    if (const std::optional<MciCommand> parsed = ParseMciCommand(command)) {
+        CallMixer(mixer_->rest.get(), [&] { mixer_->Run(*parsed); });
+    }
 }
 
 void SdlSound::LeaveToExit() {
     // The mixing thread mixes under the device's lock: held and never given back, it stops
     // the thread at its next turn, after at most the one it is in.
-    if (mixer_ && mixerDevice != 0)
-        SDL_LockAudioDevice(mixerDevice);
+    if (mixer_ && mixer_->rest)
+        mixer_->rest->LeaveToExit();
+}
+
+bool SdlSound::Resting() const {
+    return mixer_ && mixer_->rest && mixer_->rest->Resting();
 }
 
 bool SdlSound::IsOpen(const std::string& alias) const {

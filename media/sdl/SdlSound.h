@@ -28,6 +28,9 @@ public:
 
     // Whether the audio device opened; when not, every call does nothing.
     bool Audible() const { return mixer_ != nullptr; }
+    // Whether the device rests: nothing has played for a moment, and its mixing stands still
+    // until the next call.
+    bool Resting() const;
     // Whether a piece is open under the alias, letter case ignored.
     bool IsOpen(const std::string& alias) const;
     // The mixer channel the wave sounds play on.

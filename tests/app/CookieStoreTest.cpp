@@ -1,3 +1,4 @@
+#include "app/CookieModuleLoader.h"
 #include "online/HttpAccess.h"
 #include "platform/posix/PosixNetwork.h"
 #include "platform/qt/QtCookieStore.h"
@@ -23,6 +24,38 @@ TEST(CookieStoreTest, RoundTripThroughHttpGet) {
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].find("Cookie:"), std::string::npos);
     EXPECT_NE(requests[1].find("\r\nCookie: sid=abc\r\n\r\n"), std::string::npos) << requests[1];
+}
+
+// The window's store loads the cookie module only at the first request, then keeps the cookies
+// as the jar does; without the module the run keeps none and requests still go out.
+TEST(CookieStoreTest, TheWindowsStoreLoadsTheModuleAtTheFirstRequest) {
+    struct Case {
+        const char* name;
+        std::string moduleDir;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"module beside the program", std::string(LEXFALL_BIN_DIR) + "/", true},
+        {"module missing", "/nonexistent/", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoopbackServer server({
+            {"HTTP/1.1 200 OK\r\nSet-Cookie: sid=abc; Path=/\r\nContent-Length: 1\r\n\r\n0"},
+            {"HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n0"},
+        });
+        posix::PosixNetwork network;
+        LazyCookieStore cookies(c.moduleDir);
+        HttpAccess http(network, cookies);
+        EXPECT_FALSE(cookies.Made());
+        http.HttpGet(server.Url("/checkwr.asp"));
+        EXPECT_TRUE(cookies.Made());
+        http.HttpGet(server.Url("/getmyrec.asp?u=a"));
+        const auto requests = server.Requests();
+        ASSERT_EQ(requests.size(), 2u);
+        EXPECT_EQ(requests[1].find("\r\nCookie: sid=abc\r\n") != std::string::npos, c.kept)
+            << requests[1];
+    }
 }
 
 // Host, path and expiry decide which cookies go with a request.

@@ -51,6 +51,18 @@ TEST(JpegImageTest, EmbeddedBannerDecodesAtItsPlaceSize) {
     EXPECT_EQ(image.height(), 50);
 }
 
+TEST(JpegImageTest, TheBannerShownIsItsJpegDecoded) {
+    // Decoded at build time, the window's banner keeps every pixel of the decoded file.
+    const QImage decoded = DecodedBanner().convertToFormat(QImage::Format_RGB32);
+    const lexfall::artwork::Pixels shown = lexfall::artwork::BannerPixels();
+    ASSERT_EQ(shown.width, decoded.width());
+    ASSERT_EQ(shown.height, decoded.height());
+    for (int y = 0; y < shown.height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(decoded.constScanLine(y));
+        ASSERT_TRUE(std::equal(row, row + shown.width, shown.data + y * shown.width)) << y;
+    }
+}
+
 TEST(JpegImageTest, DecodedBannerShowsTheDesign) {
     // Sky at the left edge, a white "Lex", amber tiles: the colours survive the lossy encoding.
     const QImage image = DecodedBanner();

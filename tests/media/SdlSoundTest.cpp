@@ -264,6 +264,44 @@ TEST_F(SdlSoundTest, WavesComeFromTheCurrentFolderThenTheProgramsElseTheDefaultS
     EXPECT_EQ(Mix_GetChunk(SdlSound::WaveChannel), fallback);
 }
 
+bool SoonResting(const SdlSound& sound) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (sound.Resting())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+// Nothing playing, the device rests; the next wave or piece wakes it and plays to its end.
+TEST_F(SdlSoundTest, AnIdleDeviceRestsAndWakesForTheNextSound) {
+    SdlSound sound;
+    ASSERT_TRUE(sound.Audible());
+    const ScratchDir dir;
+    dir.Put("short.mid", ShortMidi());
+    const std::string chimes = (SoundDir / "chimes.wav").string();
+    EXPECT_TRUE(SoonResting(sound)) << "opened for nothing";
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        sound.PlayWave(chimes);
+        EXPECT_FALSE(sound.Resting());
+        EXPECT_EQ(Mix_Playing(SdlSound::WaveChannel), 1);
+        EXPECT_TRUE(SoonResting(sound)) << "after the wave";
+        EXPECT_EQ(Mix_Playing(SdlSound::WaveChannel), 0);
+    }
+    sound.SendCommand("OPEN \"" + dir.File("short.mid") + "\" TYPE SEQUENCER ALIAS m");
+    sound.SendCommand("PLAY m from 0");
+    EXPECT_FALSE(sound.Resting());
+    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    EXPECT_TRUE(SoonResting(sound)) << "after the piece";
+    EXPECT_TRUE(sound.IsOpen("m"));
+    // Stopped by the game rather than ended: it rests as well.
+    sound.SendCommand("PLAY m from 0");
+    sound.SendCommand("STOP m");
+    EXPECT_TRUE(SoonResting(sound)) << "after a stop";
+}
+
 TEST_F(SdlSoundTest, WithoutADriverEveryCallIsSilentlyAccepted) {
     // The audio subsystem outlives the sound objects, so the driver is chosen anew only
     // once the earlier tests' starts are all undone.

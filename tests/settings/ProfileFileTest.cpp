@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace lexfall {
 namespace {
@@ -127,6 +131,51 @@ TEST(ProfileTextTest, AKeyAddedAfterALastLineEndingInABareCarriageReturnReadsBac
     EXPECT_EQ(profile::FindValue(content, "Options", "Sound"), "1");
 }
 
+TEST(ProfileTextTest, ManyKeysInOnePassEndAsWrittenOneByOne) {
+    // Several keys set together land where setting them one at a time would put them: added
+    // keys after their section's last line and before new sections, a key given twice keeping
+    // its first place, names matched without regard to case.
+    const std::vector<profile::Entry> entries = {
+        {"Options", "Speed", "600"}, {"Fresh", "A", "1"},       {"options", "Music", "b.mid"},
+        {"OPTIONS", "SPEED", "700"}, {"Other", "Sound", ""},    {"Fresh", "B", " 2 "},
+        {"Second", "C", "3"},        {"Options", "Port", "80"},
+    };
+    const std::string files[] = {
+        "",
+        kCrlfFile,
+        "[Options]\nSpeed=1",
+        "[Options]\nMusic=a.mid",
+        "x=1\n[Options\r",
+        "[Register]\r\nUserName=Ann",
+        "\xEF\xBB\xBF[options]\n\n; note\n\n[Options]\nSpeed=2\n",
+        "[Other]\nSound=1\n\n\n[Options]\nSpeed=3\n\n",
+    };
+    for (const std::string& before : files) {
+        SCOPED_TRACE(before);
+        std::string oneByOne = before;
+        for (const profile::Entry& entry : entries)
+            oneByOne = profile::SetValue(oneByOne, entry.section, entry.key, entry.value);
+        EXPECT_EQ(profile::SetValues(before, entries), oneByOne);
+    }
+    EXPECT_EQ(profile::SetValues("[Options]\nSpeed=1", entries),
+              "[Options]\nSpeed=700\nMusic=b.mid\nPort=80\n\n[Fresh]\nA=1\nB=\" 2 \"\n\n"
+              "[Other]\nSound=\n\n[Second]\nC=3\n");
+}
+
+TEST(ProfileTextTest, ManyKeysReadInOnePassAsOneByOne) {
+    const std::vector<profile::KeyName> keys = {{"Options", "Speed"},
+                                                {"Register", "UserName"},
+                                                {"Other", "Sound"},
+                                                {"Options", "Music"},
+                                                {"options", "SOUND"}};
+    const auto values = profile::FindValues(kCrlfFile, keys);
+    ASSERT_EQ(values.size(), keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(values[i], profile::FindValue(kCrlfFile, keys[i].section, keys[i].key)) << i;
+    EXPECT_EQ(values[0], "500");
+    EXPECT_EQ(values[3], std::nullopt);
+}
+
 TEST(ProfileTextTest, NamesThatCannotBeWrittenAreRejected) {
     EXPECT_THROW(profile::SetValue("", "Opt]ions", "Speed", "1"), std::invalid_argument);
     EXPECT_THROW(profile::SetValue("", "Options", "Spe=ed", "1"), std::invalid_argument);
@@ -196,6 +245,28 @@ TEST(ProfileFileTest, EachWriteReachesTheFile) {
     EXPECT_EQ(dir.Get("Lexfall.ini"), "[Options]\r\nSound=0\r\nSpeed=-1\r\n");
     file.WriteBool("Options", "Sound", true);
     EXPECT_EQ(dir.Get("Lexfall.ini"), "[Options]\r\nSound=1\r\nSpeed=-1\r\n");
+}
+
+// A write that changes no byte still reaches the file (its time is set) but does not copy it:
+// the file stays the same one.
+TEST(ProfileFileTest, AWriteThatChangesNoByteOnlyTouchesTheFile) {
+    const ScratchDir dir;
+    dir.Put("a.ini", "[Options]\nSound=0\nSpeed=750\n");
+    const ProfileFile file(dir.File("a.ini"));
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
+    std::filesystem::last_write_time(file.Path(), old);
+    const auto inode = [&] {
+        struct stat info {};
+        EXPECT_EQ(::stat(file.Path().c_str(), &info), 0);
+        return info.st_ino;
+    };
+    const auto before = inode();
+    file.WriteStrings({{"Options", "SOUND", "0"}, {"Options", "Speed", "750"}});
+    EXPECT_EQ(dir.Get("a.ini"), "[Options]\nSound=0\nSpeed=750\n");
+    EXPECT_GT(std::filesystem::last_write_time(file.Path()), old);
+    EXPECT_EQ(inode(), before);
+    file.WriteStrings({{"Options", "Sound", "0"}, {"Options", "Speed", "740"}});
+    EXPECT_EQ(dir.Get("a.ini"), "[Options]\nSound=0\nSpeed=740\n");
 }
 
 TEST(ProfileFileTest, ShorterContentsLeaveNoOldTail) {

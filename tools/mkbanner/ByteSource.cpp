@@ -1,5 +1,7 @@
 #include "ByteSource.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -18,15 +20,32 @@ void WriteArray(std::ostream& out, const std::string& name, const Bytes& bytes) 
     out << "\n};\n\n";
 }
 
+void WritePixels(std::ostream& out, const std::string& name, const QImage& image) {
+    out << "const std::uint32_t " << name << "[] = {";
+    std::size_t n = 0;
+    char word[16];
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x, ++n) {
+            std::snprintf(word, sizeof word, "0x%08x,", static_cast<unsigned>(row[x]));
+            out << (n % 8 == 0 ? "\n    " : " ") << word;
+        }
+    }
+    out << "\n};\n\n";
+}
+
 } // namespace
 
 void WriteArtworkSource(const std::filesystem::path& file, const Bytes& bannerJpeg,
-                        const std::vector<std::pair<int, Bytes>>& icons) {
+                        const QImage& banner, const std::vector<std::pair<int, Bytes>>& icons) {
     std::ostringstream out;
     out << "// Written by mkbanner at build time: the banner and the program icon. Do not edit.\n"
-        << "#include \"app/Artwork.h\"\n\n#include <array>\n\n"
+        << "#include \"app/Artwork.h\"\n\n#include <array>\n#include <cstdint>\n\n"
         << "namespace lexfall::artwork {\nnamespace {\n\n";
-    WriteArray(out, "kBanner", bannerJpeg);
+    if (banner.format() != QImage::Format_RGB32)
+        throw std::runtime_error("the banner must be an RGB32 image");
+    WriteArray(out, "kBannerJpeg", bannerJpeg);
+    WritePixels(out, "kBanner", banner);
     for (const auto& [size, png] : icons)
         WriteArray(out, "kIcon" + std::to_string(size), png);
 
@@ -34,7 +53,9 @@ void WriteArtworkSource(const std::filesystem::path& file, const Bytes& bannerJp
     for (const auto& [size, png] : icons)
         out << "    {" << size << ", {kIcon" << size << ", sizeof kIcon" << size << "}},\n";
     out << "}};\n\n} // namespace\n\n"
-        << "Blob BannerJpeg() { return {kBanner, sizeof kBanner}; }\n\n"
+        << "Pixels BannerPixels() { return {kBanner, " << banner.width() << ", " << banner.height()
+        << "}; }\n\n"
+        << "Blob BannerJpeg() { return {kBannerJpeg, sizeof kBannerJpeg}; }\n\n"
         << "std::span<const IconPng> IconPngs() { return kIcons; }\n\n"
         << "} // namespace lexfall::artwork\n";
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <QImage>
+
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -7,9 +9,9 @@ namespace lexfall::banner {
 
 using Bytes = std::vector<unsigned char>;
 
-// Writes the C++ source that defines app/Artwork.h: the banner JPEG and the icon PNGs as arrays.
-// icons: (size, PNG bytes), largest first.
+// Writes the C++ source that defines app/Artwork.h: the banner's JPEG file and its pixels (an
+// RGB32 image), and the icon PNGs, as arrays. icons: (size, PNG bytes), largest first.
 void WriteArtworkSource(const std::filesystem::path& file, const Bytes& bannerJpeg,
-                        const std::vector<std::pair<int, Bytes>>& icons);
+                        const QImage& banner, const std::vector<std::pair<int, Bytes>>& icons);
 
 } // namespace lexfall::banner

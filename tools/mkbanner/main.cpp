@@ -5,6 +5,7 @@
 #include "ByteSource.h"
 #include "Drawing.h"
 #include "JpegWriter.h"
+#include "app/JpegImage.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -61,7 +62,13 @@ int Run(int argc, char** argv) {
         WriteFile(folder / ("icon-" + std::to_string(size) + ".png"), png);
         icons.emplace_back(size, std::move(png));
     }
-    lexfall::banner::WriteArtworkSource(argv[2], jpeg, icons);
+    // Shown as the player has always seen it: the JPEG's own pixels, decoded here as the
+    // program once did at every start.
+    const QImage shown = lexfall::DecodeJpeg(jpeg.data(), jpeg.size());
+    if (shown.isNull())
+        throw std::runtime_error("cannot decode the banner's JPEG");
+    lexfall::banner::WriteArtworkSource(argv[2], jpeg, shown.convertToFormat(QImage::Format_RGB32),
+                                        icons);
     return 0;
 }
 

@@ -1,0 +1,7 @@
+#include "platform/qt/CookieModule.h"
+
+#include "platform/qt/QtCookieStore.h"
+
+extern "C" __attribute__((visibility("default"))) lexfall::CookieStore* LexfallNewCookieStore() {
+    return new lexfall::QtCookieStore();
+}
