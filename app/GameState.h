@@ -17,6 +17,7 @@ struct GameState {
     TScoreRec MyRec{};
     TScoreRec WorldRec{};
     bool RecordsRead = false; // MyRec and WorldRec hold what the record file holds
+    bool GameFinished = false; // a game has ended in this run, so GameRec is one to save
     Settings settings;
 };
 

@@ -56,6 +56,7 @@ void TForm1::ShowRecordsPage() {
 }
 
 void TForm1::EvaluateGame() {
+    state.GameFinished = true;
     dictionary_->CloseDict();
     PlayWave(GameOverWave);
     if (!state.RecordsRead) {
@@ -124,6 +125,12 @@ void TForm1::Button8Click(QObject* sender) {
 }
 
 bool TForm1::SaveRec(bool asked) {
+    if (!state.GameFinished) {
+        // Before the first game GameRec is an empty record of 1899; saving it would wipe
+        // the stored one.
+        services_.dialogs.ShowMessage(kNoGameToSaveText);
+        return false;
+    }
     std::string question = "Save your current game score as your record, are you sure?";
     if (!state.RecordsRead) {
         // What a save would overwrite has never been seen: read it first.

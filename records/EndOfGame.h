@@ -12,6 +12,9 @@ inline constexpr const char* kRecordsUnreadText =
     "Your records could not be read, so this game was not compared with them and cannot be "
     "saved.";
 
+// Save Rec's answer before any game of the run has ended.
+inline constexpr const char* kNoGameToSaveText = "There is no finished game to save yet.";
+
 // Which record a figure of the finished game broke; the window paints World red, Own green.
 enum class Broken { None, Own, World };
 

@@ -63,6 +63,22 @@ TEST_F(RecordFileWindow, SaveRecAnsweredNoChangesNothing) {
     EXPECT_TRUE(style::OwnEnabled(f.Button8));
 }
 
+// Before any game of the run GameRec is an empty record: Save Rec says so and changes nothing,
+// whatever the answer would have been.
+TEST_F(RecordFileWindow, SaveRecBeforeAnyGameChangesNothing) {
+    TForm1& f = Form();
+    ASSERT_TRUE(style::OwnEnabled(f.Button8));
+    f.Button2Click(f.Button2);
+    f.Button8->click();
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"There is no finished game to save yet."});
+    EXPECT_EQ(RecordsBytes(), RecordBytes(kMine) + RecordBytes(kWorld));
+    EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kMine));
+    EXPECT_EQ(f.MyRecord[0]->text(), "Alice");
+    EXPECT_EQ(f.MyRecord[7]->text(), "194");
+    EXPECT_TRUE(style::OwnEnabled(f.Button8));
+}
+
 // Slot 0 takes the game as a whole (name, figures, total, date); slot 1 stays.
 TEST_F(RecordFileWindow, SaveRecAfterAGame) {
     PlayGameBeatingMyTotal();
