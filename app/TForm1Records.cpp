@@ -165,14 +165,16 @@ bool TForm1::SaveRec(bool asked) {
 }
 
 void TForm1::ReadRecordsAgain() {
-    try {
-        LoadRecords(services_.recordsDir, services_.dialogs, services_.clock.Today(), state.MyRec,
-                    state.WorldRec, state.RecordsRead);
-    } catch (...) {
-        ShowMyRec();
-        ShowWorldRec();
-        throw;
-    }
+    // Into copies: a read that fails must not take the records in memory with it (they may
+    // have been fetched from the server since start-up).
+    TScoreRec mine{};
+    TScoreRec world{};
+    bool read = false;
+    LoadRecords(services_.recordsDir, services_.dialogs, services_.clock.Today(), mine, world,
+                read);
+    state.MyRec = mine;
+    state.WorldRec = world;
+    state.RecordsRead = read;
     ShowMyRec();
     ShowWorldRec();
 }

@@ -24,19 +24,27 @@ Broken Compare(std::int32_t game, std::int32_t mine, std::int32_t world) {
 }
 
 void Append(std::string& text, const char* more) {
-    text += "\r\r";
+    if (!text.empty())
+        text += "\r\r";
     text += more;
 }
 
-} // namespace
+// Without the file the stored record may be better than the one in memory: nothing is saved
+// unseen, and the text says so.
+void MarkUnread(EndOfGameVerdict& verdict) {
+    if (verdict.save == SaveStep::None) {
+        Append(verdict.text, kRecordsUnreadText);
+        return;
+    }
+    verdict.save = SaveStep::Offer;
+    verdict.savedText.clear();
+    Append(verdict.text, kRecordsUnreadSaveText);
+}
 
-EndOfGameVerdict EvaluateEndOfGame(const FinishedGame& finished) {
+
+EndOfGameVerdict Compared(const FinishedGame& finished) {
     EndOfGameVerdict verdict;
     verdict.total = TotalScore(finished.game);
-    if (!finished.recordsRead) {
-        verdict.text = kRecordsUnreadText;
-        return verdict;
-    }
     const auto game = Figures(finished.game, verdict.total);
     const auto mine = Figures(finished.mine, finished.mine.Total);
     const auto world = Figures(finished.world, finished.world.Total);
@@ -69,6 +77,15 @@ EndOfGameVerdict EvaluateEndOfGame(const FinishedGame& finished) {
         Append(verdict.text, "Don't forget saveput your world class record onto game server.");
     if (total == Broken::Own && finished.autoSave)
         verdict.savedText = "The new record has been saved automatically.";
+    return verdict;
+}
+
+} // namespace
+
+EndOfGameVerdict EvaluateEndOfGame(const FinishedGame& finished) {
+    EndOfGameVerdict verdict = Compared(finished);
+    if (!finished.recordsRead)
+        MarkUnread(verdict);
     return verdict;
 }
 
