@@ -24,23 +24,22 @@ Broken Compare(std::int32_t game, std::int32_t mine, std::int32_t world) {
 }
 
 void Append(std::string& text, const char* more) {
-    if (!text.empty())
-        text += "\r\r";
+    text += "\r\r";
     text += more;
 }
 
 // Without the file the stored record may be better than the one in memory: nothing is saved
-// unseen, and the text says so.
+// unseen (Save Rec reads the file first), and a line under the other texts says so.
 void MarkUnread(EndOfGameVerdict& verdict) {
-    if (verdict.save == SaveStep::None) {
-        Append(verdict.text, kRecordsUnreadText);
-        return;
+    const bool offered = verdict.save != SaveStep::None;
+    if (offered) {
+        verdict.save = SaveStep::Offer;
+        verdict.savedText.clear();
     }
-    verdict.save = SaveStep::Offer;
-    verdict.savedText.clear();
-    Append(verdict.text, kRecordsUnreadSaveText);
+    if (!verdict.text.empty())
+        verdict.text += "\r";
+    verdict.text += offered ? kRecordsUnreadSaveText : kRecordsUnreadText;
 }
-
 
 EndOfGameVerdict Compared(const FinishedGame& finished) {
     EndOfGameVerdict verdict;

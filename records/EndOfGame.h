@@ -9,11 +9,9 @@ namespace lexfall {
 
 // Added below the grid when the record file could not be read at the end of a game: the game
 // was measured against the records in memory, and whether it could be saved.
-inline constexpr const char* kRecordsUnreadText =
-    "Your records could not be read, so this game was compared with the records shown.";
+inline constexpr const char* kRecordsUnreadText = "Your record file could not be read.";
 inline constexpr const char* kRecordsUnreadSaveText =
-    "Your records could not be read, so this game has not been saved: Save Rec reads them "
-    "again first.";
+    "Not saved: your record file could not be read.";
 
 // Save Rec's answer before any game of the run has ended.
 inline constexpr const char* kNoGameToSaveText = "There is no finished game to save yet.";

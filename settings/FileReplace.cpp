@@ -103,7 +103,8 @@ int OpenUnnamed(const fs::path& folder) {
 
 // pattern with its last six characters made up afresh.
 std::string FreshName(const std::string& pattern) {
-    static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static constexpr char kChars[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     static std::mt19937 random(std::random_device{}());
     std::string name = pattern;
     for (std::size_t i = name.size() - 6; i < name.size(); ++i)
@@ -117,8 +118,7 @@ bool LinkUnnamed(int fd, const std::string& pattern, std::string& name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string candidate = FreshName(pattern);
         // linkat refuses a name that is taken, so no other file is ever replaced here.
-        if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) ==
-            0) {
+        if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             name = candidate;
             return true;
         }

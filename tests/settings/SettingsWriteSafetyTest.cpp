@@ -244,10 +244,12 @@ TEST_P(SettingsFileRights, FileRightsDecide) {
     const std::string before = "[Register]\r\nUserName=Ann\r\n";
     std::ofstream(file, std::ios::binary) << before;
     fs::permissions(file, fs::perms(c.mode));
-    if (c.fileOurs)
+    if (c.fileOurs) {
         ASSERT_EQ(::chown(file.c_str(), player, static_cast<gid_t>(-1)), 0);
-    if (c.folderOurs)
+    }
+    if (c.folderOurs) {
         ASSERT_EQ(::chown(folder.c_str(), player, static_cast<gid_t>(-1)), 0);
+    }
     struct stat was {};
     ASSERT_EQ(::stat(file.c_str(), &was), 0);
 
