@@ -248,8 +248,9 @@ void TForm1::ShowKeeper(QLabel* label, const std::string& name) {
     for (const QChar c : text) {
         if (!line.isEmpty() && metrics.horizontalAdvance(line + c) > width) {
             const qsizetype blank = line.lastIndexOf(' ');
+            // The blank stays at the line's end, so the text less its breaks is the name.
             if (blank > 0) {
-                lines << line.left(blank);
+                lines << line.left(blank + 1);
                 line = line.mid(blank + 1);
             } else {
                 lines << line;

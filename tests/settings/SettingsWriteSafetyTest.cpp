@@ -230,6 +230,10 @@ struct RightsCase {
     bool written;
 };
 
+void PrintTo(const RightsCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class SettingsFileRights : public ::testing::TestWithParam<RightsCase> {};
 
 TEST_P(SettingsFileRights, FileRightsDecide) {
