@@ -16,7 +16,10 @@ struct GameState {
     TScoreRec GameRec{};
     TScoreRec MyRec{};
     TScoreRec WorldRec{};
-    bool RecordsRead = false; // MyRec and WorldRec hold what the record file holds
+    bool RecordsRead = false;   // MyRec and WorldRec hold what the record file holds
+    bool GameFinished = false;  // a game has ended in this run, so GameRec is one to save
+    bool UnsavedRecord = false; // the last game broke the player's total and is not saved yet
+    bool Paused = false;        // the running game is held by the pause key or minimising
     Settings settings;
 };
 

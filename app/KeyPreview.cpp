@@ -26,6 +26,10 @@ std::optional<int> KeyPreview::VirtualKey(const QKeyEvent& event) {
         return vk::Down;
     case Qt::Key_Delete:
         return vk::Delete;
+    case Qt::Key_P:
+        return vk::P;
+    case Qt::Key_Pause:
+        return vk::Pause;
     case Qt::Key_7:
         return keypad ? std::optional<int>(vk::Numpad7) : std::nullopt;
     case Qt::Key_8:

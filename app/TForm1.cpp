@@ -20,6 +20,7 @@
 #include "settings/SettingsFile.h"
 #include "words/Dictionary.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -164,6 +165,22 @@ void TForm1::LabelURLClick() {
 }
 void TForm1::LabelEmailClick() {
     services_.openLink(QStringLiteral("mailto:") + QString::fromLatin1(SupportMail));
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    // Minimised means away: the game holds until the player resumes it with a pause key.
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        SetPaused(true);
+    QMainWindow::changeEvent(event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // Stays for Cancel, and for a save that failed: its record is still unsaved.
+    bool leave = false;
+    Guard([&] { leave = OfferUnsavedRecord(true); });
+    if (!leave)
+        return event->ignore();
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::PlayWave(const char* name) {

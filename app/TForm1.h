@@ -98,6 +98,11 @@ public:
     bool GameRunning() const;
     GameState state;
 
+    // Holds or releases the running game: both timers, and "Paused" over the board.
+    void SetPaused(bool paused);
+    // Shows LabelBroken's text (texts joined by two carriage returns), wrapped inside the page.
+    void SetBrokenText(const std::string& text);
+
     // Controls, named as the layout names them.
     Canvas* Image4 = nullptr; // banner
     QFrame* PanelGame = nullptr;
@@ -124,6 +129,7 @@ public:
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* LabelBroken = nullptr;
+    QLabel* LabelPaused = nullptr; // "Paused" over the board, made when first needed
     MusicComboBox* ComboBox1 = nullptr;
     QCheckBox* CheckBoxMusic = nullptr;
     QCheckBox* CheckBoxSound = nullptr;
@@ -161,15 +167,20 @@ private:
     void PlayWave(const char* name);
     void EvaluateGame();
     bool AutoSave();
-    // Save Rec's work; false when nothing was saved.
-    bool SaveRec(bool asked);
+    // Save Rec's work; false when nothing was saved. ask: the question first; seen: the player
+    // has seen the record in memory, so it may replace that very record.
+    bool SaveRec(bool ask, bool seen);
+    // Before a new game or closing: a new record not yet saved is offered for saving. False
+    // when the player stays (Cancel, or a save that failed).
+    bool OfferUnsavedRecord(bool canStay);
     // Loads both records again and shows them; throws when the file still cannot be read.
     void ReadRecordsAgain();
     void ShowRecordsPage();
-    void SetBrokenText(const std::string& text);
     void AppendBroken(const std::string& text);
     void ShowRatios(const std::array<QLabel*, 8>& labels, const TScoreRec& rec);
     void ShowRecord(const std::array<QLabel*, 8>& labels, QLabel* dateLabel, const TScoreRec& rec);
+    // A keeper's name in its column, on two lines when it is wider than the column.
+    void ShowKeeper(QLabel* label, const std::string& name);
     void LoadSettingsStep();
     void StartMusic();
     void ConnectOptionsPage();
@@ -181,6 +192,8 @@ private:
     std::string RequestWhileBusy(QPushButton* button, const std::string& url);
     std::optional<RegisterInfo> ConfirmedIdentity(const std::string& question);
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     // Connects a button's click to its handler, with the button as sender.
     void OnClick(QPushButton* button, void (TForm1::*handler)(QObject*));
     // Runs handler under the default error handler.

@@ -59,8 +59,7 @@ void TForm1::WriteIni() {
 void TForm1::LoadSettingsStep() {
     state.settings = LoadSettings(SettingsPath());
     SetRecordName(state.GameRec, state.settings.UserName);
-    MyScore[0]->setText(FromSystemText(RecordName(state.GameRec)));
-    MyScore[0]->adjustSize();
+    ShowKeeper(MyScore[0], RecordName(state.GameRec));
 }
 
 void TForm1::StartMusic() {

@@ -43,7 +43,10 @@ private:
 
 } // namespace
 
-void TForm1::Button1Click(QObject*) {
+void TForm1::Button1Click(QObject* sender) {
+    // The player's Start drops the last game: a new record of it is offered for saving first.
+    if (sender != nullptr && !GameRunning())
+        OfferUnsavedRecord(false);
     dictionary_->OpenDict();
     if (!GameRunning())
         StartNewGame();
@@ -160,7 +163,13 @@ void TForm1::ClearWord(int startCol, int endCol, const std::string& word, const 
 void TForm1::FormKeyDown(int virtualKey, ShiftState shiftState) {
     if (!GameRunning())
         return;
-    switch (ActionForKey(virtualKey, shiftState)) {
+    const KeyAction action = ActionForKey(virtualKey, shiftState);
+    if (action == KeyAction::Pause)
+        return SetPaused(!state.Paused);
+    // A held game is not played blind under its cover.
+    if (state.Paused)
+        return;
+    switch (action) {
     case KeyAction::HardDrop:
         // Only moves the letter; the next tick fixes it, so it can still slide sideways.
         while (BlockDrop(state.Chars, state.CurBlock)) {
@@ -181,9 +190,36 @@ void TForm1::FormKeyDown(int virtualKey, ShiftState shiftState) {
     case KeyAction::ClearBoard:
         ClearBoardKey();
         break;
+    case KeyAction::Pause:
     case KeyAction::None:
         break;
     }
+}
+
+void TForm1::SetPaused(bool paused) {
+    if (paused == state.Paused || (paused && !GameRunning()))
+        return;
+    state.Paused = paused;
+    // Off and on again: the clock's running second starts anew, so no paused time counts.
+    Timer1->SetEnabled(!paused);
+    Timer2->SetEnabled(!paused);
+    if (LabelPaused == nullptr) {
+        LabelPaused = new QLabel(QStringLiteral("Paused"), Panel1);
+        LabelPaused->setAlignment(Qt::AlignCenter);
+        LabelPaused->setAutoFillBackground(true);
+        QFont font = LabelPaused->font();
+        font.setPointSize(26);
+        font.setBold(true);
+        LabelPaused->setFont(font);
+        QPalette palette = LabelPaused->palette();
+        palette.setColor(QPalette::Window, Qt::black);
+        palette.setColor(QPalette::WindowText, Qt::white);
+        LabelPaused->setPalette(palette);
+    }
+    // Covers the board and the falling letter, so a held game gives no time to think.
+    LabelPaused->setGeometry(Image1->geometry());
+    LabelPaused->setVisible(paused);
+    LabelPaused->raise();
 }
 
 void TForm1::SwapLetter() {

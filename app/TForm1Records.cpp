@@ -12,9 +12,13 @@
 #include "records/RecordFile.h"
 #include "words/Dictionary.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <QStringList>
+#include <QVariant>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 
@@ -56,6 +60,7 @@ void TForm1::ShowRecordsPage() {
 }
 
 void TForm1::EvaluateGame() {
+    state.GameFinished = true;
     dictionary_->CloseDict();
     PlayWave(GameOverWave);
     if (!state.RecordsRead) {
@@ -87,12 +92,34 @@ void TForm1::EvaluateGame() {
     Button8->setEnabled(true);
     if (verdict.save == SaveStep::Run && AutoSave() && !verdict.savedText.empty())
         AppendBroken(verdict.savedText);
+    // Offered, not saved: asked about before it is dropped by a new game or closing.
+    state.UnsavedRecord = verdict.save == SaveStep::Offer && game.Total > state.MyRec.Total;
+}
+
+bool TForm1::OfferUnsavedRecord(bool canStay) {
+    if (!state.UnsavedRecord)
+        return true;
+    const std::string question = "Your last game is a new record that has not been saved. "
+                                 "Save it now?";
+    const Dialogs::Answer answer =
+        canStay
+            ? services_.dialogs.AskYesNoCancel(question)
+            : (services_.dialogs.Confirm(question) ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+    if (answer == Dialogs::Answer::Cancel)
+        return false;
+    if (answer == Dialogs::Answer::No) {
+        state.UnsavedRecord = false;
+        return true;
+    }
+    SaveRec(false, true);
+    state.UnsavedRecord = false;
+    return true;
 }
 
 bool TForm1::AutoSave() {
     // A failed save is shown and the evaluation goes on, without claiming that it saved.
     try {
-        return SaveRec(false);
+        return SaveRec(false, false);
     } catch (const std::exception& error) {
         services_.dialogs.ShowMessage(error.what());
         return false;
@@ -112,7 +139,10 @@ void TForm1::SetBrokenText(const std::string& text) {
     QString shown = FromSystemText(text);
     shown.replace('\r', '\n');
     LabelBroken->setText(shown);
-    LabelBroken->adjustSize();
+    // Wrapped at the page's right margin, so no text runs off the window.
+    LabelBroken->setWordWrap(true);
+    const int width = PanelRecord->width() - LabelBroken->x() - kBorderWidth;
+    LabelBroken->resize(width, LabelBroken->heightForWidth(width));
 }
 
 void TForm1::AppendBroken(const std::string& text) {
@@ -120,30 +150,40 @@ void TForm1::AppendBroken(const std::string& text) {
 }
 
 void TForm1::Button8Click(QObject* sender) {
-    SaveRec(sender != nullptr);
+    SaveRec(sender != nullptr, sender != nullptr);
 }
 
-bool TForm1::SaveRec(bool asked) {
+bool TForm1::SaveRec(bool ask, bool seenByPlayer) {
+    if (!state.GameFinished) {
+        // Before the first game GameRec is an empty record of 1899; saving it would wipe
+        // the stored one.
+        services_.dialogs.ShowMessage(kNoGameToSaveText);
+        return false;
+    }
     std::string question = "Save your current game score as your record, are you sure?";
     if (!state.RecordsRead) {
         // What a save would overwrite has never been seen: read it first.
         ReadRecordsAgain();
-        if (state.MyRec.Total > state.GameRec.Total)
+        if (state.MyRec.Total > state.GameRec.Total) {
             question = "Your stored record has a higher total score (" +
                        FormatWhole(state.MyRec.Total) + ") than this game (" +
                        FormatWhole(state.GameRec.Total) + "). Replace it with this game?";
+            // A player's save never replaces a better record without this question.
+            ask = ask || seenByPlayer;
+        }
     }
-    if (asked && !services_.dialogs.Confirm(question))
+    if (ask && !services_.dialogs.Confirm(question))
         return false;
     const TScoreRec seen = state.MyRec;
     state.MyRec = state.GameRec;
     ShowMyRec();
-    const auto kept =
-        SaveMyRecUnless(services_.recordsDir, services_.dialogs, state.MyRec, state.WorldRec,
-                        [&](const TScoreRec& stored) {
-                            return KeepStoredMyRec(stored, state.GameRec, asked ? &seen : nullptr);
-                        });
+    const auto kept = SaveMyRecUnless(services_.recordsDir, services_.dialogs, state.MyRec,
+                                      state.WorldRec, [&](const TScoreRec& stored) {
+                                          return KeepStoredMyRec(stored, state.GameRec,
+                                                                 seenByPlayer ? &seen : nullptr);
+                                      });
     Button8->setEnabled(false);
+    state.UnsavedRecord = false;
     if (!kept)
         return true;
     // Another copy of the game saved a better record meanwhile (or, automatically, this game
@@ -158,14 +198,16 @@ bool TForm1::SaveRec(bool asked) {
 }
 
 void TForm1::ReadRecordsAgain() {
-    try {
-        LoadRecords(services_.recordsDir, services_.dialogs, services_.clock.Today(), state.MyRec,
-                    state.WorldRec, state.RecordsRead);
-    } catch (...) {
-        ShowMyRec();
-        ShowWorldRec();
-        throw;
-    }
+    // Into copies: a read that fails must not take the records in memory with it (they may
+    // have been fetched from the server since start-up).
+    TScoreRec mine{};
+    TScoreRec world{};
+    bool read = false;
+    LoadRecords(services_.recordsDir, services_.dialogs, services_.clock.Today(), mine, world,
+                read);
+    state.MyRec = mine;
+    state.WorldRec = world;
+    state.RecordsRead = read;
     ShowMyRec();
     ShowWorldRec();
 }
@@ -181,13 +223,47 @@ void TForm1::ShowRatios(const std::array<QLabel*, 8>& labels, const TScoreRec& r
 
 void TForm1::ShowRecord(const std::array<QLabel*, 8>& labels, QLabel* dateLabel,
                         const TScoreRec& rec) {
-    style::SetCaption(labels[0], RecordName(rec));
+    ShowKeeper(labels[0], RecordName(rec));
     style::SetCaption(labels[1], FormatWhole(rec.UsedTime));
     style::SetCaption(labels[2], FormatWhole(rec.UsedLetters));
     style::SetCaption(labels[3], FormatWhole(rec.CompletedWords));
     ShowRatios(labels, rec);
     style::SetCaption(labels[7], FormatWhole(rec.Total));
     style::SetCaption(dateLabel, FormatIsoDate(rec.Date));
+}
+
+void TForm1::ShowKeeper(QLabel* label, const std::string& name) {
+    constexpr int kColumnWidth = 112;
+    constexpr char kRowTop[] = "lexfallRowTop";
+    if (!label->property(kRowTop).isValid())
+        label->setProperty(kRowTop, label->y());
+    const int rowTop = label->property(kRowTop).toInt();
+    const int width =
+        std::min(kColumnWidth - kBorderWidth, PanelRecord->width() - kBorderWidth - label->x());
+    // Broken after the last blank that fits, else anywhere: twenty letters fit in two lines.
+    const QString text = FromSystemText(name);
+    const QFontMetrics metrics(label->font());
+    QStringList lines;
+    QString line;
+    for (const QChar c : text) {
+        if (!line.isEmpty() && metrics.horizontalAdvance(line + c) > width) {
+            const qsizetype blank = line.lastIndexOf(' ');
+            // The blank stays at the line's end, so the text less its breaks is the name.
+            if (blank > 0) {
+                lines << line.left(blank + 1);
+                line = line.mid(blank + 1);
+            } else {
+                lines << line;
+                line.clear();
+            }
+        }
+        line += c;
+    }
+    lines << line;
+    label->setText(lines.join('\n'));
+    label->adjustSize();
+    // Extra lines go up into the free space under the dates, so the name ends on its row.
+    label->move(label->x(), rowTop - metrics.lineSpacing() * static_cast<int>(lines.size() - 1));
 }
 
 void TForm1::ShowMyRec() {

@@ -16,6 +16,9 @@ KeyAction ActionForKey(int virtualKey, ShiftState shiftState) {
         return KeyAction::MoveRight;
     case vk::Up:
         return KeyAction::Swap;
+    case vk::P:
+    case vk::Pause:
+        return KeyAction::Pause;
     case vk::Delete:
         if (shiftState.shift && !shiftState.ctrl && !shiftState.alt)
             return KeyAction::ClearBoard;

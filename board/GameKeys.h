@@ -13,9 +13,11 @@ constexpr int Delete = 0x2E;
 constexpr int Numpad7 = 0x67;
 constexpr int Numpad8 = 0x68;
 constexpr int Numpad9 = 0x69;
+constexpr int Pause = 0x13;
+constexpr int P = 0x50;
 } // namespace vk
 
-enum class KeyAction { None, HardDrop, MoveLeft, MoveRight, Swap, ClearBoard };
+enum class KeyAction { None, HardDrop, MoveLeft, MoveRight, Swap, ClearBoard, Pause };
 
 struct ShiftState {
     bool shift = false;

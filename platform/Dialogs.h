@@ -10,6 +10,13 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // Yes/No question; false only when the player answers No (the No button or Esc).
     virtual bool Confirm(const std::string& question) = 0;
+
+    // Yes/No/Cancel question; Cancel also for Esc or a box closed without an answer. Where no
+    // third button is offered it is a Yes/No question.
+    enum class Answer { Yes, No, Cancel };
+    virtual Answer AskYesNoCancel(const std::string& question) {
+        return Confirm(question) ? Answer::Yes : Answer::No;
+    }
 };
 
 } // namespace lexfall

@@ -28,15 +28,22 @@ void Append(std::string& text, const char* more) {
     text += more;
 }
 
-} // namespace
+// Without the file the stored record may be better than the one in memory: nothing is saved
+// unseen (Save Rec reads the file first), and a line under the other texts says so.
+void MarkUnread(EndOfGameVerdict& verdict) {
+    const bool offered = verdict.save != SaveStep::None;
+    if (offered) {
+        verdict.save = SaveStep::Offer;
+        verdict.savedText.clear();
+    }
+    if (!verdict.text.empty())
+        verdict.text += "\r";
+    verdict.text += offered ? kRecordsUnreadSaveText : kRecordsUnreadText;
+}
 
-EndOfGameVerdict EvaluateEndOfGame(const FinishedGame& finished) {
+EndOfGameVerdict Compared(const FinishedGame& finished) {
     EndOfGameVerdict verdict;
     verdict.total = TotalScore(finished.game);
-    if (!finished.recordsRead) {
-        verdict.text = kRecordsUnreadText;
-        return verdict;
-    }
     const auto game = Figures(finished.game, verdict.total);
     const auto mine = Figures(finished.mine, finished.mine.Total);
     const auto world = Figures(finished.world, finished.world.Total);
@@ -69,6 +76,15 @@ EndOfGameVerdict EvaluateEndOfGame(const FinishedGame& finished) {
         Append(verdict.text, "Don't forget saveput your world class record onto game server.");
     if (total == Broken::Own && finished.autoSave)
         verdict.savedText = "The new record has been saved automatically.";
+    return verdict;
+}
+
+} // namespace
+
+EndOfGameVerdict EvaluateEndOfGame(const FinishedGame& finished) {
+    EndOfGameVerdict verdict = Compared(finished);
+    if (!finished.recordsRead)
+        MarkUnread(verdict);
     return verdict;
 }
 

@@ -7,10 +7,14 @@
 
 namespace lexfall {
 
-// The text below the grid when the records could not be read.
-inline constexpr const char* kRecordsUnreadText =
-    "Your records could not be read, so this game was not compared with them and cannot be "
-    "saved.";
+// Added below the grid when the record file could not be read at the end of a game: the game
+// was measured against the records in memory, and whether it could be saved.
+inline constexpr const char* kRecordsUnreadText = "Your record file could not be read.";
+inline constexpr const char* kRecordsUnreadSaveText =
+    "Not saved: your record file could not be read.";
+
+// Save Rec's answer before any game of the run has ended.
+inline constexpr const char* kNoGameToSaveText = "There is no finished game to save yet.";
 
 // Which record a figure of the finished game broke; the window paints World red, Own green.
 enum class Broken { None, Own, World };
@@ -29,8 +33,8 @@ struct FinishedGame {
     TScoreRec world;
     bool cheated = false; // the clear key was used
     bool autoSave = false;
-    // False while the record file could not be read: the records in memory are then no
-    // records at all, and a save could overwrite a better one.
+    // False while the record file could not be read: the records in memory may not be what it
+    // holds, so a save is only offered (Save Rec reads the file again first), never run.
     bool recordsRead = true;
 };
 
@@ -48,7 +52,8 @@ struct EndOfGameVerdict {
 };
 
 // Compares each figure with the world record, then with the player's; only a broken total
-// offers a save, and never after the clear key. Unread records are compared with nothing.
+// offers a save, and never after the clear key. With the file unread it says so, and the
+// save is only offered.
 EndOfGameVerdict EvaluateEndOfGame(const FinishedGame& finished);
 
 } // namespace lexfall

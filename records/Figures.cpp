@@ -16,8 +16,9 @@ namespace {
 
 constexpr int kSignificantDigits = 7;
 constexpr int kDecimals = 2;
-// From this decimal exponent on, a ratio is written in scientific form.
-constexpr int kScientificExponent = 18;
+// From this decimal exponent on (a hundred million, far beyond any real game), a ratio is
+// written in scientific form: the grouped digits would run past the records page's last column.
+constexpr int kScientificExponent = 8;
 
 // value = digits[0].digits[1..] x 10^exponent, 18 significant digits.
 struct DecimalDigits {

@@ -3,7 +3,9 @@
 #include "records/RecordStream.h"
 
 #include <cstring>
+#include <memory>
 #include <optional>
+#include <string>
 
 namespace lexfall {
 namespace {
@@ -14,6 +16,12 @@ constexpr const char* kMissingText = " Cannot find \"Records.dat\" file, new one
 constexpr const char* kMyRecInvalidText = " Your Records is invalid, and have been clean. ";
 constexpr const char* kWorldRecInvalidText =
     " World Records is invalid, and have been clean. Please recheck it.";
+
+std::string OnlyMyRecText(const std::filesystem::path& path) {
+    return " \"" + path.string() +
+           "\" holds only your own record. The world record will be added to it when one is "
+           "stored. ";
+}
 
 bool IsMissing(const std::filesystem::path& path) {
     // Anything but a plain "not there" (no access to the folder, say) is left to the open,
@@ -38,11 +46,21 @@ void AppendBoth(TRecordStream& stream, const TScoreRec& myRec, const TScoreRec& 
     stream.Write(both, sizeof both);
 }
 
-void CreateWithBoth(const std::filesystem::path& path, Dialogs& dialogs, const TScoreRec& myRec,
-                    const TScoreRec& worldRec) {
+// A missing file is reported, then created with both records as they are in memory. The
+// create is exclusive: a file that appeared meanwhile (another copy of the game saved, or the
+// player put a backup back) is returned for the caller to use as a present file.
+std::unique_ptr<TRecordStream> OpenOrCreateWithBoth(const std::filesystem::path& path,
+                                                    Dialogs& dialogs, const TScoreRec& myRec,
+                                                    const TScoreRec& worldRec) {
+    if (!IsMissing(path))
+        return std::make_unique<TRecordStream>(path, StreamMode::Open);
     dialogs.ShowMessage(kMissingText);
-    TRecordStream stream(path, StreamMode::Create);
-    AppendBoth(stream, myRec, worldRec);
+    auto stream = std::make_unique<TRecordStream>(path, StreamMode::Create);
+    if (stream->Created()) {
+        AppendBoth(*stream, myRec, worldRec);
+        return nullptr;
+    }
+    return stream;
 }
 
 } // namespace
@@ -60,6 +78,7 @@ void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double t
     }
     TRecordStream stream(path, missing ? StreamMode::Create : StreamMode::Open);
     read = true;
+    // A file that appeared while the message was up is read like any other.
 
     // Appended, not written at 0: the stray bytes of a file shorter than one record stay.
     if (stream.RecordCount() == 0) {
@@ -71,20 +90,30 @@ void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double t
     if (const auto rec = ReadValid(stream)) {
         myRec = *rec;
     } else {
-        stream.FirstRecord();
-        stream.WriteRecord(myRec);
+        // A file that may only be read is repaired in memory; a save reports it.
+        if (!stream.ReadOnly()) {
+            stream.FirstRecord();
+            stream.WriteRecord(myRec);
+        }
         dialogs.ShowMessage(kMyRecInvalidText);
     }
 
-    // A file of one whole record fails here; worldRec stays cleared and the file unwritten.
+    if (stream.RecordCount() == 1) {
+        // No world slot yet: it is added when a world record is first stored, and nothing is
+        // written until then. The message names the file the player may want to look at.
+        dialogs.ShowMessage(OnlyMyRecText(path));
+        return;
+    }
     stream.FirstRecord();
     stream.NextRecord();
     if (const auto rec = ReadValid(stream)) {
         worldRec = *rec;
     } else {
-        stream.FirstRecord();
-        stream.NextRecord();
-        stream.WriteRecord(worldRec);
+        if (!stream.ReadOnly()) {
+            stream.FirstRecord();
+            stream.NextRecord();
+            stream.WriteRecord(worldRec);
+        }
         dialogs.ShowMessage(kWorldRecInvalidText);
     }
 }
@@ -100,14 +129,18 @@ namespace {
 // Writes one slot; a missing file is created with both records, as they are in memory.
 void SaveSlot(const std::filesystem::path& appDir, Dialogs& dialogs, const TScoreRec& myRec,
               const TScoreRec& worldRec, int slot) {
-    const std::filesystem::path path = appDir / kFileName;
-    if (IsMissing(path))
-        return CreateWithBoth(path, dialogs, myRec, worldRec);
-    TRecordStream stream(path, StreamMode::Open);
-    stream.FirstRecord();
-    if (slot == 1)
-        stream.NextRecord();
-    stream.WriteRecord(slot == 0 ? myRec : worldRec);
+    const auto stream = OpenOrCreateWithBoth(appDir / kFileName, dialogs, myRec, worldRec);
+    if (!stream)
+        return;
+    stream->FirstRecord();
+    if (slot == 1) {
+        // A file of the player's record alone gains its world slot right after it.
+        if (stream->RecordCount() == 1)
+            stream->Seek(stream->RecordSize(), SeekOrigin::Beginning);
+        else
+            stream->NextRecord();
+    }
+    stream->WriteRecord(slot == 0 ? myRec : worldRec);
 }
 
 } // namespace
@@ -115,18 +148,15 @@ void SaveSlot(const std::filesystem::path& appDir, Dialogs& dialogs, const TScor
 std::optional<TScoreRec> SaveMyRecUnless(const std::filesystem::path& appDir, Dialogs& dialogs,
                                          const TScoreRec& myRec, const TScoreRec& worldRec,
                                          const std::function<bool(const TScoreRec&)>& keep) {
-    const std::filesystem::path path = appDir / kFileName;
-    if (IsMissing(path)) {
-        CreateWithBoth(path, dialogs, myRec, worldRec);
+    const auto stream = OpenOrCreateWithBoth(appDir / kFileName, dialogs, myRec, worldRec);
+    if (!stream)
         return std::nullopt;
-    }
-    TRecordStream stream(path, StreamMode::Open);
-    stream.FirstRecord();
-    if (stream.RecordCount() > 0) {
-        if (const auto stored = ReadValid(stream); stored && keep(*stored))
+    stream->FirstRecord();
+    if (stream->RecordCount() > 0) {
+        if (const auto stored = ReadValid(*stream); stored && keep(*stored))
             return stored;
     }
-    stream.WriteRecord(myRec);
+    stream->WriteRecord(myRec);
     return std::nullopt;
 }
 

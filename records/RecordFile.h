@@ -16,8 +16,10 @@ namespace lexfall {
 // Start-up: fills myRec and worldRec from the file, creating it when missing and repairing
 // each slot that fails the validity check, with a message for each. Before anything can throw,
 // both records hold a cleared "No Record" record dated today, so whatever goes wrong (a file
-// held elsewhere, an uncreatable file, a file with one whole record) the caller has two valid
-// records and start-up goes on; a slot read before the failure keeps what was read.
+// held elsewhere, an uncreatable file) the caller has two valid records and start-up goes on;
+// a slot read before the failure keeps what was read. A file of one whole record has no world
+// slot yet: worldRec stays cleared and a message names the file. A file the player may read but
+// not write is read as usual (a repair then stays in memory).
 // read turns true once the stored records are known (also when there is no file, so nothing
 // stored); it stays false when the file could not be opened, and then a save must not
 // overwrite what it never saw.
@@ -27,7 +29,8 @@ void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double t
                  TScoreRec& myRec, TScoreRec& worldRec);
 
 // Store myRec in slot 0 or worldRec in slot 1. A missing file is reported and created with
-// both records, myRec first.
+// both records, myRec first; the create is exclusive, so a file that appears meanwhile is
+// written into as a present one. A file of one whole record gains slot 1 on SaveWorldRec.
 void SaveMyRec(const std::filesystem::path& appDir, Dialogs& dialogs, const TScoreRec& myRec,
                const TScoreRec& worldRec);
 // Save Rec's store of myRec in slot 0. The slot is read again first, under the same open, so

@@ -36,31 +36,62 @@ int LockExclusive(int fd) {
     return result;
 }
 
+int OpenFile(const std::filesystem::path& path, int flags) {
+    int fd;
+    do
+        fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool IsNoWriteRight(int error) {
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
 } // namespace
 
 FileStream::FileStream(const std::filesystem::path& path, StreamMode mode) : path_(path) {
-    const bool create = mode == StreamMode::Create;
-    // No O_TRUNC: the file is emptied only once the lock shows that nobody else holds it.
-    const int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0);
-    int fd;
-    do
-        fd = ::open(path_.c_str(), flags, 0666);
-    while (fd < 0 && errno == EINTR);
-    const std::string verb = create ? "Cannot create file " : "Cannot open file ";
+    std::string verb = "Cannot open file ";
+    int fd = -1;
+    if (mode == StreamMode::Create) {
+        // Exclusive: a file that appeared since the caller found none is kept, not emptied.
+        fd = OpenFile(path_, O_RDWR | O_CREAT | O_EXCL);
+        created_ = fd >= 0;
+        if (fd < 0 && errno != EEXIST)
+            throw Error("Cannot create file " + Quoted(path_) + ". " + SystemText(errno));
+        if (created_)
+            verb = "Cannot create file ";
+    }
     if (fd < 0)
-        throw Error(verb + Quoted(path_) + ". " + SystemText(errno));
+        fd = OpenExisting(verb);
     // A device, a pipe or a socket of that name would swallow every write without a word.
     struct stat info {};
     if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
         ::close(fd);
         throw Error(verb + Quoted(path_) + ". It is not a regular file.");
     }
-    if (LockExclusive(fd) != 0 || (create && ::ftruncate(fd, 0) != 0)) {
+    if (LockExclusive(fd) != 0) {
         const int error = errno;
         ::close(fd);
         throw Error(verb + Quoted(path_) + ". " + SystemText(error));
     }
     fd_ = fd;
+}
+
+int FileStream::OpenExisting(const std::string& verb) {
+    int fd = OpenFile(path_, O_RDWR);
+    if (fd < 0 && IsNoWriteRight(errno)) {
+        // Still worth reading: the records show, and only a save is refused.
+        const int writeError = errno;
+        fd = OpenFile(path_, O_RDONLY);
+        if (fd >= 0)
+            writeError_ = writeError;
+        else
+            errno = writeError;
+    }
+    if (fd < 0)
+        throw Error(verb + Quoted(path_) + ". " + SystemText(errno));
+    return fd;
 }
 
 FileStream::~FileStream() {
@@ -69,7 +100,11 @@ FileStream::~FileStream() {
 }
 
 void FileStream::Fail(const std::string& what) const {
-    throw Error("Cannot " + what + " file " + Quoted(path_) + ". " + SystemText(errno));
+    Fail(what, errno);
+}
+
+void FileStream::Fail(const std::string& what, int error) const {
+    throw Error("Cannot " + what + " file " + Quoted(path_) + ". " + SystemText(error));
 }
 
 std::int64_t FileStream::Read(void* buffer, std::int64_t count) {
@@ -89,6 +124,8 @@ std::int64_t FileStream::Read(void* buffer, std::int64_t count) {
 }
 
 void FileStream::Write(const void* buffer, std::int64_t count) {
+    if (writeError_ != 0)
+        Fail("write to", writeError_);
     const auto* bytes = static_cast<const char*>(buffer);
     std::int64_t done = 0;
     while (done < count) {

@@ -8,8 +8,12 @@
 namespace lexfall {
 
 enum class StreamMode {
-    Open,   // an existing file, read-write
-    Create, // created, or truncated to 0 bytes when it exists, then read-write
+    // An existing file, read-write; one that may be read but not written is opened for reading
+    // only, and then every write fails with the reason it could not be opened for writing.
+    Open,
+    // Created, read-write, when still absent at that moment (an exclusive create); a file that
+    // appeared meanwhile is opened as Open would open it, never emptied. Created() tells which.
+    Create,
 };
 
 enum class SeekOrigin { Beginning, Current, End };
@@ -33,12 +37,20 @@ public:
     std::int64_t Position() const;
     std::int64_t Size() const;
     const std::filesystem::path& Path() const { return path_; }
+    // Whether this stream made the file.
+    bool Created() const { return created_; }
+    // Whether the file could only be opened for reading.
+    bool ReadOnly() const { return writeError_ != 0; }
 
 private:
     [[noreturn]] void Fail(const std::string& what) const;
+    [[noreturn]] void Fail(const std::string& what, int error) const;
+    int OpenExisting(const std::string& verb);
 
     std::filesystem::path path_;
     int fd_ = -1;
+    bool created_ = false;
+    int writeError_ = 0; // why a read-only file could not be opened for writing
 };
 
 // A file of fixed-size records, worked in units of RecordSize.

@@ -1,7 +1,11 @@
 #include "settings/FileReplace.h"
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <random>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -13,6 +17,8 @@ namespace lexfall {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr const char* kTempSuffix = ".XXXXXX";
 
 // The file a chain of symbolic links ends at, which need not exist yet. A loop, or a chain
 // too long to follow, gives nothing.
@@ -57,6 +63,117 @@ void SyncFolder(const fs::path& folder) {
     }
 }
 
+// The hidden name our temporary files of target get: "." + name + "." + six characters.
+std::string TempPattern(const fs::path& folder, const fs::path& target) {
+    return (folder / ("." + target.filename().string() + kTempSuffix)).string();
+}
+
+bool IsOurTemp(const std::string& name, const std::string& prefix) {
+    return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Temporary files of ours that a killed write of an older version left behind, or the short
+// gap between link and rename of this one; a minute old, no write of ours is still on them.
+void RemoveOldLeftovers(const fs::path& folder, const fs::path& target) {
+    const std::string prefix = "." + target.filename().string() + ".";
+    std::error_code error;
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (!IsOurTemp(name, prefix) || !it->is_regular_file(error))
+            continue;
+        const auto written = fs::last_write_time(it->path(), error);
+        if (!error && now - written > std::chrono::minutes(1))
+            fs::remove(it->path(), error);
+        error.clear();
+    }
+}
+
+// An unnamed file in folder, given a name only once complete: a write killed before that
+// leaves nothing behind. Not every file system offers one; -1 then.
+int OpenUnnamed(const fs::path& folder) {
+#ifdef O_TMPFILE
+    return ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+#else
+    (void)folder;
+    errno = EOPNOTSUPP;
+    return -1;
+#endif
+}
+
+// pattern with its last six characters made up afresh.
+std::string FreshName(const std::string& pattern) {
+    static constexpr char kChars[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::mt19937 random(std::random_device{}());
+    std::string name = pattern;
+    for (std::size_t i = name.size() - 6; i < name.size(); ++i)
+        name[i] = kChars[random() % (sizeof kChars - 1)];
+    return name;
+}
+
+// Gives the unnamed file fd a free name of our pattern; false when that is refused.
+bool LinkUnnamed(int fd, const std::string& pattern, std::string& name) {
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = FreshName(pattern);
+        // linkat refuses a name that is taken, so no other file is ever replaced here.
+        if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            name = candidate;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+bool FillAndSync(int fd, std::string_view content, mode_t mode) {
+    return WriteAll(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+}
+
+// The new text, complete and on the disk, in a file of ours beside the target; its name goes
+// to name. An unnamed file is used where the system offers one, else a named one. False when
+// that fails; folderRefused then tells whether the folder takes no new file at all.
+bool WriteTemp(const fs::path& folder, const std::string& pattern, std::string& name,
+               std::string_view content, mode_t mode, bool& folderRefused) {
+    folderRefused = false;
+    if (const int fd = OpenUnnamed(folder); fd >= 0) {
+        bool written = FillAndSync(fd, content, mode) && LinkUnnamed(fd, pattern, name);
+        written = ::close(fd) == 0 && written;
+        if (written)
+            return true;
+        if (!name.empty())
+            ::unlink(name.c_str());
+        name.clear();
+    }
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+    if (fd < 0) {
+        folderRefused = errno == EACCES || errno == EPERM || errno == EROFS;
+        return false;
+    }
+    name = buffer.data();
+    bool written = FillAndSync(fd, content, mode);
+    written = ::close(fd) == 0 && written;
+    if (!written)
+        ::unlink(name.c_str());
+    return written;
+}
+
+// The whole text written over the file where it stands: its owner and rights stay, but a
+// failure part way leaves a mix, so this is only for a folder that takes no new file.
+bool WriteInPlace(const fs::path& target, std::string_view content) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool written = WriteAll(fd, content) &&
+                   ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    return written;
+}
+
 } // namespace
 
 bool ReplaceFileContents(const std::string& path, std::string_view content) {
@@ -66,19 +183,19 @@ bool ReplaceFileContents(const std::string& path, std::string_view content) {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
 
     struct stat old {};
-    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
-
-    std::string name = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    std::vector<char> buffer(name.begin(), name.end());
-    buffer.push_back('\0');
-    const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
-    if (fd < 0)
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    // A rename needs only the folder's write right; the file's own rights and owner must count
+    // too, or a read-only file, or another user's, would be replaced by one of ours.
+    if (exists && (::access(target.c_str(), W_OK) != 0 || old.st_uid != ::geteuid()))
         return false;
-    name = buffer.data();
+    const mode_t mode = exists ? (old.st_mode & 07777) : NewFileMode();
 
-    bool written = WriteAll(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    written = ::close(fd) == 0 && written;
-    if (!written || ::rename(name.c_str(), target.c_str()) != 0) {
+    RemoveOldLeftovers(folder, target);
+    std::string name;
+    bool folderRefused = false;
+    if (!WriteTemp(folder, TempPattern(folder, target), name, content, mode, folderRefused))
+        return exists && folderRefused && WriteInPlace(target, content);
+    if (::rename(name.c_str(), target.c_str()) != 0) {
         ::unlink(name.c_str());
         return false;
     }

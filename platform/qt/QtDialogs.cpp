@@ -44,4 +44,13 @@ bool QtDialogs::Confirm(const std::string& question) {
     return box.ClosedWithoutAnswer() || answer != QMessageBox::No;
 }
 
+Dialogs::Answer QtDialogs::AskYesNoCancel(const std::string& question) {
+    const auto answer = QMessageBox::question(
+        QApplication::activeWindow(), QStringLiteral("Lexfall"), FromSystemText(question),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    return answer == QMessageBox::Yes  ? Answer::Yes
+           : answer == QMessageBox::No ? Answer::No
+                                       : Answer::Cancel;
+}
+
 } // namespace lexfall

@@ -8,6 +8,7 @@ class QtDialogs final : public Dialogs {
 public:
     void ShowMessage(const std::string& text) override;
     bool Confirm(const std::string& question) override;
+    Answer AskYesNoCancel(const std::string& question) override;
 };
 
 } // namespace lexfall

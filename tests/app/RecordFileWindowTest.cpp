@@ -3,9 +3,12 @@
 #include "support/Records.h"
 
 #include "app/FormStyle.h"
+#include "records/RecordFile.h"
 #include "records/ScoreRec.h"
 
 #include <filesystem>
+#include <functional>
+#include <utility>
 
 namespace lexfall::testing {
 namespace {
@@ -63,6 +66,22 @@ TEST_F(RecordFileWindow, SaveRecAnsweredNoChangesNothing) {
     EXPECT_TRUE(style::OwnEnabled(f.Button8));
 }
 
+// Before any game of the run GameRec is an empty record: Save Rec says so and changes nothing,
+// whatever the answer would have been.
+TEST_F(RecordFileWindow, SaveRecBeforeAnyGameChangesNothing) {
+    TForm1& f = Form();
+    ASSERT_TRUE(style::OwnEnabled(f.Button8));
+    f.Button2Click(f.Button2);
+    f.Button8->click();
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"There is no finished game to save yet."});
+    EXPECT_EQ(RecordsBytes(), RecordBytes(kMine) + RecordBytes(kWorld));
+    EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kMine));
+    EXPECT_EQ(f.MyRecord[0]->text(), "Alice");
+    EXPECT_EQ(f.MyRecord[7]->text(), "194");
+    EXPECT_TRUE(style::OwnEnabled(f.Button8));
+}
+
 // Slot 0 takes the game as a whole (name, figures, total, date); slot 1 stays.
 TEST_F(RecordFileWindow, SaveRecAfterAGame) {
     PlayGameBeatingMyTotal();
@@ -86,6 +105,53 @@ TEST_F(RecordFileWindow, SaveRecAfterTheFileWasDeleted) {
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{kMissingRecords});
     EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(kWorld));
     EXPECT_FALSE(style::OwnEnabled(f.Button8));
+}
+
+// Message boxes that run a step while they are "open", as another program would meanwhile.
+class BusyDialogs final : public Dialogs {
+public:
+    std::vector<std::string> messages;
+    std::function<void()> whileOpen; // run once, inside the next message box
+    void ShowMessage(const std::string& text) override {
+        messages.push_back(text);
+        if (auto step = std::exchange(whileOpen, nullptr))
+            step();
+    }
+    bool Confirm(const std::string&) override { return true; }
+};
+
+// A record file that appears while "Cannot find Records.dat" is up (a second copy of the game
+// saved, or the player put a backup back) is read as at start-up, never emptied.
+TEST_F(RecordFileWindow, FileAppearingAtStartUpIsRead) {
+    ASSERT_TRUE(fs::remove(RecordsPath()));
+    BusyDialogs busy;
+    const std::string other = RecordBytes(kWorld) + RecordBytes(kMine);
+    busy.whileOpen = [&] { LayRecordFile(other); };
+    TForm1 f(For(appDir, {.dialogs = &busy}));
+    EXPECT_EQ(busy.messages, std::vector<std::string>{kMissingRecords});
+    EXPECT_EQ(RecordsBytes(), other);
+    EXPECT_EQ(f.MyRecord[0]->text(), "Bob");
+    EXPECT_EQ(f.WRecord[0]->text(), "Alice");
+}
+
+// The same on Save Rec: the file that came back takes the game in slot 0 as a present file
+// would, and keeps its own slot 1 and anything after it.
+TEST_F(RecordFileWindow, FileAppearingDuringSaveRecIsSavedInto) {
+    BusyDialogs busy;
+    TForm1 f(For(appDir, {.dialogs = &busy}));
+    f.Button1Click(f.Button1);
+    f.state.GameRec.UsedTime = 40;
+    f.state.GameRec.UsedLetters = 14;
+    f.state.GameRec.CompletedWords = 3;
+    f.state.Chars[3][1] = 'E';
+    f.Timer1Timer();
+    ASSERT_TRUE(fs::remove(RecordsPath()));
+    const TScoreRec backupWorld = ValidRecord("Carol", 200, 30, 6);
+    const std::string tail = "tail";
+    busy.whileOpen = [&] { LayRecordFile(RecordBytes(kMine) + RecordBytes(backupWorld) + tail); };
+    f.Button8Click(f.Button8);
+    EXPECT_EQ(busy.messages, std::vector<std::string>{kMissingRecords});
+    EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(backupWorld) + tail);
 }
 
 // Restores the current directory however the test ends.
@@ -116,22 +182,33 @@ TEST_F(RecordFileWindow, AnotherCurrentDirectory) {
     EXPECT_FALSE(fs::exists(elsewhere.Path() / "Records.dat"));
 }
 
-// A file of one whole record (45 to 89 bytes) has no world slot: the error is shown, the world
-// record is a cleared one, the own record is the one read, and the game can be played.
+// A file of one whole record (45 to 89 bytes) has no world slot: a message names the file, the
+// world record is a cleared one, the own record is the one read, and the game can be played.
+// Check WR's store then gives the file its world slot, and the next start-up is silent.
 class OneWholeRecord : public RecordFileWindow, public ::testing::WithParamInterface<int> {};
 
-TEST_P(OneWholeRecord, StartUpGoesOn) {
+TEST_P(OneWholeRecord, StartUpNamesTheFileAndTheWorldSlotComesWithAWorldRecord) {
     const std::string bytes =
         RecordBytes(kMine) + std::string(static_cast<std::size_t>(GetParam() - 45), 'x');
     LayRecordFile(bytes);
     TForm1& f = Form();
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Cannot read beyond end of file"});
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find(RecordsPath()), std::string::npos) << dialogs.messages[0];
     EXPECT_EQ(f.WRecord[0]->text(), "No Record");
     EXPECT_EQ(f.WRecord[7]->text(), "0");
     EXPECT_EQ(f.Label3->text(), "2026-12-10");
     EXPECT_EQ(f.MyRecord[0]->text(), "Alice");
     EXPECT_EQ(RecordsBytes(), bytes);
     ExpectPlayable();
+
+    // What Check WR does with a fetched world record.
+    f.state.WorldRec = kWorld;
+    SaveWorldRec(appDir, dialogs, f.state.MyRec, f.state.WorldRec);
+    EXPECT_EQ(RecordsBytes(), RecordBytes(kMine) + RecordBytes(kWorld));
+    dialogs.messages.clear();
+    TForm1 again(For(appDir));
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(again.WRecord[0]->text(), "Bob");
 }
 
 INSTANTIATE_TEST_SUITE_P(RecordFileWindow, OneWholeRecord, ::testing::Values(45, 89));

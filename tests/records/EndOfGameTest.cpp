@@ -102,10 +102,19 @@ INSTANTIATE_TEST_SUITE_P(
              kYours + "\r\rBut, the cheating Record won't be saved.", SaveStep::None, ""},
         Case{"CheatedWorldTotal", 50, 12, 8, kMine, kWorldOfTimeAndTotal, true, true, 24584, "RkGR",
              'R', kWorlds + "\r\rBut, no cheating again.", SaveStep::None, ""},
-        // Records that could not be read are no records: nothing is broken or saved, and the
-        // text says why (a stored total of 81030 was once replaced by a total of 1).
-        Case{"UnreadRecordsAreComparedWithNothing", 50, 12, 8, kNoRecord, kNoRecord, false, true,
-             24584, "kkkk", 'k', kRecordsUnreadText, SaveStep::None, "", false}),
+        // With the file unread the game is measured against the records in memory; a save is
+        // offered (Save Rec reads the file first) but never run unseen, and the text says so.
+        Case{"UnreadFileWithAutoSaveOnlyOffers", 50, 12, 8, kMine, kNoRecord, false, true, 24584,
+             "GkGG", 'G', kYours + "\r" + kRecordsUnreadSaveText, SaveStep::Offer, "", false},
+        Case{"UnreadFileWorldTotalKeepsItsReminder", 50, 12, 8, kMine, kWorldOfTimeAndTotal, false,
+             false, 24584, "RkGR", 'R',
+             kWorlds + "\r\r" + kDontForget + "\r" + kRecordsUnreadSaveText, SaveStep::Offer, "",
+             false},
+        Case{"UnreadFileNothingBroken", 10, 5, 1, kMine, kWorld, false, true, 73, "kkkk", 'k',
+             kRecordsUnreadText, SaveStep::None, "", false},
+        Case{"UnreadFileCheated", 50, 12, 8, kMine, kNoRecord, true, false, 24584, "GkGG", 'G',
+             kYours + "\r\rBut, the cheating Record won't be saved.\r" + kRecordsUnreadText,
+             SaveStep::None, "", false}),
     [](const ::testing::TestParamInfo<Case>& test) { return test.param.name; });
 
 } // namespace

@@ -53,6 +53,8 @@ TEST(FormatRatio, UsesTheSeparatorsAsGiven) {
 // Far beyond any real game the form only has to stay readable.
 TEST(FormatRatio, HugeAndNonFiniteValuesStayReadable) {
     EXPECT_EQ(FormatRatio(1.23456789e20L, kPoint), "1.234568E+20");
+    EXPECT_EQ(FormatRatio(123456789.0L, kPoint), "1.234568E+8");
+    EXPECT_EQ(FormatRatio(128849018880.0L, kPoint), "1.288490E+11");
     EXPECT_EQ(FormatRatio(-9.9999999e25L, kComma), "-1,000000E+26");
     EXPECT_EQ(FormatRatio(std::numeric_limits<long double>::infinity(), kPoint), "INF");
     EXPECT_EQ(FormatRatio(std::numeric_limits<long double>::quiet_NaN(), kPoint), "NAN");

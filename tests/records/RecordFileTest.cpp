@@ -1,6 +1,7 @@
 #include "records/RecordFile.h"
 #include "platform/Error.h"
 #include "records/RecordStream.h"
+#include "support/AsNobody.h"
 #include "support/Doubles.h"
 #include "support/RecordFileFixture.h"
 #include "support/Records.h"
@@ -10,6 +11,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -132,18 +134,20 @@ TEST_F(RecordFileTest, ThirdRecordIsIgnored) {
     EXPECT_EQ(ReadFile(), RecordBytes(kMine) + RecordBytes(kWorld) + RecordBytes(kOther));
 }
 
-// One whole record: the error is raised, WorldRec is cleared first and the file is not grown.
-TEST_F(RecordFileTest, OneWholeRecordRaisesWithWorldRecCleared) {
+// One whole record (45 to 89 bytes): slot 0 is read, WorldRec is a cleared record, the file is
+// not written, and a message names the file instead of a bare read error.
+TEST_F(RecordFileTest, OneWholeRecordIsReadAndNamed) {
     for (const std::string& extra : {std::string(), std::string(44, 'x')}) {
+        dialogs_.messages.clear();
         WriteFile(RecordBytes(kMine) + extra);
-        try {
-            Load();
-            FAIL() << "no error";
-        } catch (const Error& e) {
-            EXPECT_STREQ(e.what(), "Cannot read beyond end of file");
-        }
+        bool read = false;
+        LoadRecords(dir_, dialogs_, kToday, myRec_, worldRec_, read);
+        EXPECT_TRUE(read);
         EXPECT_EQ(RecordBytes(myRec_), RecordBytes(kMine));
         ExpectCleared(worldRec_);
+        ASSERT_EQ(dialogs_.messages.size(), 1u);
+        EXPECT_NE(dialogs_.messages[0].find(file_.string()), std::string::npos)
+            << dialogs_.messages[0];
         EXPECT_EQ(ReadFile(), RecordBytes(kMine) + extra);
     }
 }
@@ -270,11 +274,53 @@ TEST_F(RecordFileTest, SaveRecreatesDeletedFile) {
     }
 }
 
-// SaveWorldRec into a file of one whole record fails and leaves it as it was.
-TEST_F(RecordFileTest, SaveWorldRecNeedsTwoSlots) {
-    WriteFile(RecordBytes(kMine));
+// SaveWorldRec into a file of one whole record gives it its world slot; slot 0 stays. Only a
+// file without any whole record still has no place for it.
+TEST_F(RecordFileTest, SaveWorldRecAddsTheMissingSlot) {
+    for (const std::string& extra : {std::string(), std::string(44, 'x')}) {
+        WriteFile(RecordBytes(kMine) + extra);
+        SaveWorldRec(dir_, dialogs_, kOther, kWorld);
+        EXPECT_EQ(ReadFile(), RecordBytes(kMine) + RecordBytes(kWorld));
+        LoadRecords(dir_, dialogs_, kToday, myRec_, worldRec_);
+        EXPECT_EQ(RecordBytes(worldRec_), RecordBytes(kWorld));
+    }
+    EXPECT_TRUE(dialogs_.messages.empty());
+    WriteFile(std::string(44, 'x'));
     EXPECT_THROW(SaveWorldRec(dir_, dialogs_, kMine, kWorld), Error);
-    EXPECT_EQ(ReadFile(), RecordBytes(kMine));
+    EXPECT_EQ(ReadFile(), std::string(44, 'x'));
+}
+
+// A record file the player may read but not write (here root's, mode 0644, used by "nobody"):
+// both records load as stored; each save is refused with an error naming the file, and the
+// file stays as it was.
+TEST_F(RecordFileTest, ReadableButNotWritableFile) {
+    WriteFile(RecordBytes(kMine) + RecordBytes(kWorld));
+    fs::permissions(dir_, fs::perms(0755));
+    fs::permissions(file_, fs::perms(0644));
+    const int code = testing::RunAsNobody([&] {
+        testing::RecordingDialogs dialogs;
+        TScoreRec mine{}, world{};
+        bool read = false;
+        LoadRecords(dir_, dialogs, kToday, mine, world, read);
+        bool ok = read && dialogs.messages.empty() &&
+                  RecordBytes(mine) == RecordBytes(kMine) &&
+                  RecordBytes(world) == RecordBytes(kWorld);
+        for (const auto save : {&SaveMyRec, &SaveWorldRec}) {
+            try {
+                save(dir_, dialogs, kOther, kOther);
+                ok = false;
+            } catch (const Error& e) {
+                const std::string text = e.what();
+                ok = ok && text.find(file_.string()) != std::string::npos &&
+                     text.find("Permission denied") != std::string::npos;
+                if (!ok)
+                    std::cerr << text << "\n";
+            }
+        }
+        return ok;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ReadFile(), RecordBytes(kMine) + RecordBytes(kWorld));
 }
 
 // The file is found through appDir whatever the current directory is.

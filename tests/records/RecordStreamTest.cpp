@@ -133,16 +133,22 @@ TEST_F(RecordStreamTest, RecordSizeIsOverridable) {
     EXPECT_EQ(rec.NameChars[9], '\0'); // nothing past the tenth byte
 }
 
-// Create empties an existing file; open keeps it.
-TEST_F(RecordStreamTest, CreateTruncatesOpenKeeps) {
-    WriteFile(Bytes(90));
-    { TRecordStream stream(file_, StreamMode::Open); }
-    EXPECT_EQ(fs::file_size(file_), 90u);
+// Create makes a file only where none is: one that is there already is opened as it is, never
+// emptied, and Created() tells the two apart.
+TEST_F(RecordStreamTest, CreateNeverEmptiesAFile) {
     {
         TRecordStream stream(file_, StreamMode::Create);
+        EXPECT_TRUE(stream.Created());
         EXPECT_EQ(stream.Size(), 0);
+        stream.Write(Bytes(90).data(), 90);
     }
-    EXPECT_EQ(fs::file_size(file_), 0u);
+    {
+        TRecordStream stream(file_, StreamMode::Create);
+        EXPECT_FALSE(stream.Created());
+        EXPECT_EQ(stream.Size(), 90);
+    }
+    { TRecordStream stream(file_, StreamMode::Open); }
+    EXPECT_EQ(ReadFile(), Bytes(90));
 }
 
 // Open and create failures name the file.

@@ -2,6 +2,7 @@
 // program leaves the old text or the new one, never a mix; one change is one write.
 #include "platform/Error.h"
 #include "settings/SettingsFile.h"
+#include "support/AsNobody.h"
 #include "support/ScratchDir.h"
 #include "support/Settings.h"
 
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <random>
 #include <stdexcept>
@@ -167,6 +169,7 @@ TEST(SettingsWriteSafety, KillDuringWriteLeavesOldOrNew) {
     ASSERT_EQ(WrittenOver(textB, a), textA);
 
     std::mt19937 random(7);
+    std::size_t strays = 0;
     for (int round = 0; round < 40; ++round) {
         dir.Put(SettingsFileName, textA);
         const pid_t child = ::fork();
@@ -189,8 +192,103 @@ TEST(SettingsWriteSafety, KillDuringWriteLeavesOldOrNew) {
         const std::string after = dir.Get(SettingsFileName);
         ASSERT_TRUE(after == textA || after == textB)
             << "round " << round << ": a mix of " << after.size() << " bytes";
+        strays += CountEntries(dir.Path()) - 1;
     }
+    std::cout << "[ strays  ] " << strays << " temporary files after 40 kills\n";
+    // Whatever a kill left, the next write clears once it is a minute old.
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        fs::last_write_time(entry.path(), old);
+    WriteIni(path, a);
+    EXPECT_EQ(CountEntries(dir.Path()), 1u);
 }
+
+// A temporary file of ours that an older write left stays only while it may still be in use.
+TEST(SettingsWriteSafety, OnlyOldLeftoversOfOursAreRemoved) {
+    ScratchDir dir;
+    for (const char* name : {".Lexfall.ini.aB3xY9", ".Lexfall.ini.fresh1", ".Lexfall.ini.toolong1",
+                             ".Other.ini.aB3xY9"})
+        dir.Put(name, "left over");
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+    for (const char* name : {".Lexfall.ini.aB3xY9", ".Lexfall.ini.toolong1", ".Other.ini.aB3xY9"})
+        fs::last_write_time(dir.File(name), old);
+    WriteIni(dir.File(SettingsFileName), WithMusic("a.mid", 600, true));
+    EXPECT_FALSE(fs::exists(dir.File(".Lexfall.ini.aB3xY9")));
+    for (const char* name : {".Lexfall.ini.fresh1", ".Lexfall.ini.toolong1", ".Other.ini.aB3xY9"})
+        EXPECT_TRUE(fs::exists(dir.File(name))) << name;
+}
+
+// The settings file's own rights count, not only the folder's: a file the player may not write
+// (its mode, or another owner's) is refused with "Unable to write to ..." and stays byte for
+// byte with its owner and mode; a writable file in a folder that takes no new file is written
+// where it stands. Run as "nobody", since root may write anything.
+struct RightsCase {
+    const char* name;
+    bool fileOurs;   // the file belongs to the player, else to root
+    unsigned mode;   // the file's mode
+    bool folderOurs; // the folder belongs to the player (0755), else to root (0755)
+    bool written;
+};
+
+void PrintTo(const RightsCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class SettingsFileRights : public ::testing::TestWithParam<RightsCase> {};
+
+TEST_P(SettingsFileRights, FileRightsDecide) {
+    const RightsCase& c = GetParam();
+    ScratchDir dir;
+    const uid_t player = testing::NobodyUid();
+    fs::permissions(dir.Path(), fs::perms(0755));
+    const fs::path folder = dir.Path() / "home";
+    fs::create_directory(folder);
+    fs::permissions(folder, fs::perms(0755));
+    const fs::path file = folder / SettingsFileName;
+    const std::string before = "[Register]\r\nUserName=Ann\r\n";
+    std::ofstream(file, std::ios::binary) << before;
+    fs::permissions(file, fs::perms(c.mode));
+    if (c.fileOurs) {
+        ASSERT_EQ(::chown(file.c_str(), player, static_cast<gid_t>(-1)), 0);
+    }
+    if (c.folderOurs) {
+        ASSERT_EQ(::chown(folder.c_str(), player, static_cast<gid_t>(-1)), 0);
+    }
+    struct stat was {};
+    ASSERT_EQ(::stat(file.c_str(), &was), 0);
+
+    const Settings settings = WithMusic("a.mid", 600, true);
+    const int code = testing::RunAsNobody([&] {
+        try {
+            WriteIni(file.string(), settings);
+            return c.written;
+        } catch (const Error& e) {
+            const bool named = std::string(e.what()) == "Unable to write to " + file.string();
+            if (!named)
+                std::cerr << e.what() << "\n";
+            return !c.written && named;
+        }
+    });
+    EXPECT_EQ(code, 0);
+    struct stat now {};
+    ASSERT_EQ(::stat(file.c_str(), &now), 0);
+    EXPECT_EQ(now.st_uid, was.st_uid) << "the owner stays";
+    EXPECT_EQ(now.st_mode, was.st_mode) << "the mode stays";
+    EXPECT_EQ(CountEntries(folder), 1u);
+    if (c.written)
+        EXPECT_EQ(testing::ReadAll(file), WrittenOver(before, settings));
+    else
+        EXPECT_EQ(testing::ReadAll(file), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SettingsWriteSafety, SettingsFileRights,
+    ::testing::Values(RightsCase{"ReadOnlyFileOfOurs", true, 0444, true, false},
+                      RightsCase{"RootsFile", false, 0644, true, false},
+                      RightsCase{"RootsFileWritableByAll", false, 0666, true, false},
+                      RightsCase{"OursInOurFolder", true, 0644, true, true},
+                      RightsCase{"OursInAFolderWithoutNewFiles", true, 0644, false, true}),
+    [](const ::testing::TestParamInfo<RightsCase>& test) { return test.param.name; });
 
 // A link keeps pointing where it pointed; the file it leads to takes the text and keeps its
 // permissions.

@@ -37,6 +37,12 @@ public:
         questions.push_back(question);
         return answer;
     }
+    // The answer to Yes/No/Cancel questions, which are recorded with the others.
+    Answer threeWay = Answer::Yes;
+    Answer AskYesNoCancel(const std::string& question) override {
+        questions.push_back(question);
+        return threeWay;
+    }
 };
 
 class RecordingSound final : public Sound {
