@@ -88,7 +88,7 @@ void TForm1::Button5Click(QObject*) {
     if (!identity)
         return;
     const std::string base = exchange::ReadServerBase(SettingsPath());
-    const std::string recordText = RecordText(state.MyRec, ShortDates());
+    const std::string recordText = RecordText(state.MyRec);
     const std::string reply =
         RequestWhileBusy(Button5, exchange::PutMyRecUrl(base, *identity, recordText));
     // Sending changes nothing here: the record stays as saved on this computer.

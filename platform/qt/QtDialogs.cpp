@@ -8,8 +8,11 @@
 namespace lexfall {
 
 void QtDialogs::ShowMessage(const std::string& text) {
-    QMessageBox::information(QApplication::activeWindow(), QStringLiteral("Lexfall"),
-                             FromSystemText(text));
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Lexfall"), FromSystemText(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    // The texts carry server replies and file contents, never markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 namespace {
@@ -37,6 +40,7 @@ private:
 bool QtDialogs::Confirm(const std::string& question) {
     ConfirmationBox box(QMessageBox::Question, QStringLiteral("Lexfall"), FromSystemText(question),
                         QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     // Only No cancels: its button or the Esc key.
