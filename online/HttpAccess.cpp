@@ -1,6 +1,7 @@
 #include "online/HttpAccess.h"
 
 #include "online/HttpFailures.h"
+#include "online/ProxySettings.h"
 #include "online/ReplyReader.h"
 #include "text/Text.h"
 
@@ -19,14 +20,17 @@ bool IsHttpError(const ReplyHead& head) {
 
 std::string HttpAccess::HttpGet(const std::string& url) {
     const HttpUrl target = SplitUrl(url);
-    std::string host = proxy.InUse() ? proxy.host : target.host;
-    const std::uint16_t port = proxy.InUse() ? proxy.ConnectPort() : target.port;
+    ProxyParams route = proxy;
+    if (route.InUse() && BypassesProxy(target.host, route.noProxy))
+        route = ProxyParams{};
+    std::string host = route.InUse() ? route.host : target.host;
+    const std::uint16_t port = route.InUse() ? route.ConnectPort() : target.port;
     if (text::EqualNoCase(host, "localhost"))
         host = "127.0.0.1";
     const std::string cookieUrl = CookieUrl(target);
 
     const auto connection = network_.Connect(host, port, limits_.connect);
-    connection->Send(BuildRequest(target, proxy, cookies_.CookieHeader(cookieUrl)));
+    connection->Send(BuildRequest(target, route, cookies_.CookieHeader(cookieUrl)));
 
     ReplyReader reader;
     bool headSeen = false;
@@ -58,8 +62,13 @@ std::string HttpAccess::HttpGet(const std::string& url) {
         if (!failed)
             throw;
     }
-    if (failed)
-        throw Error(reader.Head().statusLine);
+    if (failed) {
+        // A reply that opens with an empty line has no status line to show.
+        const std::string& status = reader.Head().statusLine;
+        throw Error(status.find_first_not_of(" \t") == std::string::npos
+                        ? std::string(http::NoStatusLine)
+                        : status);
+    }
     return reader.TakeBody();
 }
 

@@ -13,6 +13,7 @@ struct ProxyParams {
     std::int32_t port = 0; // as the settings hold it; the connection takes its low 16 bits
     std::string user;
     std::string password;
+    std::string noProxy; // hosts reached directly, as no_proxy lists them
 
     bool InUse() const { return !host.empty(); }
     std::uint16_t ConnectPort() const { return static_cast<std::uint16_t>(port & 0xFFFF); }
