@@ -12,6 +12,7 @@ play=(
   scowl fonts-dejavu-core
   libcpp-httplib-dev libsqlite3-dev libpq-dev libsodium-dev
   wordnet-base # game build: mkdict leaves out the words WordNet marks as slurs or obscene
+  libgnutls28-dev # the game's https to the records server
 )
 
 tests=(

@@ -55,9 +55,9 @@ TEST(ProxySettingsTest, TakingTheFieldsStoresThePortAsSigned16Bits) {
         EXPECT_EQ(settings.ProxyPwd, "pw");
     }
     Settings settings = Stored();
-    TakeProxyFields({std::string(20, 'h'), "1", std::string(300, 'u'), std::string(200, 'p')},
+    TakeProxyFields({std::string(300, 'h'), "1", std::string(300, 'u'), std::string(200, 'p')},
                     settings);
-    EXPECT_EQ(settings.Proxy, std::string(15, 'h'));
+    EXPECT_EQ(settings.Proxy, std::string(255, 'h'));
     EXPECT_EQ(settings.ProxyUser, std::string(255, 'u'));
     EXPECT_EQ(settings.ProxyPwd, std::string(128, 'p'));
 }
