@@ -4,6 +4,7 @@
 #include "online/HttpFailures.h"
 #include "platform/posix/PosixNetwork.h"
 #include "support/LoopbackServer.h"
+#include "support/TricklingServer.h"
 
 #include <gtest/gtest.h>
 
@@ -17,46 +18,6 @@ namespace lexfall {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Answers the head at once, then one byte of a long body after each pause, until stopped: a
-// server that is never silent long enough for the idle limit.
-class TricklingServer {
-public:
-    explicit TricklingServer(std::string head, std::chrono::milliseconds pause)
-        : head_(std::move(head)), pause_(pause) {
-        listener_ = testing::ListenOnLoopback(1, port_);
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~TricklingServer() {
-        stop_ = true;
-        thread_.join();
-        close(listener_);
-    }
-    std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/checkwr.asp"; }
-
-private:
-    void Serve() {
-        pollfd entry{listener_, POLLIN, 0};
-        while (!stop_ && poll(&entry, 1, 50) == 0) {
-        }
-        if (stop_)
-            return;
-        const int fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        char buffer[4096];
-        (void)!recv(fd, buffer, sizeof buffer, 0);
-        (void)!send(fd, head_.data(), head_.size(), MSG_NOSIGNAL);
-        while (!stop_ && send(fd, "x", 1, MSG_NOSIGNAL) == 1)
-            std::this_thread::sleep_for(pause_);
-        close(fd);
-    }
-
-    std::string head_;
-    std::chrono::milliseconds pause_;
-    std::atomic<bool> stop_{false};
-    int listener_ = -1;
-    std::uint16_t port_ = 0;
-    std::thread thread_;
-};
 
 // A resolver that answers nobody until the test lets it go.
 struct SilentResolver {
@@ -98,14 +59,14 @@ TEST(DeadlineTest, NothingHoldsAnExchangePastItsDeadline) {
     NoCookies cookies;
     {
         SCOPED_TRACE("trickling body");
-        TricklingServer server("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n", 20ms);
+        testing::TricklingServer server("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n", 20ms);
         posix::PosixNetwork network;
         HttpAccess http(network, cookies, limits);
         EXPECT_EQ(Failure(http, server.Url()), http::ReadTimedOut);
     }
     {
         SCOPED_TRACE("trickling error body");
-        TricklingServer server("HTTP/1.1 404 Not Found\r\n\r\n", 20ms);
+        testing::TricklingServer server("HTTP/1.1 404 Not Found\r\n\r\n", 20ms);
         posix::PosixNetwork network;
         HttpAccess http(network, cookies, limits);
         EXPECT_EQ(Failure(http, server.Url()), "HTTP/1.1 404 Not Found");
