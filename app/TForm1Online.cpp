@@ -5,8 +5,8 @@
 #include "online/RecordText.h"
 #include "online/RecordsExchange.h"
 #include "platform/DayCount.h"
-#include "records/RecordFile.h"
 #include "platform/qt/QtDialogs.h"
+#include "records/RecordFile.h"
 #include "settings/SettingsFile.h"
 
 #include <QPushButton>

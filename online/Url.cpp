@@ -38,7 +38,8 @@ HttpUrl SplitUrl(std::string_view url) {
 }
 
 std::string CookieUrl(const HttpUrl& url) {
-    return (url.secure ? "https://" : "http://") + url.host + ":" + std::to_string(url.port) + url.target;
+    return (url.secure ? "https://" : "http://") + url.host + ":" + std::to_string(url.port) +
+           url.target;
 }
 
 } // namespace lexfall

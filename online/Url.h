@@ -15,9 +15,9 @@ struct HttpUrl {
     std::uint16_t DefaultPort() const { return secure ? 443 : 80; }
 };
 
-// Splits "http://host[:port]/path?query" (or https, whose port is 443 unless given). Nothing is percent-encoded: the URL goes on the wire
-// as it is, except that every backslash becomes "/" and a "#" ends it. A port that is not a
-// number from 0 to 65535 raises the conversion error.
+// Splits "http://host[:port]/path?query" (or https, whose port is 443 unless given). Nothing is
+// percent-encoded: the URL goes on the wire as it is, except that every backslash becomes "/" and a
+// "#" ends it. A port that is not a number from 0 to 65535 raises the conversion error.
 HttpUrl SplitUrl(std::string_view url);
 
 // The URL as the cookie store matches it: "http://host:port/target" (or https).

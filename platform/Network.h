@@ -21,7 +21,9 @@ struct RequestEnd {
     const std::atomic<bool>* cancelled = nullptr;
 
     bool Cancelled() const { return cancelled != nullptr && cancelled->load(); }
-    bool Expired() const { return deadline != Clock::time_point::max() && Clock::now() >= deadline; }
+    bool Expired() const {
+        return deadline != Clock::time_point::max() && Clock::now() >= deadline;
+    }
     // limit, or less when the deadline comes sooner; never below zero.
     std::chrono::milliseconds Left(std::chrono::milliseconds limit) const {
         if (deadline == Clock::time_point::max())

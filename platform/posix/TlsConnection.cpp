@@ -18,7 +18,8 @@ constexpr const char* kPriorities = "NORMAL:-VERS-ALL:+VERS-TLS1.3:+VERS-TLS1.2"
 bool IsAddressLiteral(const std::string& host) {
     in_addr v4{};
     in6_addr v6{};
-    return inet_pton(AF_INET, host.c_str(), &v4) == 1 || inet_pton(AF_INET6, host.c_str(), &v6) == 1;
+    return inet_pton(AF_INET, host.c_str(), &v4) == 1 ||
+           inet_pton(AF_INET6, host.c_str(), &v6) == 1;
 }
 
 // Why the certificate was refused, in GnuTLS's words.
@@ -69,8 +70,8 @@ TlsConnection::TlsConnection(std::unique_ptr<Connection> plain, const std::strin
     if (result < 0) {
         RethrowTransportFailure();
         if (result == GNUTLS_E_CERTIFICATE_VERIFICATION_ERROR)
-            throw Error("The certificate of " + host_ + " is not trusted: " +
-                        VerificationText(session_));
+            throw Error("The certificate of " + host_ +
+                        " is not trusted: " + VerificationText(session_));
         if (result == GNUTLS_E_AGAIN)
             throw Error("The TLS handshake with " + host_ + " timed out.");
         Fail("The TLS handshake with " + host_ + " failed", result);

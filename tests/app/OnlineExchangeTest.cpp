@@ -305,7 +305,10 @@ TEST_F(OnlineExchange, TricklingReplyEndsAtTheDeadlineAndTheWindowPaints) {
     f.Label3->installEventFilter(&log);
     f.show();
     QTimer repaint;
-    QObject::connect(&repaint, &QTimer::timeout, [&] { f.Label3->repaint(); f.Label3->update(); });
+    QObject::connect(&repaint, &QTimer::timeout, [&] {
+        f.Label3->repaint();
+        f.Label3->update();
+    });
     repaint.start(50);
     const auto start = std::chrono::steady_clock::now();
     f.Button4->click();
@@ -319,7 +322,8 @@ TEST_F(OnlineExchange, TricklingReplyEndsAtTheDeadlineAndTheWindowPaints) {
     for (std::size_t i = 1; i < log.paints.size(); ++i)
         longest = std::max(longest, log.paints[i] - log.paints[i - 1]);
     longest = std::max(longest, end - log.paints.back());
-    std::cout << "request " << std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count()
+    std::cout << "request "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count()
               << " ms, paints " << log.paints.size() << ", longest without painting "
               << std::chrono::duration_cast<std::chrono::milliseconds>(longest).count() << " ms\n";
 }

@@ -81,7 +81,8 @@ TEST_F(HttpGetTest, ProxiedRequestBytes) {
 // A host that no_proxy lists is reached directly, with the direct request's bytes.
 TEST_F(HttpGetTest, NoProxyHostsGoDirectly) {
     LoopbackServer server({Ok("0")});
-    proxy = ProxyParams{"127.0.0.1", testing::RefusedPort(), "joe", "pw", "localhost, .lan,127.0.0.1"};
+    proxy =
+        ProxyParams{"127.0.0.1", testing::RefusedPort(), "joe", "pw", "localhost, .lan,127.0.0.1"};
     EXPECT_EQ(Get(server.Url("/club/checkwr.asp")), "0");
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0].substr(0, server.Requests()[0].find("\r\n")),

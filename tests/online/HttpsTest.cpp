@@ -43,7 +43,8 @@ protected:
 // The request inside TLS is the plain request's bytes; the port is written out unless 443.
 TEST_F(HttpsTest, TrustedServerUnderAFolder) {
     TlsPeer peer(authority.Cert("loopback"), authority.Key("loopback"), {kChampion, kChampion});
-    EXPECT_EQ(Get(peer.Url("127.0.0.1", "/club/checkwr.asp")), "Champion,10,300,40,3010,2003-03-28");
+    EXPECT_EQ(Get(peer.Url("127.0.0.1", "/club/checkwr.asp")),
+              "Champion,10,300,40,3010,2003-03-28");
     EXPECT_EQ(Get(peer.Url("LocalHost", "/club/getmyrec.asp?u=a b")),
               "Champion,10,300,40,3010,2003-03-28");
     const auto requests = peer.Requests();

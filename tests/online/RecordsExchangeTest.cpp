@@ -121,10 +121,10 @@ TEST_F(ServerKey, AbsentOrEmptyMeansTheConstantAndAValidOneIsTaken) {
 }
 
 TEST_F(ServerKey, AnythingElseIsAnErrorNamingTheKey) {
-    for (const char* value : {"records.example.org", "http://h", "https://h", "ftp://h/", "http://h/x",
-                              "http://h/x?y/", "http://h/x#/", "http://h//", "http://h/a b/",
-                              "http://:80/", "http://h:0/", "http://h:65536/", "http://h:+1/",
-                              "http://h h/", "http://u@h/", "http://h:/"}) {
+    for (const char* value :
+         {"records.example.org", "http://h", "https://h", "ftp://h/", "http://h/x", "http://h/x?y/",
+          "http://h/x#/", "http://h//", "http://h/a b/", "http://:80/", "http://h:0/",
+          "http://h:65536/", "http://h:+1/", "http://h h/", "http://u@h/", "http://h:/"}) {
         SCOPED_TRACE(value);
         try {
             Read(std::string("[Register]\r\nServer=") + value + "\r\n");

@@ -21,11 +21,12 @@ namespace lexfall::testing {
 class TestAuthority {
 public:
     TestAuthority() {
-        ok_ = Run("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
-                  "-days 2 -subj '/CN=Lexfall Test CA' -keyout " +
-                  File("ca.key") + " -out " + CaFile() + " -config " + Config("ca", "CA:TRUE", "")) &&
-              Sign("loopback", "IP:127.0.0.1,DNS:localhost") &&
-              Sign("other", "DNS:records.other.example");
+        ok_ =
+            Run("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
+                "-days 2 -subj '/CN=Lexfall Test CA' -keyout " +
+                File("ca.key") + " -out " + CaFile() + " -config " + Config("ca", "CA:TRUE", "")) &&
+            Sign("loopback", "IP:127.0.0.1,DNS:localhost") &&
+            Sign("other", "DNS:records.other.example");
     }
     bool Ok() const { return ok_; }
     std::string CaFile() const { return dir_.File("ca.pem"); }
@@ -43,7 +44,8 @@ private:
                            "basicConstraints=critical," +
                            constraints + "\n";
         if (!altNames.empty())
-            text += "subjectAltName=" + altNames + "\nkeyUsage=critical,digitalSignature\n"
+            text += "subjectAltName=" + altNames +
+                    "\nkeyUsage=critical,digitalSignature\n"
                     "extendedKeyUsage=serverAuth\n";
         else
             text += "keyUsage=critical,keyCertSign,cRLSign\n";
@@ -52,9 +54,10 @@ private:
     }
     bool Sign(const std::string& name, const std::string& altNames) const {
         return Run("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
-                   "-days 2 -subj '/CN=" + name + "' -CA " + CaFile() + " -CAkey " +
-                   File("ca.key") + " -keyout " + Key(name) + " -out " + Cert(name) +
-                   " -config " + Config(name, "CA:FALSE", altNames));
+                   "-days 2 -subj '/CN=" +
+                   name + "' -CA " + CaFile() + " -CAkey " + File("ca.key") + " -keyout " +
+                   Key(name) + " -out " + Cert(name) + " -config " +
+                   Config(name, "CA:FALSE", altNames));
     }
 
     ScratchDir dir_;
