@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -219,6 +220,25 @@ TEST_F(OnlineExchange, ServerUnderAFolderOverBothSchemes) {
     ASSERT_EQ(secure.Requests().size(), 1u);
     EXPECT_EQ(Target(secure.Requests()[0]), "/club/checkwr.asp");
     unsetenv("SSL_CERT_FILE");
+}
+
+// A message box shows a reply or an error as the characters it holds.
+TEST(PlainTextBoxes, MessageAndQuestionBoxesShowMarkupAsText) {
+    QtDialogs dialogs;
+    std::vector<Qt::TextFormat> formats;
+    const auto inspect = [&] {
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                formats.push_back(box->textFormat());
+                box->accept();
+            }
+        });
+    };
+    inspect();
+    dialogs.ShowMessage("'<img src=x>' is not a valid date");
+    inspect();
+    dialogs.Confirm("<b>Put</b>?");
+    EXPECT_EQ(formats, (std::vector<Qt::TextFormat>{Qt::PlainText, Qt::PlainText}));
 }
 
 // While a request runs the window paints, the button is disabled under a busy cursor, the
