@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -64,16 +65,37 @@ private:
     bool ok_ = false;
 };
 
+// Passes a request on to a plain HTTP server on 127.0.0.1, as a TLS front (a reverse proxy)
+// does: as HTTP/1.0, so the server closes after its reply, which comes back whole.
+inline std::string RelayToLoopback(std::string request, std::uint16_t port) {
+    if (const auto version = request.find(" HTTP/1.1\r\n"); version != std::string::npos)
+        request.replace(version, 10, " HTTP/1.0\r\n");
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    std::string reply;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(request.size())) {
+        char buffer[4096];
+        for (ssize_t got; (got = recv(fd, buffer, sizeof buffer, 0)) > 0;)
+            reply.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fd);
+    return reply;
+}
+
 class TlsPeer {
 public:
+    using Handler = std::function<std::string(const std::string& request)>;
+
     TlsPeer(const std::string& cert, const std::string& key, std::vector<std::string> replies)
-        : replies_(std::move(replies)), stop_(eventfd(0, EFD_CLOEXEC)) {
-        gnutls_certificate_allocate_credentials(&credentials_);
-        gnutls_certificate_set_x509_key_file(credentials_, cert.c_str(), key.c_str(),
-                                             GNUTLS_X509_FMT_PEM);
-        listener_ = ListenOnLoopback(8, port_);
-        thread_ = std::thread([this] { Serve(); });
-    }
+        : TlsPeer(cert, key, std::move(replies), nullptr) {}
+    // count connections, each answered with what handler makes of its request.
+    TlsPeer(const std::string& cert, const std::string& key, std::size_t count, Handler handler)
+        : TlsPeer(cert, key, std::vector<std::string>(count), std::move(handler)) {}
     ~TlsPeer() {
         const std::uint64_t one = 1;
         (void)!write(stop_, &one, sizeof one);
@@ -101,6 +123,17 @@ public:
     }
 
 private:
+    TlsPeer(const std::string& cert, const std::string& key, std::vector<std::string> replies,
+            Handler handler)
+        : replies_(std::move(replies)), handler_(std::move(handler)),
+          stop_(eventfd(0, EFD_CLOEXEC)) {
+        gnutls_certificate_allocate_credentials(&credentials_);
+        gnutls_certificate_set_x509_key_file(credentials_, cert.c_str(), key.c_str(),
+                                             GNUTLS_X509_FMT_PEM);
+        listener_ = ListenOnLoopback(8, port_);
+        thread_ = std::thread([this] { Serve(); });
+    }
+
     bool WaitFor(int fd) const {
         pollfd entries[2] = {{stop_, POLLIN, 0}, {fd, POLLIN, 0}};
         if (poll(entries, 2, -1) <= 0)
@@ -147,13 +180,15 @@ private:
                 const std::lock_guard lock(mutex_);
                 requests_.push_back(request);
             }
-            gnutls_record_send(session, reply.data(), reply.size());
+            const std::string answer = handler_ ? handler_(request) : reply;
+            gnutls_record_send(session, answer.data(), answer.size());
             gnutls_bye(session, GNUTLS_SHUT_WR);
         }
         gnutls_deinit(session);
     }
 
     std::vector<std::string> replies_;
+    Handler handler_;
     int stop_;
     int listener_ = -1;
     std::uint16_t port_ = 0;
