@@ -53,6 +53,8 @@ QPushButton* MakeButton(QWidget* parent, const char* caption, int left, int top,
 
 QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, bool bold = false) {
     auto* label = new QLabel(text, parent);
+    // Names, dates and paths come from files and the records server: "<h1>X" is a name.
+    label->setTextFormat(Qt::PlainText);
     if (bold)
         label->setFont(style::BoldFont());
     label->move(left, top);

@@ -1,14 +1,18 @@
 // The records page's three exchanges with the records server.
+#include "app/GameTimer.h"
 #include "app/TForm1.h"
 #include "online/HttpAccess.h"
 #include "online/RecordText.h"
 #include "online/RecordsExchange.h"
 #include "platform/DayCount.h"
+#include "platform/qt/QtDialogs.h"
 #include "records/RecordFile.h"
 #include "settings/SettingsFile.h"
 
 #include <QPushButton>
 
+#include <atomic>
+#include <exception>
 #include <optional>
 
 namespace lexfall {
@@ -33,10 +37,30 @@ ShortDateFormat TForm1::ShortDates() const {
                            CivilFromDayCount(services_.clock.Today()).year};
 }
 
-// One request, its button disabled while it runs and enabled again on every way out.
+// One request, its button disabled while it runs and enabled again on every way out. It runs
+// off the window's thread so the window paints and can offer Cancel; the game's timers are
+// held meanwhile, as the game stood still while a request blocked the window.
 std::string TForm1::RequestWhileBusy(QPushButton* button, const std::string& url) {
     const ButtonBusy busy(button);
-    return IdHTTP1->HttpGet(url);
+    const TimersHeld held(*Timer1, *Timer2);
+    std::atomic<bool> cancelled{false};
+    std::string reply;
+    std::exception_ptr failure;
+    RunWhileWaiting(
+        [&] {
+            try {
+                reply = IdHTTP1->HttpGet(url, &cancelled);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        },
+        [&] { cancelled = true; }, this);
+    // A reply that came in just as the player cancelled is dropped all the same.
+    if (cancelled)
+        throw RequestCancelled();
+    if (failure)
+        std::rethrow_exception(failure);
+    return reply;
 }
 
 // Asks the question, then reads the identity afresh; nothing when the player says No or the
@@ -88,7 +112,7 @@ void TForm1::Button5Click(QObject*) {
     if (!identity)
         return;
     const std::string base = exchange::ReadServerBase(SettingsPath());
-    const std::string recordText = RecordText(state.MyRec, ShortDates());
+    const std::string recordText = RecordText(state.MyRec);
     const std::string reply =
         RequestWhileBusy(Button5, exchange::PutMyRecUrl(base, *identity, recordText));
     // Sending changes nothing here: the record stays as saved on this computer.

@@ -7,8 +7,12 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
+#include <algorithm>
+
 namespace lexfall {
 namespace {
+
+constexpr int kTypedProxyHostLength = 15;
 
 std::string FieldText(const QLineEdit* field) {
     return ToSystemText(field->text());
@@ -33,11 +37,19 @@ void TForm1::ConnectProxyControls() {
 }
 
 void TForm1::SetProxy() {
-    IdHTTP1->proxy = ::lexfall::SetProxy(state.settings);
+    ProxyParams proxy = ::lexfall::SetProxy(state.settings);
+    if (proxy.InUse()) {
+        if (const auto browser = services_.browserProxy.Read(); browser && browser->NoProxy)
+            proxy.noProxy = *browser->NoProxy;
+    }
+    IdHTTP1->proxy = proxy;
 }
 
 void TForm1::ShowProxy() {
     const ProxyFields fields = ::lexfall::ShowProxy(state.settings);
+    // The field takes 15 typed characters, but a host taken from the proxy variable is shown
+    // whole, since the proxy handler takes it back from the field.
+    EditIP->setMaxLength(std::max(kTypedProxyHostLength, static_cast<int>(fields.ip.size())));
     SetFieldText(EditIP, fields.ip);
     SetFieldText(EditPort, fields.port);
     SetFieldText(EditProxyUser, fields.user);

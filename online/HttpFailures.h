@@ -8,6 +8,8 @@ inline constexpr const char* ClosedGracefully = "Connection Closed Gracefully.";
 inline constexpr const char* MaxLineLengthExceeded = "Max line length exceeded.";
 inline constexpr const char* ReplyTooLarge = "Reply too large.";
 inline constexpr const char* ReadTimedOut = "Read timed out.";
+inline constexpr const char* NoStatusLine =
+    "The server's reply began with an empty line instead of a status line.";
 
 // A status or header line may hold this many characters, the dropped CR not counted.
 inline constexpr std::size_t MaxLineLength = 16384;

@@ -3,6 +3,13 @@
 #include "text/Text.h"
 
 namespace lexfall {
+namespace {
+
+std::string ProxyAuthorization(const ProxyParams& proxy) {
+    return "Proxy-Authorization: Basic " + text::Base64(proxy.user + ":" + proxy.password) + "\r\n";
+}
+
+} // namespace
 
 std::string BuildRequest(const HttpUrl& url, const ProxyParams& proxy, const std::string& cookies) {
     const std::string port = std::to_string(url.port);
@@ -10,7 +17,7 @@ std::string BuildRequest(const HttpUrl& url, const ProxyParams& proxy, const std
         proxy.InUse() ? "http://" + url.host + ":" + port + url.target : url.target;
     std::string request = "GET " + target + " HTTP/1.1\r\n";
     request += "Content-Type: text/html\r\n";
-    request += "Host: " + url.host + (url.port != 80 ? ":" + port : "") + "\r\n";
+    request += "Host: " + url.host + (url.port != url.DefaultPort() ? ":" + port : "") + "\r\n";
     request += "Accept: text/html, */*\r\n";
     request += "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n";
     if (!cookies.empty())
@@ -18,8 +25,16 @@ std::string BuildRequest(const HttpUrl& url, const ProxyParams& proxy, const std
     // The settings hold proxy credentials; without them a proxy that asks for a login could
     // never be used.
     if (proxy.InUse() && !proxy.user.empty())
-        request += "Proxy-Authorization: Basic " + text::Base64(proxy.user + ":" + proxy.password) +
-                   "\r\n";
+        request += ProxyAuthorization(proxy);
+    request += "\r\n";
+    return request;
+}
+
+std::string BuildConnectRequest(const HttpUrl& url, const ProxyParams& proxy) {
+    const std::string authority = url.host + ":" + std::to_string(url.port);
+    std::string request = "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\n";
+    if (!proxy.user.empty())
+        request += ProxyAuthorization(proxy);
     request += "\r\n";
     return request;
 }

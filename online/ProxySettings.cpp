@@ -1,5 +1,6 @@
 #include "online/ProxySettings.h"
 
+#include "platform/Error.h"
 #include "text/Text.h"
 
 namespace lexfall {
@@ -40,6 +41,8 @@ void TakeProxyFields(const ProxyFields& fields, Settings& settings) {
 
 void GetProxyFromIE(const BrowserProxy& browser, Settings& settings) {
     const auto values = browser.Read();
+    if (values && values->Unusable)
+        throw Error(*values->Unusable);
     if (!values || !values->ProxyServer)
         return;
     const std::string& server = *values->ProxyServer;
@@ -52,6 +55,30 @@ void GetProxyFromIE(const BrowserProxy& browser, Settings& settings) {
         settings.ProxyUser = KeepFirst(*values->ProxyUsername, ProxyUserLimit);
     if (values->ProxyPassword)
         settings.ProxyPwd = KeepFirst(*values->ProxyPassword, ProxyPwdLimit);
+}
+
+bool BypassesProxy(std::string_view host, std::string_view noProxy) {
+    while (!noProxy.empty()) {
+        const auto comma = noProxy.find(',');
+        std::string_view entry = noProxy.substr(0, comma);
+        noProxy.remove_prefix(comma == std::string_view::npos ? noProxy.size() : comma + 1);
+        while (!entry.empty() && (entry.front() == ' ' || entry.front() == '\t'))
+            entry.remove_prefix(1);
+        while (!entry.empty() && (entry.back() == ' ' || entry.back() == '\t'))
+            entry.remove_suffix(1);
+        if (entry == "*")
+            return true;
+        // ".example.org" and "example.org" both name the domain and every host under it.
+        if (!entry.empty() && entry.front() == '.')
+            entry.remove_prefix(1);
+        if (entry.empty() || entry.size() > host.size())
+            continue;
+        const std::string_view tail = host.substr(host.size() - entry.size());
+        if (text::EqualNoCase(tail, entry) &&
+            (tail.size() == host.size() || host[host.size() - entry.size() - 1] == '.'))
+            return true;
+    }
+    return false;
 }
 
 } // namespace lexfall

@@ -4,6 +4,7 @@
 #include "settings/Settings.h"
 
 #include <string>
+#include <string_view>
 
 namespace lexfall {
 
@@ -38,7 +39,12 @@ void TakeProxyFields(const ProxyFields& fields, Settings& settings);
 // Takes the browser's proxy into Proxy, Port, ProxyUser and ProxyPwd. No browser settings, or
 // no server value, change nothing. A server "host:port" sets the port first: a port that is
 // not an integer throws the conversion error and changes nothing. A server without ":" keeps
-// host and port but the user name and password are still taken.
+// host and port but the user name and password are still taken. The host is taken whole. A
+// browser proxy that is not an HTTP proxy throws its Unusable text and changes nothing.
 void GetProxyFromIE(const BrowserProxy& browser, Settings& settings);
+
+// Whether a request for host goes directly by a no_proxy list, read as curl and wget read it:
+// comma-separated host names and domain suffixes (a leading "." or not), "*" for every host.
+bool BypassesProxy(std::string_view host, std::string_view noProxy);
 
 } // namespace lexfall

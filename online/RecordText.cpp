@@ -4,13 +4,39 @@
 #include "text/Text.h"
 
 #include <array>
+#include <optional>
 
 namespace lexfall {
 
-std::string RecordText(const TScoreRec& rec, const ShortDateFormat& dates) {
+namespace {
+
+const ShortDateFormat IsoDates{"%Y-%m-%d", 2000};
+
+// Only the full form counts as ISO: "03-03-28" must not be read as the year 3.
+bool HasIsoShape(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return false;
+    for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    return true;
+}
+
+// ISO first, which every copy writes now; then the player's own format, which older copies
+// wrote and servers still hold.
+std::optional<double> ParseRecordDate(std::string_view text, const ShortDateFormat& dates) {
+    if (HasIsoShape(text))
+        if (const auto date = ParseShortDate(text, IsoDates))
+            return date;
+    return ParseShortDate(text, dates);
+}
+
+} // namespace
+
+std::string RecordText(const TScoreRec& rec) {
     return RecordName(rec) + "," + std::to_string(rec.CompletedWords) + "," +
            std::to_string(rec.UsedTime) + "," + std::to_string(rec.UsedLetters) + "," +
-           std::to_string(rec.Total) + "," + FormatShortDate(rec.Date, dates);
+           std::to_string(rec.Total) + "," + FormatShortDate(rec.Date, IsoDates);
 }
 
 void SplitToRec(std::string_view text, TScoreRec& rec, const ShortDateFormat& dates) {
@@ -33,7 +59,7 @@ void SplitToRec(std::string_view text, TScoreRec& rec, const ShortDateFormat& da
     parsed.UsedTime = text::StrToInt(fields[2]);
     parsed.UsedLetters = text::StrToInt(fields[3]);
     parsed.Total = text::StrToInt(fields[4]);
-    const auto date = ParseShortDate(rest, dates);
+    const auto date = ParseRecordDate(rest, dates);
     if (!date)
         throw Error("'" + std::string(rest) + "' is not a valid date");
     parsed.Date = *date;

@@ -8,11 +8,12 @@
 namespace lexfall {
 
 // A score record as the records server exchanges it: name, words, time, letters, total and
-// date, joined by ",", the date in the short date format.
-std::string RecordText(const TScoreRec& rec, const ShortDateFormat& dates);
+// date, joined by ",", the date as yyyy-mm-dd so that it reads the same on every desktop.
+std::string RecordText(const TScoreRec& rec);
 
 // Parses a record text into rec, taking the name's first 20 characters and no validity check.
-// The date is the rest after the fifth ","; missing fields are empty. A field that does not
+// The date is the rest after the fifth ",", read as yyyy-mm-dd or else in dates (the form
+// older copies wrote); missing fields are empty. A field that does not
 // convert throws "'%s' is not a valid integer value" or "'%s' is not a valid date", the
 // fields checked in their order, and rec is then left as it was.
 void SplitToRec(std::string_view text, TScoreRec& rec, const ShortDateFormat& dates);

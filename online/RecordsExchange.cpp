@@ -17,12 +17,22 @@ std::string UnknownUserText() {
 }
 constexpr const char* CodeRefusedText = " Access code refused, please check your RegCode. ";
 
+// "http://" or "https://", a host name, an optional port, an optional folder, and a closing
+// "/": the base of every endpoint, so nothing may follow the folder.
 bool ValidServerBase(std::string_view base) {
-    constexpr std::string_view scheme = "http://";
-    if (base.size() <= scheme.size() || !text::EqualNoCase(base.substr(0, 7), scheme) ||
-        base.back() != '/')
+    std::string_view rest;
+    for (const std::string_view scheme : {"http://", "https://"})
+        if (base.size() > scheme.size() && text::EqualNoCase(base.substr(0, scheme.size()), scheme))
+            rest = base.substr(scheme.size());
+    if (rest.empty() || rest.back() != '/')
         return false;
-    const std::string_view authority = base.substr(7, base.size() - 8);
+    const auto slash = rest.find('/');
+    const std::string_view authority = rest.substr(0, slash);
+    const std::string_view folder = rest.substr(slash);
+    if (folder.find("//") != std::string_view::npos ||
+        folder.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                 "0123456789-._~%!$&'()*+,;=:@/") != std::string_view::npos)
+        return false;
     const auto colon = authority.find(':');
     const std::string_view host = authority.substr(0, colon);
     if (host.empty() ||
@@ -49,7 +59,8 @@ std::string ReadServerBase(const std::string& settingsPath) {
     if (!ValidServerBase(server))
         throw Error(" The records server address \"" + server + "\" is not valid: Server= in " +
                     "section [Register] of " + settingsPath +
-                    " must be http:// and a host name, an optional :port, and a closing /. ");
+                    " must be http:// or https://, a host name, an optional :port, an optional " +
+                    "folder, and a closing /. ");
     return server;
 }
 

@@ -11,7 +11,8 @@ namespace lexfall::exchange {
 
 // The base address for this exchange: Server= of section Register, read afresh from the file
 // at settingsPath, or ServerBase when the key is absent or empty. A value that is not
-// "http://" + host [+ ":" port] + "/" throws an Error that names the key and the file.
+// "http://" or "https://" + host [+ ":" port] + "/" [+ folder + "/"] throws an Error that names
+// the key and the file.
 std::string ReadServerBase(const std::string& settingsPath);
 
 // A query value made safe for the request line and its query: blanks, control characters,

@@ -11,12 +11,15 @@ HttpUrl SplitUrl(std::string_view url) {
     std::string text(url.substr(0, url.find('#')));
     std::replace(text.begin(), text.end(), '\\', '/');
     std::string_view rest = text;
-    if (const auto scheme = rest.find("://"); scheme != std::string_view::npos)
+    HttpUrl result;
+    if (const auto scheme = rest.find("://"); scheme != std::string_view::npos) {
+        result.secure = text::EqualNoCase(rest.substr(0, scheme), "https");
         rest.remove_prefix(scheme + 3);
+    }
+    result.port = result.DefaultPort();
 
     const auto authorityEnd = rest.find_first_of("/?");
     const std::string_view authority = rest.substr(0, authorityEnd);
-    HttpUrl result;
     result.target =
         authorityEnd == std::string_view::npos ? "/" : std::string(rest.substr(authorityEnd));
     if (result.target.front() == '?')
@@ -35,7 +38,8 @@ HttpUrl SplitUrl(std::string_view url) {
 }
 
 std::string CookieUrl(const HttpUrl& url) {
-    return "http://" + url.host + ":" + std::to_string(url.port) + url.target;
+    return (url.secure ? "https://" : "http://") + url.host + ":" + std::to_string(url.port) +
+           url.target;
 }
 
 } // namespace lexfall

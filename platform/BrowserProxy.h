@@ -10,6 +10,11 @@ struct BrowserProxyValues {
     std::optional<std::string> ProxyServer; // "host:port"
     std::optional<std::string> ProxyUsername;
     std::optional<std::string> ProxyPassword;
+    // Hosts reached directly, as no_proxy lists them.
+    std::optional<std::string> NoProxy = std::nullopt;
+    // Set when the browser names a proxy that is not an HTTP proxy (a SOCKS one, say): why it
+    // cannot be used. The other values are then empty.
+    std::optional<std::string> Unusable = std::nullopt;
 };
 
 class BrowserProxy {

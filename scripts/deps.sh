@@ -13,6 +13,7 @@ play=(
   libcpp-httplib-dev libsqlite3-dev libpq-dev libsodium-dev
   wordnet-base # game build: mkdict leaves out the words WordNet marks as slurs or obscene
   libmicrohttpd-dev # the records server's HTTP core
+  libgnutls28-dev # the game's https to the records server
 )
 
 tests=(

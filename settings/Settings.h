@@ -24,7 +24,8 @@ struct Settings {
 
 // Text limits of the settings above.
 constexpr std::size_t MusicLimit = 255;
-constexpr std::size_t ProxyLimit = 15;
+// A host name from the proxy variable is kept whole; the options page still takes 15 typed.
+constexpr std::size_t ProxyLimit = 255;
 constexpr std::size_t ProxyUserLimit = 255;
 constexpr std::size_t ProxyPwdLimit = 128;
 

@@ -3,6 +3,7 @@
 #include "text/Text.h"
 
 #include <cstdlib>
+#include <initializer_list>
 
 namespace lexfall::posix {
 namespace {
@@ -26,16 +27,27 @@ std::string PercentDecode(std::string_view text) {
 } // namespace
 
 BrowserProxyValues ProxyValuesFromVariable(std::string_view text) {
-    if (const auto scheme = text.find("://"); scheme != std::string_view::npos)
-        text.remove_prefix(scheme + 3);
-    text = text.substr(0, text.find_first_of("/?#"));
     BrowserProxyValues values;
+    if (const auto scheme = text.find("://"); scheme != std::string_view::npos) {
+        if (!text::EqualNoCase(text.substr(0, scheme), "http")) {
+            values.Unusable = " The proxy \"" + std::string(text.substr(0, scheme + 3)) + "...\" " +
+                              "from http_proxy is not an HTTP proxy; the game can use only an " +
+                              "HTTP proxy. ";
+            return values;
+        }
+        text.remove_prefix(scheme + 3);
+    }
+    text = text.substr(0, text.find_first_of("/?#"));
+    // Without a user part the proxy takes no login: credentials kept for another proxy must
+    // not be sent to this one.
+    values.ProxyUsername = std::string();
+    values.ProxyPassword = std::string();
     if (const auto at = text.rfind('@'); at != std::string_view::npos) {
         const std::string_view user = text.substr(0, at);
         const auto colon = user.find(':');
         values.ProxyUsername = PercentDecode(user.substr(0, colon));
-        values.ProxyPassword =
-            colon == std::string_view::npos ? std::string() : PercentDecode(user.substr(colon + 1));
+        if (colon != std::string_view::npos)
+            values.ProxyPassword = PercentDecode(user.substr(colon + 1));
         text.remove_prefix(at + 1);
     }
     values.ProxyServer = std::string(text);
@@ -43,12 +55,21 @@ BrowserProxyValues ProxyValuesFromVariable(std::string_view text) {
 }
 
 std::optional<BrowserProxyValues> EnvironmentProxy::Read() const {
-    for (const char* name : {"http_proxy", "HTTP_PROXY"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0')
-            return ProxyValuesFromVariable(value);
-    }
-    return std::nullopt;
+    const auto variable = [](std::initializer_list<const char*> names) -> const char* {
+        for (const char* name : names) {
+            const char* value = std::getenv(name);
+            if (value != nullptr && *value != '\0')
+                return value;
+        }
+        return nullptr;
+    };
+    const char* proxy = variable({"http_proxy", "HTTP_PROXY"});
+    if (proxy == nullptr)
+        return std::nullopt;
+    BrowserProxyValues values = ProxyValuesFromVariable(proxy);
+    if (const char* noProxy = variable({"no_proxy", "NO_PROXY"}))
+        values.NoProxy = noProxy;
+    return values;
 }
 
 } // namespace lexfall::posix

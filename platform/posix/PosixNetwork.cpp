@@ -2,6 +2,7 @@
 
 #include "platform/posix/Poll.h"
 #include "platform/posix/SocketErrors.h"
+#include "platform/posix/TlsConnection.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -13,6 +14,10 @@
 #include <unistd.h>
 
 #include <array>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 namespace lexfall::posix {
@@ -40,27 +45,52 @@ private:
     int fd_;
 };
 
-in_addr Resolve(const std::string& host) {
+// A resolver that never answers must not hold the request past its deadline, and getaddrinfo
+// cannot be interrupted: it runs on a thread of its own, which is left to finish alone.
+in_addr ResolveInTime(const PosixNetwork::Resolver& resolver, const std::string& host,
+                      const RequestEnd& end) {
     in_addr address{};
     if (inet_pton(AF_INET, host.c_str(), &address) == 1)
         return address;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const int result = getaddrinfo(host.c_str(), nullptr, &hints, &found);
-    if (result != 0) {
-        const SocketFailure failure = FailureFromResolver(result, errno);
-        throw SocketError(failure.number, failure.description);
+    struct Outcome {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        in_addr address{};
+        std::exception_ptr failure;
+    };
+    const auto outcome = std::make_shared<Outcome>();
+    std::thread([outcome, resolver, host] {
+        in_addr found{};
+        std::exception_ptr failure;
+        try {
+            found = resolver(host);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        const std::lock_guard lock(outcome->mutex);
+        outcome->address = found;
+        outcome->failure = failure;
+        outcome->finished = true;
+        outcome->done.notify_all();
+    }).detach();
+    std::unique_lock lock(outcome->mutex);
+    while (!outcome->finished) {
+        if (end.Cancelled())
+            throw RequestCancelled();
+        if (end.Expired())
+            throw Error(ConnectTimedOutText);
+        // Short waits, so a Cancel set without a notification is still seen.
+        outcome->done.wait_for(lock, end.Left(std::chrono::milliseconds(50)));
     }
-    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-    freeaddrinfo(found);
-    return address;
+    if (outcome->failure)
+        std::rethrow_exception(outcome->failure);
+    return outcome->address;
 }
 
 class PosixConnection final : public Connection {
 public:
-    explicit PosixConnection(int fd) : socket_(fd) {}
+    PosixConnection(int fd, const RequestEnd& end) : socket_(fd), end_(end) {}
 
     void Send(std::string_view bytes) override {
         while (!bytes.empty()) {
@@ -70,8 +100,13 @@ public:
                     continue;
                 if (errno == EAGAIN) {
                     // The socket stays non-blocking; wait until it takes more.
-                    if (PollFor(socket_.Fd(), POLLOUT, std::chrono::hours(1)) < 0)
+                    if (PollFor(socket_.Fd(), POLLOUT, end_.Left(std::chrono::hours(1)),
+                                end_.cancelled) < 0)
                         ThrowErrno(errno);
+                    if (end_.Cancelled())
+                        throw RequestCancelled();
+                    if (end_.Expired())
+                        throw Error(WriteTimedOutText);
                     continue;
                 }
                 ThrowErrno(errno);
@@ -83,9 +118,11 @@ public:
     std::optional<std::string> Receive(std::chrono::milliseconds idleLimit) override {
         std::array<char, 16384> buffer;
         for (;;) {
-            const int ready = PollFor(socket_.Fd(), POLLIN, idleLimit);
+            const int ready = PollFor(socket_.Fd(), POLLIN, end_.Left(idleLimit), end_.cancelled);
             if (ready < 0)
                 ThrowErrno(errno);
+            if (end_.Cancelled())
+                throw RequestCancelled();
             if (ready == 0)
                 return std::nullopt;
             const ssize_t got = recv(socket_.Fd(), buffer.data(), buffer.size(), 0);
@@ -99,16 +136,41 @@ public:
 
 private:
     Socket socket_;
+    RequestEnd end_;
 };
 
 } // namespace
 
+in_addr SystemResolve(const std::string& host) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int result = getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (result != 0) {
+        const SocketFailure failure = FailureFromResolver(result, errno);
+        throw SocketError(failure.number, failure.description);
+    }
+    const in_addr address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+    freeaddrinfo(found);
+    return address;
+}
+
+PosixNetwork::PosixNetwork() : resolver_(SystemResolve) {}
+
+std::unique_ptr<Connection> PosixNetwork::StartTls(std::unique_ptr<Connection> plain,
+                                                   const std::string& host,
+                                                   std::chrono::milliseconds idleLimit) {
+    return std::make_unique<TlsConnection>(std::move(plain), host, idleLimit);
+}
+
 std::unique_ptr<Connection> PosixNetwork::Connect(const std::string& host, std::uint16_t port,
-                                                  std::chrono::milliseconds connectLimit) {
+                                                  std::chrono::milliseconds connectLimit,
+                                                  const RequestEnd& end) {
     sockaddr_in target{};
     target.sin_family = AF_INET;
     target.sin_port = htons(port);
-    target.sin_addr = Resolve(host);
+    target.sin_addr = ResolveInTime(resolver_, host, end);
 
     Socket socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (socket.Fd() < 0)
@@ -116,9 +178,11 @@ std::unique_ptr<Connection> PosixNetwork::Connect(const std::string& host, std::
     if (connect(socket.Fd(), reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
         if (errno != EINPROGRESS && errno != EINTR)
             ThrowErrno(errno);
-        const int ready = PollFor(socket.Fd(), POLLOUT, connectLimit);
+        const int ready = PollFor(socket.Fd(), POLLOUT, end.Left(connectLimit), end.cancelled);
         if (ready < 0)
             ThrowErrno(errno);
+        if (end.Cancelled())
+            throw RequestCancelled();
         if (ready == 0)
             throw Error(ConnectTimedOutText);
         int error = 0;
@@ -128,7 +192,7 @@ std::unique_ptr<Connection> PosixNetwork::Connect(const std::string& host, std::
         if (error != 0)
             ThrowErrno(error);
     }
-    return std::make_unique<PosixConnection>(socket.Release());
+    return std::make_unique<PosixConnection>(socket.Release(), end);
 }
 
 } // namespace lexfall::posix

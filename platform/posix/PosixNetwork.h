@@ -1,14 +1,34 @@
 #pragma once
 #include "platform/Network.h"
 
+#include <netinet/in.h>
+
+#include <functional>
+
 namespace lexfall::posix {
 
-// TCP over POSIX sockets, IPv4: the system resolver, a non-blocking connect with a limit, and
-// reads that wait with poll.
+// TCP over POSIX sockets, IPv4: the system resolver, a non-blocking connect with a limit, reads
+// that wait with poll, and TLS through GnuTLS.
 class PosixNetwork final : public Network {
 public:
+    // Turns a host name into an address or throws SocketError; it may take as long as it
+    // likes, since it runs on a thread of its own.
+    using Resolver = std::function<in_addr(const std::string& host)>;
+
+    PosixNetwork();
+    explicit PosixNetwork(Resolver resolver) : resolver_(std::move(resolver)) {}
+
     std::unique_ptr<Connection> Connect(const std::string& host, std::uint16_t port,
-                                        std::chrono::milliseconds connectLimit) override;
+                                        std::chrono::milliseconds connectLimit,
+                                        const RequestEnd& end = {}) override;
+    std::unique_ptr<Connection> StartTls(std::unique_ptr<Connection> plain, const std::string& host,
+                                         std::chrono::milliseconds idleLimit) override;
+
+private:
+    Resolver resolver_;
 };
+
+// The system's resolver, getaddrinfo.
+in_addr SystemResolve(const std::string& host);
 
 } // namespace lexfall::posix

@@ -3,13 +3,24 @@
 #include "platform/qt/QtSystemText.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QLabel>
 #include <QMessageBox>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <thread>
 
 namespace lexfall {
 
 void QtDialogs::ShowMessage(const std::string& text) {
-    QMessageBox::information(QApplication::activeWindow(), QStringLiteral("Lexfall"),
-                             FromSystemText(text));
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Lexfall"), FromSystemText(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    // The texts carry server replies and file contents, never markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 namespace {
@@ -37,6 +48,7 @@ private:
 bool QtDialogs::Confirm(const std::string& question) {
     ConfirmationBox box(QMessageBox::Question, QStringLiteral("Lexfall"), FromSystemText(question),
                         QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     // Only No cancels: its button or the Esc key.
@@ -51,6 +63,97 @@ Dialogs::Answer QtDialogs::AskYesNoCancel(const std::string& question) {
     return answer == QMessageBox::Yes  ? Answer::Yes
            : answer == QMessageBox::No ? Answer::No
                                        : Answer::Cancel;
+}
+
+WaitingBox::WaitingBox(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("WaitingBox"));
+    setWindowTitle(QStringLiteral("Lexfall"));
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    auto* text = new QLabel(QString::fromUtf8(WaitingText), this);
+    text->setTextFormat(Qt::PlainText);
+    layout->addWidget(text);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+namespace {
+
+// Holds the player's input away from everything but the waiting box while a request runs;
+// the window still paints. Closing the window waits too.
+class InputHold final : public QObject {
+public:
+    explicit InputHold(const QWidget* allowed) : allowed_(allowed) {
+        qApp->installEventFilter(this);
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    }
+    ~InputHold() override {
+        QApplication::restoreOverrideCursor();
+        qApp->removeEventFilter(this);
+    }
+    InputHold(const InputHold&) = delete;
+    InputHold& operator=(const InputHold&) = delete;
+
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (!IsInput(event->type()))
+            return false;
+        const auto* widget = qobject_cast<const QWidget*>(target);
+        if (widget != nullptr && allowed_->isVisible() &&
+            (widget == allowed_ || allowed_->isAncestorOf(widget)))
+            return false;
+        if (event->type() == QEvent::Close)
+            event->ignore();
+        return true;
+    }
+
+private:
+    static bool IsInput(QEvent::Type type) {
+        switch (type) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::Close:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    const QWidget* allowed_;
+};
+
+} // namespace
+
+void RunWhileWaiting(const std::function<void()>& work, const std::function<void()>& cancel,
+                     QWidget* parent, std::chrono::milliseconds boxDelay) {
+    WaitingBox box(parent);
+    const InputHold hold(&box);
+    QEventLoop loop;
+    QObject::connect(&box, &QDialog::rejected, &box, [&cancel] { cancel(); });
+    QTimer showBox;
+    showBox.setSingleShot(true);
+    QObject::connect(&showBox, &QTimer::timeout, &box, [&box] { box.show(); });
+    showBox.start(boxDelay);
+    std::thread worker([&] {
+        work();
+        // Queued: the loop below may not have started yet, and then it quits once it does.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    showBox.stop();
+    box.hide();
 }
 
 } // namespace lexfall

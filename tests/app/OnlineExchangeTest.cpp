@@ -1,10 +1,26 @@
 #include "support/SettingsFixture.h"
 
 #include "app/FormStyle.h"
+#include "app/GameTimer.h"
+#include "online/HttpAccess.h"
+#include "platform/qt/QtDialogs.h"
 #include "support/LoopbackServer.h"
 #include "support/Records.h"
+#include "support/TlsPeer.h"
+#include "support/TricklingServer.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
 
 namespace lexfall::testing {
 namespace {
@@ -154,6 +170,182 @@ TEST_F(OnlineExchange, NothingIsSentWithoutConsentIdentityOrAValidServer) {
     EXPECT_NE(dialogs.messages[0].find("Server= in section [Register]"), std::string::npos);
     EXPECT_TRUE(server.Requests().empty());
     EXPECT_TRUE(ButtonsEnabled(f));
+}
+
+// Put MyRec sends the date as ISO from any desktop; Check WR reads ISO first and the player's
+// own short format after it (records stored by older copies).
+TEST_F(OnlineExchange, DatesTravelAsIsoAndOldOnesStillRead) {
+    regional.shortDateFormat = "%d.%m.%Y"; // a Swiss desktop
+    LoopbackServer server({Ok("0"), Ok("Champion,10,300,40,3010,2003-03-05"),
+                           Ok("Champion,10,300,40,3010,06.03.2003")});
+    LayRegister(Base(server));
+    LayRecordFile(RecordBytes(ValidRecord("Player1", 300, 40, 10, 37708.0 /* 2003-03-28 */)) +
+                  RecordBytes(ValidRecord("Old", 30, 10, 2)));
+    TForm1& f = RecordsPage();
+    f.Button5->click();
+    f.Button4->click();
+    EXPECT_EQ(f.Label3->text(), "2003-03-05");
+    f.Button4->click();
+    EXPECT_EQ(f.Label3->text(), "2003-03-06");
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(Target(requests[0]), "/putmyrec.asp?u=Joe%20Bloggs%26x%3D1&e=joe@example.org&c=AB12"
+                                   "&r=Player1,10,300,40,3010,2003-03-28");
+}
+
+// A server under a folder, over http and over https with the tests' own authority; what the
+// server sends is shown as the characters it is, never as markup.
+TEST_F(OnlineExchange, ServerUnderAFolderOverBothSchemes) {
+    TestAuthority authority;
+    ASSERT_TRUE(authority.Ok());
+    setenv("SSL_CERT_FILE", authority.CaFile().c_str(), 1);
+    LoopbackServer plain({Ok("<h1>X,10,300,40,3010,2003-03-28")});
+    TlsPeer secure(authority.Cert("loopback"), authority.Key("loopback"),
+                   {Ok("<img src=x>,10,300,40,3010,2003-03-28").reply});
+
+    LayRegister("http://127.0.0.1:" + std::to_string(plain.Port()) + "/club/lexfall/");
+    TForm1& f = RecordsPage();
+    f.Button4->click();
+    EXPECT_EQ(f.WRecord[0]->text(), "<h1>X");
+    EXPECT_EQ(f.WRecord[0]->textFormat(), Qt::PlainText);
+    ASSERT_EQ(plain.Requests().size(), 1u);
+    EXPECT_EQ(Target(plain.Requests()[0]), "/club/lexfall/checkwr.asp");
+
+    LayRegister("https://localhost:" + std::to_string(secure.Port()) + "/club/");
+    f.Button4->click();
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{" Get World Record success. ",
+                                                          " Get World Record success. "}));
+    EXPECT_EQ(RecordName(f.state.WorldRec), "<img src=x>");
+    EXPECT_EQ(f.WRecord[0]->text(), "<img src=x>");
+    ASSERT_EQ(secure.Requests().size(), 1u);
+    EXPECT_EQ(Target(secure.Requests()[0]), "/club/checkwr.asp");
+    unsetenv("SSL_CERT_FILE");
+}
+
+// A message box shows a reply or an error as the characters it holds.
+TEST(PlainTextBoxes, MessageAndQuestionBoxesShowMarkupAsText) {
+    QtDialogs dialogs;
+    std::vector<Qt::TextFormat> formats;
+    const auto inspect = [&] {
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                formats.push_back(box->textFormat());
+                box->accept();
+            }
+        });
+    };
+    inspect();
+    dialogs.ShowMessage("'<img src=x>' is not a valid date");
+    inspect();
+    dialogs.Confirm("<b>Put</b>?");
+    EXPECT_EQ(formats, (std::vector<Qt::TextFormat>{Qt::PlainText, Qt::PlainText}));
+}
+
+// While a request runs the window paints, the button is disabled under a busy cursor, the
+// game's timers are held and no input but the waiting box's gets through; the box's Cancel (or
+// Esc) ends the request at once with "Cancelled." and changes nothing.
+TEST_F(OnlineExchange, WaitingBoxCancelsAndNothingChanges) {
+    LoopbackServer server({{"", std::chrono::milliseconds(0), Exchange::End::Hold},
+                           {"", std::chrono::milliseconds(0), Exchange::End::Hold}});
+    LayRegister(Base(server));
+    TForm1& f = RecordsPage();
+    const std::string file = RecordsBytes();
+    const std::string world = RecordBytes(f.state.WorldRec);
+    f.Timer2->SetEnabled(true);
+
+    for (const bool byEscape : {false, true}) {
+        SCOPED_TRACE(byEscape);
+        dialogs.messages.clear();
+        bool sawBox = false, buttonDisabled = false, busyCursor = false, timersHeld = false;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* box = QApplication::activeModalWidget()
+                            ? QApplication::activeModalWidget()->findChild<QLabel*>()
+                            : nullptr;
+            if (box == nullptr || !box->isVisible())
+                return;
+            watch.stop();
+            sawBox = box->text() == QString::fromUtf8("Contacting the records server\u2026");
+            buttonDisabled = !style::OwnEnabled(f.Button4);
+            busyCursor = QApplication::overrideCursor() != nullptr &&
+                         QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+            timersHeld = !f.Timer2->Counting();
+            // A click on another exchange's button is held back.
+            QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5),
+                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5),
+                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(f.Button9, &press);
+            QApplication::sendEvent(f.Button9, &release);
+            QWidget* waiting = QApplication::activeModalWidget();
+            if (const char* shot = std::getenv("LEXFALL_WAITING_BOX_SHOT"); shot && !byEscape)
+                waiting->grab().save(QString::fromLocal8Bit(shot));
+            if (byEscape) {
+                QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(waiting, &esc);
+            } else {
+                waiting->findChild<QPushButton*>()->click();
+            }
+        });
+        watch.start(20);
+        f.Button4->click();
+        EXPECT_TRUE(sawBox);
+        EXPECT_TRUE(buttonDisabled);
+        EXPECT_TRUE(busyCursor);
+        EXPECT_TRUE(timersHeld);
+        EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Cancelled."});
+        EXPECT_TRUE(dialogs.questions.empty()) << "the click on Get MyRec got through";
+        EXPECT_EQ(RecordBytes(f.state.WorldRec), world);
+        EXPECT_EQ(RecordsBytes(), file);
+        EXPECT_TRUE(ButtonsEnabled(f));
+        EXPECT_TRUE(f.Timer2->Counting()) << "the clock runs again";
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+}
+
+// A reply trickling in faster than the idle limit ends at the exchange's deadline, and the
+// window paints all the while.
+TEST_F(OnlineExchange, TricklingReplyEndsAtTheDeadlineAndTheWindowPaints) {
+    TricklingServer server("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n",
+                           std::chrono::milliseconds(20));
+    LayRegister("http://127.0.0.1:" + std::to_string(server.Port()) + "/");
+    TForm1& f = RecordsPage();
+    using namespace std::chrono_literals;
+    f.IdHTTP1->SetLimits(HttpLimits{500ms, 60s, 2s, 1500ms});
+
+    // Counts the window's paints while something asks it to repaint, as the desktop would.
+    struct PaintLog final : QObject {
+        std::vector<std::chrono::steady_clock::time_point> paints;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint)
+                paints.push_back(std::chrono::steady_clock::now());
+            return false;
+        }
+    } log;
+    f.Label3->installEventFilter(&log);
+    f.show();
+    QTimer repaint;
+    QObject::connect(&repaint, &QTimer::timeout, [&] {
+        f.Label3->repaint();
+        f.Label3->update();
+    });
+    repaint.start(50);
+    const auto start = std::chrono::steady_clock::now();
+    f.Button4->click();
+    const auto end = std::chrono::steady_clock::now();
+    repaint.stop();
+
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Read timed out."});
+    ASSERT_GE(log.paints.size(), 2u) << "the window did not paint during the request";
+    // The longest time without a paint, for the record (not a pass mark).
+    auto longest = log.paints.front() - start;
+    for (std::size_t i = 1; i < log.paints.size(); ++i)
+        longest = std::max(longest, log.paints[i] - log.paints[i - 1]);
+    longest = std::max(longest, end - log.paints.back());
+    std::cout << "request "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count()
+              << " ms, paints " << log.paints.size() << ", longest without painting "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(longest).count() << " ms\n";
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "app/FormStyle.h"
 #include "online/HttpAccess.h"
+#include "platform/posix/EnvironmentProxy.h"
 #include "support/LoopbackServer.h"
 
 #include <QCheckBox>
@@ -176,6 +177,36 @@ TEST_F(ProxyOptions, BrowserProxyBox) {
     EXPECT_EQ(f.IdHTTP1->proxy.host, "other.lan");
     EXPECT_EQ(f.IdHTTP1->proxy.port, 8000);
     EXPECT_EQ(Option("Proxy"), "other.lan");
+}
+
+// The proxy variable as other programs read it: no user part means no login (the stored one
+// is dropped), a long host is kept whole, no_proxy goes with it, and a SOCKS proxy is refused
+// with a message and changes nothing.
+TEST_F(ProxyOptions, ProxyVariableRules) {
+    LayIni(std::string(kQuietOptions) + "Proxy=10.0.0.1\r\nProxyUser=old\r\nProxyPwd=oldpw\r\n");
+    browserProxy.values = posix::ProxyValuesFromVariable("http://proxy.example.lan:3128/");
+    browserProxy.values->NoProxy = "localhost,.lan";
+    TForm1& f = ShowOptionsPage();
+    f.CheckBox3->click();
+    f.CheckBox1->click();
+    EXPECT_EQ(f.EditIP->text(), "proxy.example.lan");
+    EXPECT_EQ(f.IdHTTP1->proxy.host, "proxy.example.lan");
+    EXPECT_EQ(f.IdHTTP1->proxy.port, 3128);
+    EXPECT_EQ(f.IdHTTP1->proxy.user, "");
+    EXPECT_EQ(f.IdHTTP1->proxy.password, "");
+    EXPECT_EQ(f.IdHTTP1->proxy.noProxy, "localhost,.lan");
+    EXPECT_EQ(Option("Proxy"), "proxy.example.lan");
+    EXPECT_EQ(Option("ProxyPwd"), "");
+
+    dialogs.messages.clear();
+    browserProxy.values = posix::ProxyValuesFromVariable("socks5://joe:pw@socks.lan:1080");
+    f.CheckBox3->click();
+    f.CheckBox3->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find("socks5://"), std::string::npos) << dialogs.messages[0];
+    EXPECT_NE(dialogs.messages[0].find("not an HTTP proxy"), std::string::npos);
+    EXPECT_EQ(f.IdHTTP1->proxy.host, "proxy.example.lan");
+    EXPECT_EQ(Option("Proxy"), "proxy.example.lan");
 }
 
 } // namespace

@@ -5,8 +5,10 @@
 #include "app/FormStyle.h"
 #include "support/Records.h"
 #include "support/RecordsServerProcess.h"
+#include "support/TlsPeer.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -26,7 +28,8 @@ protected:
 
     // One player's computer: the record file and the settings file with the player's identity
     // and the server's address, then the window started on them, records page in front.
-    TForm1& StartComputer(const RegisteredPlayer& player, const std::optional<TScoreRec>& mine) {
+    TForm1& StartComputer(const RegisteredPlayer& player, const std::optional<TScoreRec>& mine,
+                          const std::optional<std::string>& server = std::nullopt) {
         form.reset();
         std::filesystem::remove(appDir + "Records.dat");
         if (mine)
@@ -34,7 +37,7 @@ protected:
                 << RecordBytes(*mine) << RecordBytes(ValidRecord("Old", 30, 10, 2));
         LayIni("[Options]\r\nMusic=a.mid\r\n[Register]\r\nUserName=" + player.Name +
                "\r\nEmail=" + player.Email + "\r\nRegCode=" + player.Code +
-               "\r\nServer=" + kit.Server().BaseUrl() + "\r\n");
+               "\r\nServer=" + server.value_or(kit.Server().BaseUrl()) + "\r\n");
         TForm1& f = Form();
         f.Button2Click(f.Button2);
         dialogs.messages.clear(); // a new record file's notice
@@ -141,6 +144,34 @@ TEST_F(RecordsServerEndToEnd, PlayersPutGetAndCheckTheWorldRecord) {
                                         "/checkwr.asp 200 record", "/getmyrec.asp 200 record",
                                         "/putmyrec.asp 200 0", "/checkwr.asp 200 record"}))
         << kit.Server().Output();
+}
+
+// https as a club runs it: the server behind a TLS front under a folder (what a reverse proxy
+// does), its certificate from the club's own authority, which the player's system trusts.
+TEST_F(RecordsServerEndToEnd, HttpsThroughAFrontUnderAFolder) {
+    TestAuthority authority;
+    ASSERT_TRUE(authority.Ok());
+    setenv("SSL_CERT_FILE", authority.CaFile().c_str(), 1);
+    const auto backend = static_cast<std::uint16_t>(kit.Server().Port());
+    TlsPeer front(
+        authority.Cert("loopback"), authority.Key("loopback"), 2,
+        [backend](const std::string& request) { return RelayToLoopback(request, backend); });
+    const TScoreRec record = ValidRecord(kit.Player().Name, 300, 40, 10, 37708.0 /* 2003-03-28 */);
+    TForm1& f = StartComputer(kit.Player(), record, front.Url("localhost", "/lexfall/"));
+
+    Click(f.Button5);
+    Click(f.Button4);
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{" Put Record success. ", " Get World Record success. "}));
+    EXPECT_EQ(RecordBytes(f.state.WorldRec), RecordBytes(record));
+    const auto requests = front.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_TRUE(requests[0].starts_with("GET /lexfall/putmyrec.asp?u=Test%20Player&"))
+        << requests[0];
+    EXPECT_NE(requests[0].find("&r=Test%20Player,10,300,40,"), std::string::npos) << requests[0];
+    EXPECT_NE(requests[0].find(",2003-03-28 HTTP/1.1\r\n"), std::string::npos) << requests[0];
+    EXPECT_EQ(ServerLog(2).size(), 2u) << kit.Server().Output();
+    unsetenv("SSL_CERT_FILE");
 }
 
 } // namespace

@@ -78,6 +78,18 @@ TEST_F(HttpGetTest, ProxiedRequestBytes) {
                   kFixedLines + "\r\n");
 }
 
+// A host that no_proxy lists is reached directly, with the direct request's bytes.
+TEST_F(HttpGetTest, NoProxyHostsGoDirectly) {
+    LoopbackServer server({Ok("0")});
+    proxy =
+        ProxyParams{"127.0.0.1", testing::RefusedPort(), "joe", "pw", "localhost, .lan,127.0.0.1"};
+    EXPECT_EQ(Get(server.Url("/club/checkwr.asp")), "0");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].substr(0, server.Requests()[0].find("\r\n")),
+              "GET /club/checkwr.asp HTTP/1.1");
+    EXPECT_EQ(server.Requests()[0].find("Proxy-Authorization"), std::string::npos);
+}
+
 // A query goes as it is: the blank unchanged, the backslash as "/", cut at "#".
 TEST_F(HttpGetTest, QueryCharactersOnTheWire) {
     LoopbackServer server({Ok("1"), Ok("1")});
@@ -127,6 +139,9 @@ TEST_F(HttpGetTest, RepliesAsTheCallerSeesThem) {
           Exchange::End::Hold},
          std::string("error: ") + http::MaxLineLengthExceeded},
         {"close before the status line", {""}, std::string("error: ") + http::ClosedGracefully},
+        {"reply opening with an empty line",
+         {"\r\nHTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n0"},
+         std::string("error: ") + http::NoStatusLine},
         {"reset",
          {"HTTP/1.1 200 OK\r\n", 0ms, Exchange::End::Reset},
          "error: Socket Error # 10054\nConnection reset by peer."},

@@ -27,6 +27,8 @@ TEST(UrlTest, SplitsHostPortAndTargetWithTheBackslashAndHashRules) {
         {"http://h?x=1", "h", 80, "/?x=1"},
         {"http://h:0/", "h", 0, "/"},
         {"http://h:65535/", "h", 65535, "/"},
+        {"https://h/club/checkwr.asp", "h", 443, "/club/checkwr.asp"},
+        {"HTTPS://h:8443/", "h", 8443, "/"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url);
@@ -34,6 +36,7 @@ TEST(UrlTest, SplitsHostPortAndTargetWithTheBackslashAndHashRules) {
         EXPECT_EQ(url.host, c.host);
         EXPECT_EQ(url.port, c.port);
         EXPECT_EQ(url.target, c.target);
+        EXPECT_EQ(url.secure, std::string(c.url).rfind("http:", 0) != 0);
     }
     EXPECT_THROW(SplitUrl("http://h:80x/"), Error);
     EXPECT_THROW(SplitUrl("http://h:65536/"), Error);
@@ -71,6 +74,24 @@ TEST(HttpRequestTest, OtherPortInHostThenCookiesThenProxyCredentials) {
               std::string("GET / HTTP/1.1\r\nContent-Type: text/html\r\nHost: h:8080\r\n") +
                   kFixedLines + "\r\n")
         << "credentials go only to a proxy";
+}
+
+// https: the port is written out in Host unless it is 443; through a proxy the tunnel is asked
+// for with the host and port, the proxy's credentials when it has a user name, and nothing of
+// the request itself.
+TEST(HttpRequestTest, HttpsHostAndTheConnectRequest) {
+    EXPECT_EQ(BuildRequest(SplitUrl("https://h/club/checkwr.asp"), {}, ""),
+              std::string("GET /club/checkwr.asp HTTP/1.1\r\nContent-Type: text/html\r\n"
+                          "Host: h\r\n") +
+                  kFixedLines + "\r\n");
+    EXPECT_NE(BuildRequest(SplitUrl("https://h:80/"), {}, "").find("\r\nHost: h:80\r\n"),
+              std::string::npos);
+    EXPECT_EQ(BuildConnectRequest(SplitUrl("https://h/getmyrec.asp?c=secret"),
+                                  ProxyParams{"10.0.0.1", 3128, "joe", "s:cret"}),
+              "CONNECT h:443 HTTP/1.1\r\nHost: h:443\r\n"
+              "Proxy-Authorization: Basic am9lOnM6Y3JldA==\r\n\r\n");
+    EXPECT_EQ(BuildConnectRequest(SplitUrl("https://h:8443/"), ProxyParams{"p", 1, "", "pw"}),
+              "CONNECT h:8443 HTTP/1.1\r\nHost: h:8443\r\n\r\n");
 }
 
 TEST(HttpRequestTest, ProxyPortIsTheLow16BitsUnsigned) {

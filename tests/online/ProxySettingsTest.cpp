@@ -55,9 +55,9 @@ TEST(ProxySettingsTest, TakingTheFieldsStoresThePortAsSigned16Bits) {
         EXPECT_EQ(settings.ProxyPwd, "pw");
     }
     Settings settings = Stored();
-    TakeProxyFields({std::string(20, 'h'), "1", std::string(300, 'u'), std::string(200, 'p')},
+    TakeProxyFields({std::string(300, 'h'), "1", std::string(300, 'u'), std::string(200, 'p')},
                     settings);
-    EXPECT_EQ(settings.Proxy, std::string(15, 'h'));
+    EXPECT_EQ(settings.Proxy, std::string(255, 'h'));
     EXPECT_EQ(settings.ProxyUser, std::string(255, 'u'));
     EXPECT_EQ(settings.ProxyPwd, std::string(128, 'p'));
 }
@@ -112,7 +112,13 @@ TEST(ProxySettingsTest, GetProxyFromIE) {
         {"empty server", BrowserProxyValues{"", "joe", "pw"}, "10.1.1.1", 8080, "joe", nullptr},
         {"long host",
          BrowserProxyValues{"a-very-long-proxy-host.example:65536", std::nullopt, std::nullopt},
-         "a-very-long-pro", 0, "old", nullptr},
+         "a-very-long-proxy-host.example", 0, "old", nullptr},
+        {"no user part clears stored credentials", BrowserProxyValues{"proxy:3128", "", ""},
+         "proxy", 3128, "", nullptr},
+        {"not an HTTP proxy",
+         BrowserProxyValues{std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                            " socks5 is not usable "},
+         "10.1.1.1", 8080, "old", " socks5 is not usable "},
         {"per protocol list", BrowserProxyValues{"http=a:1;https=b:2", "joe", "pw"}, "10.1.1.1",
          8080, "old", "'1;https=b:2' is not a valid integer value"},
     };
@@ -132,6 +138,32 @@ TEST(ProxySettingsTest, GetProxyFromIE) {
         EXPECT_EQ(settings.Port, c.port);
         EXPECT_EQ(settings.ProxyUser, c.user);
         EXPECT_FALSE(settings.EnableProxy) << "taking the browser's proxy does not enable it";
+    }
+}
+
+// no_proxy as curl and wget read it.
+TEST(ProxySettingsTest, NoProxyList) {
+    struct Case {
+        const char* host;
+        const char* noProxy;
+        bool direct;
+    };
+    const Case cases[] = {
+        {"records.example.org", "", false},
+        {"records.example.org", "*", true},
+        {"records.example.org", "example.org", true},
+        {"records.example.org", ".example.org", true},
+        {"example.org", ".example.org", true},
+        {"records.EXAMPLE.org", "localhost, example.org ", true},
+        {"badexample.org", "example.org", false},
+        {"example.org.evil", "example.org", false},
+        {"127.0.0.1", "localhost,127.0.0.1", true},
+        {"10.0.0.1", "10.0.0.10,*.lan", false},
+        {"host", ",,", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.host) + " / " + c.noProxy);
+        EXPECT_EQ(BypassesProxy(c.host, c.noProxy), c.direct);
     }
 }
 

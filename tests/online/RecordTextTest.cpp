@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 namespace lexfall {
 namespace {
@@ -29,13 +30,12 @@ bool SameBytes(const TScoreRec& a, const TScoreRec& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-TEST(RecordTextTest, FieldsInTheOrderNameWordsTimeLettersTotalDate) {
-    EXPECT_EQ(RecordText(Player1(), kIso), "Player1,10,300,40,3010,2003-03-28");
-    EXPECT_EQ(RecordText(Player1(), kC), "Player1,10,300,40,3010,03/28/03");
+TEST(RecordTextTest, FieldsInTheOrderNameWordsTimeLettersTotalIsoDate) {
+    EXPECT_EQ(RecordText(Player1()), "Player1,10,300,40,3010,2003-03-28");
     TScoreRec negative = Player1();
     negative.Total = -5;
-    EXPECT_EQ(RecordText(negative, ShortDateFormat{"%d.%m.%Y", 2026}),
-              "Player1,10,300,40,-5,28.03.2003");
+    negative.Date = DayCountFromCivil({987, 1, 2});
+    EXPECT_EQ(RecordText(negative), "Player1,10,300,40,-5,0987-01-02");
 }
 
 TEST(RecordTextTest, ChampionExampleAndItsRoundTrip) {
@@ -50,8 +50,44 @@ TEST(RecordTextTest, ChampionExampleAndItsRoundTrip) {
     for (const ShortDateFormat& format :
          {kIso, kC, ShortDateFormat{"%e.%m.%Y", 2026}, ShortDateFormat{"%D", 2026}}) {
         TScoreRec back;
-        SplitToRec(RecordText(Player1(), format), back, format);
+        SplitToRec(RecordText(Player1()), back, format);
         EXPECT_TRUE(SameBytes(back, Player1())) << format.pattern;
+    }
+}
+
+// A record travels between desktops: ISO is read everywhere, the player's own short format
+// still reads what older copies stored, and an ISO-looking text in a two-digit-year format is
+// not taken for the year 3.
+TEST(RecordTextTest, DatesReadIsoFirstThenTheLocalFormat) {
+    struct Case {
+        const char* date;
+        ShortDateFormat format;
+        std::optional<CivilDate> expected;
+    };
+    const ShortDateFormat swiss{"%d.%m.%Y", 2026};
+    const ShortDateFormat french{"%d/%m/%Y", 2026};
+    const Case cases[] = {
+        {"2003-03-28", kC, CivilDate{2003, 3, 28}},
+        {"2003-03-05", swiss, CivilDate{2003, 3, 5}},
+        {"28.03.2003", swiss, CivilDate{2003, 3, 28}},
+        {"05/03/2003", french, CivilDate{2003, 3, 5}},
+        {"03/28/03", kC, CivilDate{2003, 3, 28}},
+        {"03-03-28", ShortDateFormat{"%y-%m-%d", 2026}, CivilDate{2003, 3, 28}},
+        {"28.03.2003", kC, std::nullopt},
+        {"2003-02-29", swiss, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.date);
+        TScoreRec rec = Player1();
+        rec.Date = 0;
+        const std::string text = std::string("Player1,10,300,40,3010,") + c.date;
+        if (c.expected) {
+            SplitToRec(text, rec, c.format);
+            EXPECT_EQ(double{rec.Date}, DayCountFromCivil(*c.expected));
+        } else {
+            EXPECT_THROW(SplitToRec(text, rec, c.format), Error);
+            EXPECT_EQ(double{rec.Date}, 0.0);
+        }
     }
 }
 

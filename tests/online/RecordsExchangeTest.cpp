@@ -113,12 +113,18 @@ TEST_F(ServerKey, AbsentOrEmptyMeansTheConstantAndAValidOneIsTaken) {
               "http://club.example:8080/");
     EXPECT_EQ(Read("[Register]\r\nServer=http://127.0.0.1/\r\n"), "http://127.0.0.1/");
     EXPECT_EQ(Read("[Options]\r\nServer=http://elsewhere/\r\n"), ServerBase);
+    for (const char* value : {"https://club.example/", "HTTPS://club.example:8443/lexfall/",
+                              "http://club.example:8080/games/lexfall/"}) {
+        EXPECT_EQ(Read(std::string("[Register]\r\nServer=") + value + "\r\n"), value);
+        EXPECT_EQ(CheckWrUrl(value), std::string(value) + "checkwr.asp");
+    }
 }
 
 TEST_F(ServerKey, AnythingElseIsAnErrorNamingTheKey) {
-    for (const char* value : {"records.example.org", "http://h", "https://h/", "http://h/x/",
-                              "http://:80/", "http://h:0/", "http://h:65536/", "http://h:+1/",
-                              "http://h h/", "http://u@h/", "http://h:/"}) {
+    for (const char* value :
+         {"records.example.org", "http://h", "https://h", "ftp://h/", "http://h/x", "http://h/x?y/",
+          "http://h/x#/", "http://h//", "http://h/a b/", "http://:80/", "http://h:0/",
+          "http://h:65536/", "http://h:+1/", "http://h h/", "http://u@h/", "http://h:/"}) {
         SCOPED_TRACE(value);
         try {
             Read(std::string("[Register]\r\nServer=") + value + "\r\n");

@@ -108,15 +108,15 @@ TEST_F(SettingsFileTest, BooleansAreIntegers) {
 
 TEST_F(SettingsFileTest, TextsAreCutToTheirLimits) {
     const Settings settings = LoadFrom(
-        "[Options]\nProxy=" + std::string(20, 'h') + "\nProxyPwd=" + std::string(200, 'p') +
+        "[Options]\nProxy=" + std::string(300, 'h') + "\nProxyPwd=" + std::string(200, 'p') +
         "\nProxyUser=" + std::string(300, 'u') + "\nMusic=" + std::string(300, 'm') + "\n");
-    EXPECT_EQ(settings.Proxy, std::string(15, 'h'));
+    EXPECT_EQ(settings.Proxy, std::string(255, 'h'));
     EXPECT_EQ(settings.ProxyPwd, std::string(128, 'p'));
     EXPECT_EQ(settings.ProxyUser, std::string(255, 'u'));
     EXPECT_EQ(settings.Music, std::string(255, 'm'));
     // Limits count bytes; a cut never splits a UTF-8 character.
-    EXPECT_EQ(LoadFrom("[Options]\nProxy=" + std::string(14, 'h') + "\xC3\xA9\n").Proxy,
-              std::string(14, 'h'));
+    EXPECT_EQ(LoadFrom("[Options]\nProxy=" + std::string(254, 'h') + "\xC3\xA9\n").Proxy,
+              std::string(254, 'h'));
 }
 
 TEST_F(SettingsFileTest, RefusedWriteIniReportsThePath) {

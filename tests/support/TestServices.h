@@ -20,10 +20,15 @@ class HookedNetwork final : public Network {
 public:
     std::function<void()> onConnect;
     std::unique_ptr<Connection> Connect(const std::string& host, std::uint16_t port,
-                                        std::chrono::milliseconds limit) override {
+                                        std::chrono::milliseconds limit,
+                                        const RequestEnd& end = {}) override {
         if (onConnect)
             onConnect();
-        return real_.Connect(host, port, limit);
+        return real_.Connect(host, port, limit, end);
+    }
+    std::unique_ptr<Connection> StartTls(std::unique_ptr<Connection> plain, const std::string& host,
+                                         std::chrono::milliseconds limit) override {
+        return real_.StartTls(std::move(plain), host, limit);
     }
 
 private:

@@ -1,0 +1,48 @@
+#pragma once
+#include "platform/Network.h"
+
+#include <gnutls/gnutls.h>
+
+#include <exception>
+
+namespace lexfall::posix {
+
+// TLS over any connection, through GnuTLS: a client session of TLS 1.2 or later whose
+// handshake is finished by the constructor. The server's certificate must chain to the
+// system's trusted authorities (and those of SSL_CERT_FILE and SSL_CERT_DIR when set) and name
+// host.
+class TlsConnection final : public Connection {
+public:
+    TlsConnection(std::unique_ptr<Connection> plain, const std::string& host,
+                  std::chrono::milliseconds idleLimit);
+    ~TlsConnection() override;
+    TlsConnection(const TlsConnection&) = delete;
+    TlsConnection& operator=(const TlsConnection&) = delete;
+
+    void Send(std::string_view bytes) override;
+    std::optional<std::string> Receive(std::chrono::milliseconds idleLimit) override;
+
+private:
+    static ssize_t Push(gnutls_transport_ptr_t self, const void* data, size_t size);
+    static ssize_t Pull(gnutls_transport_ptr_t self, void* data, size_t size);
+    static int PullTimeout(gnutls_transport_ptr_t self, unsigned int milliseconds);
+    // Reads from the plain connection into pending_; false when nothing came in time.
+    bool Fill(std::chrono::milliseconds limit);
+    // A failure of the plain connection inside a GnuTLS call is raised again here.
+    void RethrowTransportFailure();
+    [[noreturn]] void Fail(const std::string& what, int code);
+
+    std::unique_ptr<Connection> plain_;
+    std::string host_;
+    gnutls_certificate_credentials_t credentials_ = nullptr;
+    gnutls_session_t session_ = nullptr;
+    std::chrono::milliseconds limit_;
+    std::string pending_;
+    bool closed_ = false;
+    std::exception_ptr transportFailure_;
+};
+
+// The TLS library and its version, as the game reports it.
+std::string TlsLibraryVersion();
+
+} // namespace lexfall::posix

@@ -1,0 +1,124 @@
+// https against the tests' own authority and TLS peer on 127.0.0.1.
+#include "online/HttpAccess.h"
+
+#include "platform/posix/PosixNetwork.h"
+#include "support/TlsPeer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace lexfall {
+namespace {
+
+using testing::TestAuthority;
+using testing::TlsPeer;
+
+constexpr const char* kChampion = "HTTP/1.1 200 OK\r\nContent-Length: 34\r\n\r\n"
+                                  "Champion,10,300,40,3010,2003-03-28";
+
+class HttpsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(authority.Ok()) << "openssl could not make the test authority";
+        unsetenv("SSL_CERT_DIR");
+        setenv("SSL_CERT_FILE", authority.CaFile().c_str(), 1);
+    }
+    void TearDown() override { unsetenv("SSL_CERT_FILE"); }
+
+    std::string Get(const std::string& url) {
+        HttpAccess http(network, cookies);
+        try {
+            return http.HttpGet(url);
+        } catch (const Error& error) {
+            return std::string("error: ") + error.what();
+        }
+    }
+
+    TestAuthority authority;
+    posix::PosixNetwork network;
+    NoCookies cookies;
+};
+
+// The request inside TLS is the plain request's bytes; the port is written out unless 443.
+TEST_F(HttpsTest, TrustedServerUnderAFolder) {
+    TlsPeer peer(authority.Cert("loopback"), authority.Key("loopback"), {kChampion, kChampion});
+    EXPECT_EQ(Get(peer.Url("127.0.0.1", "/club/checkwr.asp")),
+              "Champion,10,300,40,3010,2003-03-28");
+    EXPECT_EQ(Get(peer.Url("LocalHost", "/club/getmyrec.asp?u=a b")),
+              "Champion,10,300,40,3010,2003-03-28");
+    const auto requests = peer.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    const std::string port = std::to_string(peer.Port());
+    EXPECT_EQ(requests[0], "GET /club/checkwr.asp HTTP/1.1\r\n"
+                           "Content-Type: text/html\r\n"
+                           "Host: 127.0.0.1:" +
+                               port +
+                               "\r\n"
+                               "Accept: text/html, */*\r\n"
+                               "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n\r\n");
+    EXPECT_EQ(requests[1].substr(0, requests[1].find("\r\n\r\n")),
+              "GET /club/getmyrec.asp?u=a b HTTP/1.1\r\n"
+              "Content-Type: text/html\r\n"
+              "Host: LocalHost:" +
+                  port +
+                  "\r\n"
+                  "Accept: text/html, */*\r\n"
+                  "User-Agent: Mozilla/3.0 (compatible; Indy Library)");
+}
+
+// Every refusal names the host and the reason, and no request reaches the server.
+TEST_F(HttpsTest, UntrustedWrongNameAndNonTlsPeersFail) {
+    {
+        SCOPED_TRACE("authority not trusted");
+        unsetenv("SSL_CERT_FILE");
+        TlsPeer peer(authority.Cert("loopback"), authority.Key("loopback"), {kChampion});
+        const std::string error = Get(peer.Url("127.0.0.1"));
+        EXPECT_EQ(error.rfind("error: The certificate of 127.0.0.1 is not trusted: ", 0), 0u)
+            << error;
+        EXPECT_NE(error.find("issuer"), std::string::npos) << error;
+        EXPECT_TRUE(peer.Requests().empty());
+        setenv("SSL_CERT_FILE", authority.CaFile().c_str(), 1);
+    }
+    {
+        SCOPED_TRACE("another host's certificate");
+        TlsPeer peer(authority.Cert("other"), authority.Key("other"), {kChampion});
+        const std::string error = Get(peer.Url("127.0.0.1"));
+        EXPECT_EQ(error.rfind("error: The certificate of 127.0.0.1 is not trusted: ", 0), 0u)
+            << error;
+        EXPECT_NE(error.find("name in the certificate does not match"), std::string::npos) << error;
+        EXPECT_TRUE(peer.Requests().empty());
+    }
+    {
+        SCOPED_TRACE("a plain HTTP server, answering what it takes for a request");
+        std::uint16_t port = 0;
+        const int listener = testing::ListenOnLoopback(1, port);
+        std::thread plain([listener] {
+            const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+            const std::string reply = "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n";
+            (void)!send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
+            close(fd);
+        });
+        const std::string error = Get("https://127.0.0.1:" + std::to_string(port) + "/");
+        plain.join();
+        close(listener);
+        EXPECT_EQ(error.rfind("error: The TLS handshake with 127.0.0.1 failed: ", 0), 0u) << error;
+    }
+}
+
+// The authorities of SSL_CERT_DIR count as well (a hashed folder, as c_rehash makes it).
+TEST_F(HttpsTest, AuthorityFolderIsHonoured) {
+    unsetenv("SSL_CERT_FILE");
+    testing::ScratchDir folder;
+    ASSERT_EQ(std::system(("cp " + authority.CaFile() + " " + folder.File("ca.pem") +
+                           " && openssl rehash " + folder.Dir() + " >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    setenv("SSL_CERT_DIR", folder.Dir().c_str(), 1);
+    TlsPeer peer(authority.Cert("loopback"), authority.Key("loopback"), {kChampion});
+    EXPECT_EQ(Get(peer.Url("127.0.0.1")), "Champion,10,300,40,3010,2003-03-28");
+    unsetenv("SSL_CERT_DIR");
+}
+
+} // namespace
+} // namespace lexfall
