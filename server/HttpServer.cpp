@@ -264,6 +264,11 @@ public:
         server_.Get(R"(.*/putmyrec\.asp)", [this, reply](const auto& req, auto& res) {
             reply(res, service_.PutMyRec(Query(req.target), req.remote_addr));
         });
+        // The standings page, for people; a few seconds of caching spares the database.
+        server_.Get("/", [this](const auto&, auto& res) {
+            res.set_header("Cache-Control", "max-age=5");
+            res.set_content(service_.StandingsPage(), "text/html; charset=utf-8");
+        });
     }
 
     int Bind() {
