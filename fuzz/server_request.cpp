@@ -6,9 +6,9 @@
 #include "records/ScoreRec.h"
 #include "server/AccessCode.h"
 #include "server/Query.h"
+#include "server/RecordRules.h"
 #include "server/RecordService.h"
 #include "server/RecordStore.h"
-#include "server/RecordRules.h"
 #include "server/RecordText.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -46,7 +46,8 @@ std::optional<std::string> EmailProblem(std::string_view email) {
     if (std::any_of(email.begin(), email.end(), [](char c) { return c == ' ' || IsControl(c); }))
         return "the e-mail address may not hold blanks or control characters";
     const std::string_view domain = email.substr(at + 1);
-    if (domain.front() == '.' || domain.back() == '.' || domain.find("..") != std::string_view::npos)
+    if (domain.front() == '.' || domain.back() == '.' ||
+        domain.find("..") != std::string_view::npos)
         return "the e-mail address has no valid domain after the @";
     return std::nullopt;
 }

@@ -1,8 +1,8 @@
 #include "server/PostgresStore.h"
 
-#include "server/AccessCode.h"
 #include "platform/SystemText.h"
 #include "records/ScoreRec.h"
+#include "server/AccessCode.h"
 
 #include <libpq-fe.h>
 
@@ -319,10 +319,11 @@ bool PostgresStore::SetEmail(const std::string& name, const std::string& email) 
 
 std::vector<ServerRecord> PostgresStore::Standings(std::size_t limit) {
     auto db = pool_.Acquire();
-    const Result rows = Run(*db,
-                            "SELECT name, words, seconds, letters, total, date FROM records "
-                            "ORDER BY total DESC, put_order LIMIT $1",
-                            {Number(static_cast<std::int64_t>(std::min<std::size_t>(limit, INT64_MAX)))});
+    const Result rows =
+        Run(*db,
+            "SELECT name, words, seconds, letters, total, date FROM records "
+            "ORDER BY total DESC, put_order LIMIT $1",
+            {Number(static_cast<std::int64_t>(std::min<std::size_t>(limit, INT64_MAX)))});
     std::vector<ServerRecord> records;
     for (int row = 0; row < rows.Rows(); ++row)
         records.push_back(ReadRecord(rows, row, 0));

@@ -68,8 +68,9 @@ public:
 // whatever the umask), or make its missing folders too (0700).
 enum class Create { No, File, FileAndFolder };
 
-// "postgresql://..." or "postgres://..." opens PostgreSQL, anything else is a SQLite file. The schema is created or brought up to date here, and the database
-// is checked to be writable. connections bounds the connections held at once.
+// "postgresql://..." or "postgres://..." opens PostgreSQL, anything else is a SQLite file. The
+// schema is created or brought up to date here, and the database is checked to be writable.
+// connections bounds the connections held at once.
 std::unique_ptr<RecordStore> OpenStore(const std::string& db, std::size_t connections,
                                        Create create = Create::File);
 

@@ -48,7 +48,8 @@ std::optional<ServerRecord> ParseValidRecord(std::string_view text) {
         return std::nullopt;
     // The name is kept only for the caller to see: a record is stored under the registered
     // name, whatever its text says.
-    ServerRecord rec{std::string(fields[0]), *words, *time, *letters, *total, std::string(fields[5])};
+    ServerRecord rec{std::string(fields[0]), *words, *time, *letters, *total,
+                     std::string(fields[5])};
     if (!IsGameRecord(rec))
         return std::nullopt;
     return rec;

@@ -63,7 +63,8 @@ void BackupSqlite(const std::string& db, const std::string& file) {
         const Database source = Open(db, SQLITE_OPEN_READWRITE);
         {
             const Database target = Open(partial, SQLITE_OPEN_READWRITE);
-            sqlite3_backup* backup = sqlite3_backup_init(target.get(), "main", source.get(), "main");
+            sqlite3_backup* backup =
+                sqlite3_backup_init(target.get(), "main", source.get(), "main");
             if (!backup)
                 throw StoreError(std::string("cannot back up: ") + sqlite3_errmsg(target.get()));
             // All pages in one step: one read snapshot, so writers carry on meanwhile.

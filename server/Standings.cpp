@@ -104,13 +104,14 @@ std::string StandingsText(const std::vector<Standing>& standings) {
     if (standings.empty())
         return "No records yet.\n";
     std::string out = "Rank  " + Padded("Name", 20) + " " + Right("Total", 10) + "  " +
-                      Right("Words", 5) + "  " + Right("Seconds", 7) + "  " +
-                      Right("Letters", 7) + "  Date\n";
+                      Right("Words", 5) + "  " + Right("Seconds", 7) + "  " + Right("Letters", 7) +
+                      "  Date\n";
     for (const Standing& s : standings) {
         const ServerRecord& r = s.Record;
         out += Right(std::to_string(s.Rank), 4) + "  " + Padded(ShownUtf8(r.Name), 20) + " " +
-               Right(std::to_string(r.Total), 10) + "  " + Right(std::to_string(r.CompletedWords), 5) +
-               "  " + Right(std::to_string(r.UsedTime), 7) + "  " +
+               Right(std::to_string(r.Total), 10) + "  " +
+               Right(std::to_string(r.CompletedWords), 5) + "  " +
+               Right(std::to_string(r.UsedTime), 7) + "  " +
                Right(std::to_string(r.UsedLetters), 7) + "  " + ShownUtf8(r.Date) + "\n";
     }
     return out;
@@ -120,13 +121,12 @@ std::string StandingsJson(const std::vector<Standing>& standings) {
     std::string out = "[";
     for (const Standing& s : standings) {
         const ServerRecord& r = s.Record;
-        out += std::string(out.size() > 1 ? ",\n " : "\n ") + "{\"rank\": " +
-               std::to_string(s.Rank) + ", \"name\": " + Json(r.Name) +
-               ", \"total\": " + std::to_string(r.Total) +
-               ", \"words\": " + std::to_string(r.CompletedWords) +
-               ", \"seconds\": " + std::to_string(r.UsedTime) +
-               ", \"letters\": " + std::to_string(r.UsedLetters) + ", \"date\": " + Json(r.Date) +
-               "}";
+        out +=
+            std::string(out.size() > 1 ? ",\n " : "\n ") + "{\"rank\": " + std::to_string(s.Rank) +
+            ", \"name\": " + Json(r.Name) + ", \"total\": " + std::to_string(r.Total) +
+            ", \"words\": " + std::to_string(r.CompletedWords) +
+            ", \"seconds\": " + std::to_string(r.UsedTime) +
+            ", \"letters\": " + std::to_string(r.UsedLetters) + ", \"date\": " + Json(r.Date) + "}";
     }
     return out + (standings.empty() ? "]\n" : "\n]\n");
 }
@@ -135,9 +135,10 @@ namespace {
 
 // Well-formed as XML too, so a strict parser can check every page.
 std::string Page(const std::string& body) {
-    return std::string("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\" />\n"
-                       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\" />\n"
-                       "<title>Lexfall standings</title>\n<style>") +
+    return std::string(
+               "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\" />\n"
+               "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\" />\n"
+               "<title>Lexfall standings</title>\n<style>") +
            kStyle + "</style>\n</head>\n<body>\n<main>\n<h1>Lexfall standings</h1>\n" + body +
            "</main>\n</body>\n</html>\n";
 }
@@ -154,7 +155,8 @@ std::string StandingsHtml(const std::vector<Standing>& standings) {
                        " words, " + std::to_string(best.UsedLetters) + " letters, " +
                        std::to_string(best.UsedTime) + " seconds, " + Html(best.Date) +
                        "</p>\n</section>\n";
-    body += "<h2>Top " + std::to_string(standings.size()) + "</h2>\n<table>\n<thead><tr>"
+    body += "<h2>Top " + std::to_string(standings.size()) +
+            "</h2>\n<table>\n<thead><tr>"
             "<th>Rank</th><th class=\"name\">Name</th><th>Total</th><th>Words</th>"
             "<th>Letters</th><th>Seconds</th><th class=\"date\">Date</th></tr></thead>\n<tbody>\n";
     for (const Standing& s : standings) {

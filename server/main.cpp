@@ -72,9 +72,8 @@ struct Arguments {
 };
 
 Arguments Parse(int argc, char** argv) {
-    static const std::vector<std::string> kValued = {"--db",         "--listen",
-                                                     "--threads",    "--read-timeout",
-                                                     "--server-url", "--top"};
+    static const std::vector<std::string> kValued = {"--db",           "--listen",     "--threads",
+                                                     "--read-timeout", "--server-url", "--top"};
     static const std::vector<std::string> kFlags = {"--json"};
     Arguments args;
     for (int i = 1; i < argc; ++i) {

@@ -10,8 +10,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <atomic>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <thread>

@@ -16,7 +16,6 @@ std::size_t Lines(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
-
 TEST(AddPlayerTest, RefusesWithAOneLineReason) {
     ScratchDir folder;
     const std::string db = (folder.Path() / "records.sqlite").string();
@@ -52,9 +51,8 @@ TEST(AddPlayerTest, RefusesWithAOneLineReason) {
             continue;
         }
         // A name or address against the rules is a usage error (2), a taken one a refusal (1).
-        EXPECT_EQ(added.ExitCode, std::string(c.reason).find("registered") == std::string::npos
-                                      ? 2
-                                      : 1)
+        EXPECT_EQ(added.ExitCode,
+                  std::string(c.reason).find("registered") == std::string::npos ? 2 : 1)
             << c.name << " " << c.email;
         const std::string reason = added.Output.substr(0, added.Output.find('\n'));
         EXPECT_NE(reason.find(c.reason), std::string::npos) << added.Output;
@@ -69,16 +67,19 @@ TEST(OperatorCommandTest, MistakesCreateNothing) {
     ScratchDir folder;
     const std::string typo = (folder.Path() / "recrods.sqlite").string();
     const std::vector<std::vector<std::string>> commands = {
-        {"list-players"},       {"standings"},
-        {"reset-code", "Ann"},  {"remove-player", "Ann"},
-        {"remove-record", "Ann"}, {"rename-player", "Ann", "Bea"},
-        {"set-email", "Ann", "a@b.org"}, {"backup", (folder.Path() / "copy").string()}};
+        {"list-players"},
+        {"standings"},
+        {"reset-code", "Ann"},
+        {"remove-player", "Ann"},
+        {"remove-record", "Ann"},
+        {"rename-player", "Ann", "Bea"},
+        {"set-email", "Ann", "a@b.org"},
+        {"backup", (folder.Path() / "copy").string()}};
     for (std::vector<std::string> args : commands) {
         args.insert(args.end(), {"--db", typo});
         const CommandResult result = RunRecordsCommand(args);
         EXPECT_EQ(result.ExitCode, 1) << args[0] << ": " << result.Output;
-        EXPECT_NE(result.Output.find("no database at " + typo), std::string::npos)
-            << result.Output;
+        EXPECT_NE(result.Output.find("no database at " + typo), std::string::npos) << result.Output;
     }
     EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
 
@@ -112,7 +113,8 @@ TEST(OperatorCommandTest, DatabaseIsPrivate) {
     const std::filesystem::path made = folder.Path() / "var" / "lexfall";
     const std::string db = (made / "records.sqlite").string();
     const mode_t before = umask(0);
-    const CommandResult added = RunRecordsCommand({"add-player", "Ann", "ann@example.org", "--db", db});
+    const CommandResult added =
+        RunRecordsCommand({"add-player", "Ann", "ann@example.org", "--db", db});
     {
         RecordsServerProcess server(db); // leaves the -wal and -shm files while it runs
         EXPECT_EQ(server.Get("/checkwr.asp").Status, 200);
@@ -157,13 +159,13 @@ protected:
         return out;
     }
     std::string Put(const RegisteredPlayer& p, const std::string& record) const {
-        return server_->Get("/putmyrec.asp?u=" + Encoded(p.Name) + "&e=" + p.Email + "&c=" +
-                            p.Code + "&r=" + Encoded(record))
+        return server_
+            ->Get("/putmyrec.asp?u=" + Encoded(p.Name) + "&e=" + p.Email + "&c=" + p.Code +
+                  "&r=" + Encoded(record))
             .Body;
     }
     std::string Fetch(const RegisteredPlayer& p) const {
-        return server_
-            ->Get("/getmyrec.asp?u=" + Encoded(p.Name) + "&e=" + p.Email + "&c=" + p.Code)
+        return server_->Get("/getmyrec.asp?u=" + Encoded(p.Name) + "&e=" + p.Email + "&c=" + p.Code)
             .Body;
     }
     CommandResult Run(std::vector<std::string> args) const {
@@ -221,7 +223,8 @@ TEST_P(RecordCommandsTest, RecordAndPlayerRemedies) {
     EXPECT_EQ(taken.ExitCode, 1);
     EXPECT_NE(taken.Output.find("already registered as Ann Lee"), std::string::npos);
     EXPECT_EQ(Run({"rename-player", "Robert", "Rob,ert"}).ExitCode, 2);
-    EXPECT_EQ(Run({"rename-player", "Robert", "ROBERT"}).ExitCode, 0); // its own name in another case
+    EXPECT_EQ(Run({"rename-player", "Robert", "ROBERT"}).ExitCode,
+              0); // its own name in another case
 
     EXPECT_EQ(Run({"set-email", "Ann Lee", "BOB@example.org"}).ExitCode, 1);
     EXPECT_EQ(Run({"set-email", "Ann Lee", "ann.lee"}).ExitCode, 2);

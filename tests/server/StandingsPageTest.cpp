@@ -60,7 +60,10 @@ protected:
     static std::string Encoded(const std::string& value) {
         std::string out;
         for (const char c : value)
-            out += c == '&' ? std::string("%26") : c == '<' ? "%3C" : c == '>' ? "%3E" : std::string(1, c);
+            out += c == '&'   ? std::string("%26")
+                   : c == '<' ? "%3C"
+                   : c == '>' ? "%3E"
+                              : std::string(1, c);
         return out;
     }
 
@@ -108,7 +111,8 @@ TEST_F(StandingsPageTest, ReadableInABrowserOnADesktopAndAPhone) {
     const std::string browser =
         "timeout 90 chromium --headless --no-sandbox --disable-gpu --no-first-run "
         "--disable-background-networking --disable-component-update --disable-sync "
-        "--disable-default-apps --hide-scrollbars --host-resolver-rules='MAP * ~NOTFOUND, EXCLUDE 127.0.0.1' "
+        "--disable-default-apps --hide-scrollbars --host-resolver-rules='MAP * ~NOTFOUND, EXCLUDE "
+        "127.0.0.1' "
         "--user-data-dir='" +
         profile.Path().string() + "' ";
     const std::string url = server_->BaseUrl();
@@ -134,7 +138,8 @@ TEST_F(StandingsPageTest, ReadableInABrowserOnADesktopAndAPhone) {
     EXPECT_NE(at("<td>4</td><td class=\"name\">J\xc3\xbcrgen</td><td>13</td>"), std::string::npos);
 
     // Screenshots for people to look at, kept beside the test program.
-    for (const auto& [name, size] : {std::pair{"desktop", "1280,800"}, std::pair{"phone", "390,844"}}) {
+    for (const auto& [name, size] :
+         {std::pair{"desktop", "1280,800"}, std::pair{"phone", "390,844"}}) {
         const auto shot = std::filesystem::absolute(std::string("standings-") + name + ".png");
         std::filesystem::remove(shot);
         const std::string shotLog = Output(browser + "--window-size=" + size + " --screenshot='" +

@@ -89,7 +89,8 @@ TEST_F(WrongCodeLimitTest, SlowGuessesAndIncompleteQueriesAreNotBlocked) {
         now_ += 7s; // nine in any minute
     }
     for (int i = 0; i < 20; ++i)
-        EXPECT_EQ(service_.GetMyRec(Query("/getmyrec.asp?u=Ann&e=Ann@example.org"), "198.51.100.1"), "3");
+        EXPECT_EQ(service_.GetMyRec(Query("/getmyrec.asp?u=Ann&e=Ann@example.org"), "198.51.100.1"),
+                  "3");
     EXPECT_EQ(Right("Ann", "198.51.100.1"), "5");
     EXPECT_TRUE(notices_.empty());
 }
