@@ -295,12 +295,13 @@ bool SqliteStore::RenamePlayer(const std::string& name, const std::string& newNa
     WriteTransaction transaction(db->Handle);
     Statement rename(db->Handle, "UPDATE players SET name = ? WHERE name = ?");
     rename.Bind(1, newName).Bind(2, name).Step();
-    const bool renamed = sqlite3_changes(db->Handle) == 1;
+    if (sqlite3_changes(db->Handle) != 1)
+        return false;
     Statement record(db->Handle, "UPDATE records SET name = ? WHERE player_id = "
                                  "(SELECT id FROM players WHERE name = ?)");
     record.Bind(1, std::string(KeepFirstBytes(newName, kMaxNameLength))).Bind(2, newName).Step();
     transaction.Commit();
-    return renamed;
+    return true;
 }
 
 bool SqliteStore::SetEmail(const std::string& name, const std::string& email) {
