@@ -6,6 +6,7 @@
 #include "records/ScoreRec.h"
 #include "server/AccessCode.h"
 #include "server/Query.h"
+#include "server/RecordRules.h"
 #include "server/RecordService.h"
 #include "server/RecordStore.h"
 #include "server/RecordText.h"
@@ -36,6 +37,10 @@ public:
     bool RemovePlayer(const std::string&) override { return false; }
     bool SetCodeHash(const std::string&, const std::string&) override { return false; }
     std::vector<PlayerSummary> ListPlayers() override { return {}; }
+    bool RemoveRecord(const std::string&) override { return false; }
+    bool RenamePlayer(const std::string&, const std::string&) override { return false; }
+    bool SetEmail(const std::string&, const std::string&) override { return false; }
+    std::vector<ServerRecord> Standings(std::size_t) override { return {}; }
     std::optional<PlayerEntry> FindPlayer(const std::string& name) override {
         MayFail();
         const auto found = players.find(name);
@@ -90,10 +95,10 @@ void CheckParse(const std::string& text) {
     const auto rec = ParseValidRecord(text);
     if (!rec)
         return;
-    FUZZ_CHECK(!rec->Name.empty() && rec->Name.size() <= 4 * 20);
-    FUZZ_CHECK(!rec->Date.empty() && rec->Date.size() <= kMaxDateLength);
-    FUZZ_CHECK(rec->CompletedWords >= 0 && rec->UsedTime >= 0 && rec->UsedLetters >= 0);
-    for (const char c : rec->Name + rec->Date)
+    FUZZ_CHECK(IsRecordDate(rec->Date) && rec->Date.size() <= 16);
+    FUZZ_CHECK(rec->CompletedWords >= 1 && rec->UsedTime >= 0 &&
+               rec->UsedLetters / 3 >= rec->CompletedWords);
+    for (const char c : rec->Date)
         FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f);
     const std::string written = RecordText(*rec);
     FUZZ_CHECK(ParseValidRecord(written) == rec);
@@ -169,8 +174,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         FUZZ_CHECK(IsCode(reply, {"0", "1", "3", "4", "6", "7"}));
         if (reply == "0") {
             const auto user = query.Value("u");
-            FUZZ_CHECK(user &&
-                       store.players.at(*user).Record == ParseValidRecord(*query.Value("r")));
+            auto put = ParseValidRecord(*query.Value("r"));
+            FUZZ_CHECK(user && put);
+            put->Name = *user; // stored under the registered name
+            FUZZ_CHECK(store.players.at(*user).Record == put);
         } else {
             FUZZ_CHECK(sameRecords());
         }

@@ -26,6 +26,8 @@ tests=(
   man-db # the install test reads the man pages for warnings
   systemd # systemd-analyze, for the server unit's exposure
   lintian dpkg-dev file # scripts/package.sh
+  chromium # the records server's standings page, rendered by a real browser
+  libxml2-utils # xmllint: the standings page parsed strictly, without network
   # bench/startup.sh only
   xdotool sox libxdamage-dev libxcomposite-dev
   nginx-light # bench/server-load.sh measures the records server beside it

@@ -39,6 +39,7 @@ struct Reply {
     int Status = 200;
     std::string Body;
     const char* ContentType = "text/plain";
+    const char* CacheControl = nullptr;
 };
 
 using Answer = Reply (*)(RecordService&, std::string_view target, const std::string& peer);
@@ -65,6 +66,12 @@ const Route kRoutes[] = {
     {"/putmyrec.asp",
      [](RecordService& service, std::string_view target, const std::string& peer) {
          return Reply{200, service.PutMyRec(Query(target), peer)};
+     }},
+    // The standings page, for people, at the server's root or its folder; last, since every
+    // folder path ends with it. A few seconds of caching spares the database.
+    {"/",
+     [](RecordService& service, std::string_view, const std::string&) {
+         return Reply{200, service.StandingsPage(), "text/html; charset=utf-8", "max-age=5"};
      }},
 };
 
@@ -441,6 +448,8 @@ private:
         MHD_Response* response = MHD_create_response_from_buffer(
             reply.Body.size(), const_cast<char*>(reply.Body.data()), MHD_RESPMEM_MUST_COPY);
         MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, reply.ContentType);
+        if (reply.CacheControl != nullptr)
+            MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, reply.CacheControl);
         MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
         if (reply.Status == MHD_HTTP_METHOD_NOT_ALLOWED)
             MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, "GET");

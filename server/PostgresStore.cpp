@@ -1,10 +1,14 @@
 #include "server/PostgresStore.h"
 
+#include "platform/SystemText.h"
+#include "records/ScoreRec.h"
 #include "server/AccessCode.h"
 
 #include <libpq-fe.h>
 #include <poll.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <map>
 #include <utility>
 
@@ -306,6 +310,51 @@ std::vector<PlayerSummary> PostgresStore::ListPlayers() {
         players.push_back(std::move(player));
     }
     return players;
+}
+
+bool PostgresStore::RemoveRecord(const std::string& name) {
+    auto db = pool_.Acquire();
+    const Result removed = Execute(db->Handle,
+                                   "DELETE FROM records WHERE player_id = "
+                                   "(SELECT id FROM players WHERE name = $1) RETURNING 1",
+                                   {Bytes(name)});
+    return removed.Rows() == 1;
+}
+
+bool PostgresStore::RenamePlayer(const std::string& name, const std::string& newName) {
+    auto db = pool_.Acquire();
+    Transaction transaction(db->Handle);
+    const Result renamed =
+        Execute(db->Handle, "UPDATE players SET name = $1 WHERE name = $2 RETURNING id",
+                {Bytes(newName), Bytes(name)});
+    if (renamed.Rows() != 1)
+        return false;
+    Execute(db->Handle, "UPDATE records SET name = $1 WHERE player_id = $2",
+            {Bytes(std::string(KeepFirstBytes(newName, kMaxNameLength))),
+             Param{renamed.Text(0, 0), false}});
+    transaction.Commit();
+    return true;
+}
+
+bool PostgresStore::SetEmail(const std::string& name, const std::string& email) {
+    auto db = pool_.Acquire();
+    const Result changed =
+        Execute(db->Handle, "UPDATE players SET email = $1 WHERE name = $2 RETURNING id",
+                {Bytes(email), Bytes(name)});
+    return changed.Rows() == 1;
+}
+
+std::vector<ServerRecord> PostgresStore::Standings(std::size_t limit) {
+    auto db = pool_.Acquire();
+    const Result rows =
+        Run(*db,
+            "SELECT name, words, seconds, letters, total, date FROM records "
+            "ORDER BY total DESC, put_order LIMIT $1",
+            {Number(static_cast<std::int64_t>(std::min<std::size_t>(limit, INT64_MAX)))});
+    std::vector<ServerRecord> records;
+    for (int row = 0; row < rows.Rows(); ++row)
+        records.push_back(ReadRecord(rows, row, 0));
+    return records;
 }
 
 std::optional<PlayerEntry> PostgresStore::FindPlayer(const std::string& name) {

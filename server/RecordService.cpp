@@ -1,6 +1,9 @@
 #include "server/RecordService.h"
 
+#include "platform/SystemText.h"
+#include "records/ScoreRec.h"
 #include "server/AccessCode.h"
+#include "server/Standings.h"
 
 #include <algorithm>
 
@@ -17,23 +20,33 @@ bool SameEmail(std::string_view a, std::string_view b) {
 
 } // namespace
 
-RecordService::RecordService(RecordStore& store, ErrorLog logError)
-    : store_(store), logError_(std::move(logError)) {}
+RecordService::RecordService(RecordStore& store, ErrorLog logError, ErrorLog logNotice,
+                             WrongCodeLimit::Clock clock)
+    : store_(store), logError_(std::move(logError)),
+      wrongCodes_(std::move(clock), std::move(logNotice)) {}
 
-std::variant<PlayerEntry, std::string> RecordService::Identify(const Query& query, std::string_view /*peer*/) {
+std::variant<PlayerEntry, std::string> RecordService::Identify(const Query& query,
+                                                               std::string_view peer) {
     const auto user = query.Value("u");
     if (!user || user->empty())
         return "1";
+    // Refused unchecked while blocked, so guessing gains nothing, not even timing.
+    if (wrongCodes_.Blocked(*user, peer))
+        return "3";
     auto player = store_.FindPlayer(*user);
     if (!player)
         return "1";
     const auto email = query.Value("e");
     const auto code = query.Value("c");
+    // A query without both is no guess and is not counted.
     if (!email || !code)
         return "3";
-    const bool codeMatches = SameHash(HashAccessCode(store_.HashKey(), *code), player->CodeHash);
-    if (!codeMatches || !SameEmail(*email, player->Email))
+    const bool matches = SameHash(HashAccessCode(store_.HashKey(), *code), player->CodeHash) &&
+                         SameEmail(*email, player->Email);
+    if (!matches) {
+        wrongCodes_.Wrong(*user, peer);
         return "3";
+    }
     return std::move(*player);
 }
 
@@ -65,10 +78,13 @@ std::string RecordService::PutMyRec(const Query& query, std::string_view peer) {
         if (const auto player = Identify(query, peer); std::holds_alternative<std::string>(player))
             return std::get<std::string>(player);
         const auto text = query.Value("r");
-        const auto record = text ? ParseValidRecord(*text) : std::nullopt;
+        auto record = text ? ParseValidRecord(*text) : std::nullopt;
         if (!record)
             return "4";
-        switch (store_.PutIfBetter(*query.Value("u"), *record)) {
+        const std::string user = *query.Value("u");
+        // The name the game would write for this player, so nobody can post as another.
+        record->Name = std::string(KeepFirstBytes(user, kMaxNameLength));
+        switch (store_.PutIfBetter(user, *record)) {
         case PutResult::Stored:
             return "0";
         case PutResult::NotBetter:
@@ -80,6 +96,15 @@ std::string RecordService::PutMyRec(const Query& query, std::string_view peer) {
     } catch (const std::exception& error) {
         logError_(error.what());
         return "7";
+    }
+}
+
+std::string RecordService::StandingsPage() {
+    try {
+        return StandingsHtml(Ranked(store_.Standings(kPagePlayers)));
+    } catch (const std::exception& error) {
+        logError_(error.what());
+        return StandingsUnavailableHtml();
     }
 }
 

@@ -9,10 +9,11 @@ bool IsPostgresAddress(const std::string& db) {
     return db.starts_with("postgresql://") || db.starts_with("postgres://");
 }
 
-std::unique_ptr<RecordStore> OpenStore(const std::string& db, std::size_t connections) {
+std::unique_ptr<RecordStore> OpenStore(const std::string& db, std::size_t connections,
+                                       Create create) {
     if (IsPostgresAddress(db))
         return std::make_unique<PostgresStore>(db, connections);
-    return std::make_unique<SqliteStore>(db, connections);
+    return std::make_unique<SqliteStore>(db, connections, create);
 }
 
 } // namespace lexfall::server

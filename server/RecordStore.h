@@ -47,6 +47,14 @@ public:
     virtual bool RemovePlayer(const std::string& name) = 0;
     virtual bool SetCodeHash(const std::string& name, const std::string& codeHash) = 0;
     virtual std::vector<PlayerSummary> ListPlayers() = 0;
+    // The player's record only, the player stays; false when there was none.
+    virtual bool RemoveRecord(const std::string& name) = 0;
+    // The player's record follows under the new name (its first 20 bytes); false when there is
+    // no such player. A taken name fails with StoreError.
+    virtual bool RenamePlayer(const std::string& name, const std::string& newName) = 0;
+    virtual bool SetEmail(const std::string& name, const std::string& email) = 0;
+    // At most limit best records, highest total first, the earlier put first on a tie.
+    virtual std::vector<ServerRecord> Standings(std::size_t limit) = 0;
     // One lookup for a whole Get MyRec.
     virtual std::optional<PlayerEntry> FindPlayer(const std::string& name) = 0;
 
@@ -56,10 +64,15 @@ public:
     virtual std::optional<ServerRecord> WorldRecord() = 0;
 };
 
-// "postgresql://..." or "postgres://..." opens PostgreSQL, anything else is a SQLite file,
-// created when missing. The schema is created or brought up to date here, and the database
-// is checked to be writable. connections bounds the connections held at once.
-std::unique_ptr<RecordStore> OpenStore(const std::string& db, std::size_t connections);
+// What opening a missing SQLite database does: fail with a StoreError, make the file (0600,
+// whatever the umask), or make its missing folders too (0700).
+enum class Create { No, File, FileAndFolder };
+
+// "postgresql://..." or "postgres://..." opens PostgreSQL, anything else is a SQLite file. The
+// schema is created or brought up to date here, and the database is checked to be writable.
+// connections bounds the connections held at once.
+std::unique_ptr<RecordStore> OpenStore(const std::string& db, std::size_t connections,
+                                       Create create = Create::File);
 
 bool IsPostgresAddress(const std::string& db);
 

@@ -1,6 +1,6 @@
 #include "server/RecordText.h"
 
-#include "records/ScoreRec.h"
+#include "server/RecordRules.h"
 
 #include <algorithm>
 #include <charconv>
@@ -34,24 +34,11 @@ std::optional<std::int32_t> Count(std::string_view field) {
     return value;
 }
 
-bool HasControlCharacter(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte < 0x20 || byte == 0x7f;
-    });
-}
-
 } // namespace
 
 std::optional<ServerRecord> ParseValidRecord(std::string_view text) {
     const std::vector<std::string_view> fields = SplitFields(text);
     if (fields.size() != 6)
-        return std::nullopt;
-    const std::string_view name = fields[0];
-    const std::string_view date = fields[5];
-    if (name.empty() || name.size() > kMaxNameLength || HasControlCharacter(name))
-        return std::nullopt;
-    if (date.empty() || date.size() > kMaxDateLength || HasControlCharacter(date))
         return std::nullopt;
     const auto words = Count(fields[1]);
     const auto time = Count(fields[2]);
@@ -59,16 +46,13 @@ std::optional<ServerRecord> ParseValidRecord(std::string_view text) {
     const auto total = Count(fields[4]);
     if (!words || !time || !letters || !total)
         return std::nullopt;
-
-    // The very total the game computes, so a record the game made is never refused.
-    TScoreRec figures{};
-    figures.CompletedWords = *words;
-    figures.UsedTime = *time;
-    figures.UsedLetters = *letters;
-    figures.Total = *total;
-    if (!IsValidRecord(figures))
+    // The name is kept only for the caller to see: a record is stored under the registered
+    // name, whatever its text says.
+    ServerRecord rec{std::string(fields[0]), *words, *time, *letters, *total,
+                     std::string(fields[5])};
+    if (!IsGameRecord(rec))
         return std::nullopt;
-    return ServerRecord{std::string(name), *words, *time, *letters, *total, std::string(date)};
+    return rec;
 }
 
 std::string RecordText(const ServerRecord& rec) {

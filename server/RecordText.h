@@ -19,16 +19,11 @@ struct ServerRecord {
     bool operator==(const ServerRecord&) const = default;
 };
 
-// The record of a text that the server accepts, or nothing: exactly six fields, a name of 1 to
-// 20 characters, four counts that are non-negative 32-bit decimals, a total equal to the game's
-// TotalScore of the figures, a non-empty date. Control characters are refused in the name and
-// the date, since the text must come back as one line.
+// The record of a text that the server accepts, or nothing: exactly six fields, four counts
+// that are non-negative 32-bit decimals, and figures and a date that follow IsGameRecord.
 std::optional<ServerRecord> ParseValidRecord(std::string_view text);
 
 // The text the game reads back: counts in plain decimal, name and date as stored.
 std::string RecordText(const ServerRecord& rec);
-
-// The longest date text kept; a short date format is far shorter.
-constexpr std::size_t kMaxDateLength = 40;
 
 } // namespace lexfall::server

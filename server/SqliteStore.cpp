@@ -1,6 +1,19 @@
 #include "server/SqliteStore.h"
 
+#include "platform/SystemText.h"
+#include "records/ScoreRec.h"
 #include "server/AccessCode.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <vector>
 
 namespace lexfall::server {
 
@@ -122,10 +135,43 @@ CREATE TABLE records (
 CREATE INDEX records_best ON records (total DESC, put_order);
 )";
 
+// The database holds e-mail addresses and the hash key: a missing file is made 0600, and a
+// missing folder 0700, whatever the umask. SQLite gives its -wal and -shm files the mode of
+// the database file.
+const std::string& Prepare(const std::string& path, Create create) {
+    if (path.empty() || path == ":memory:" || path.starts_with("file:"))
+        return path;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0)
+        return path;
+    if (create == Create::No)
+        throw StoreError("no database at " + path + " (--db)");
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (create == Create::FileAndFolder && !folder.empty() && ::stat(folder.c_str(), &info) != 0) {
+        std::vector<std::filesystem::path> missing;
+        for (auto up = folder; !up.empty() && ::stat(up.c_str(), &info) != 0; up = up.parent_path())
+            missing.push_back(up);
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error)
+            throw StoreError("cannot make the folder " + folder.string() + ": " + error.message());
+        for (const auto& made : missing)
+            ::chmod(made.c_str(), 0700);
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 && errno != EEXIST)
+        throw StoreError("cannot open " + path + ": " + std::strerror(errno));
+    if (fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+    }
+    return path;
+}
+
 } // namespace
 
-SqliteStore::SqliteStore(const std::string& path, std::size_t connections)
-    : path_(path), pool_([this] { return Connect(); }, connections) {
+SqliteStore::SqliteStore(const std::string& path, std::size_t connections, Create create)
+    : path_(Prepare(path, create)), pool_([this] { return Connect(); }, connections) {
     auto db = pool_.Acquire();
     Migrate(*db);
 }
@@ -229,6 +275,55 @@ std::vector<PlayerSummary> SqliteStore::ListPlayers() {
         players.push_back(std::move(player));
     }
     return players;
+}
+
+bool SqliteStore::RemoveRecord(const std::string& name) {
+    auto db = pool_.Acquire();
+    std::lock_guard writing(writeMutex_);
+    WriteTransaction transaction(db->Handle);
+    Statement remove(db->Handle, "DELETE FROM records WHERE player_id = "
+                                 "(SELECT id FROM players WHERE name = ?)");
+    remove.Bind(1, name).Step();
+    const bool removed = sqlite3_changes(db->Handle) == 1;
+    transaction.Commit();
+    return removed;
+}
+
+bool SqliteStore::RenamePlayer(const std::string& name, const std::string& newName) {
+    auto db = pool_.Acquire();
+    std::lock_guard writing(writeMutex_);
+    WriteTransaction transaction(db->Handle);
+    Statement rename(db->Handle, "UPDATE players SET name = ? WHERE name = ?");
+    rename.Bind(1, newName).Bind(2, name).Step();
+    if (sqlite3_changes(db->Handle) != 1)
+        return false;
+    Statement record(db->Handle, "UPDATE records SET name = ? WHERE player_id = "
+                                 "(SELECT id FROM players WHERE name = ?)");
+    record.Bind(1, std::string(KeepFirstBytes(newName, kMaxNameLength))).Bind(2, newName).Step();
+    transaction.Commit();
+    return true;
+}
+
+bool SqliteStore::SetEmail(const std::string& name, const std::string& email) {
+    auto db = pool_.Acquire();
+    std::lock_guard writing(writeMutex_);
+    WriteTransaction transaction(db->Handle);
+    Statement update(db->Handle, "UPDATE players SET email = ? WHERE name = ?");
+    update.Bind(1, email).Bind(2, name).Step();
+    const bool changed = sqlite3_changes(db->Handle) == 1;
+    transaction.Commit();
+    return changed;
+}
+
+std::vector<ServerRecord> SqliteStore::Standings(std::size_t limit) {
+    auto db = pool_.Acquire();
+    Statement best(db->Handle, "SELECT name, words, seconds, letters, total, date FROM records "
+                               "ORDER BY total DESC, put_order LIMIT ?");
+    best.Bind(1, static_cast<std::int64_t>(std::min<std::size_t>(limit, INT64_MAX)));
+    std::vector<ServerRecord> records;
+    while (best.Step())
+        records.push_back(ReadRecord(best, 0));
+    return records;
 }
 
 std::optional<PlayerEntry> SqliteStore::FindPlayer(const std::string& name) {

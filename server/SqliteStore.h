@@ -14,7 +14,7 @@ namespace lexfall::server {
 // before the reply, so an acknowledged record survives a crash.
 class SqliteStore final : public RecordStore {
 public:
-    SqliteStore(const std::string& path, std::size_t connections);
+    SqliteStore(const std::string& path, std::size_t connections, Create create = Create::File);
     ~SqliteStore() override;
 
     std::string HashKey() override { return hashKey_; }
@@ -23,6 +23,10 @@ public:
     bool RemovePlayer(const std::string& name) override;
     bool SetCodeHash(const std::string& name, const std::string& codeHash) override;
     std::vector<PlayerSummary> ListPlayers() override;
+    bool RemoveRecord(const std::string& name) override;
+    bool RenamePlayer(const std::string& name, const std::string& newName) override;
+    bool SetEmail(const std::string& name, const std::string& email) override;
+    std::vector<ServerRecord> Standings(std::size_t limit) override;
     std::optional<PlayerEntry> FindPlayer(const std::string& name) override;
     PutResult PutIfBetter(const std::string& name, const ServerRecord& rec) override;
     std::optional<ServerRecord> WorldRecord() override;

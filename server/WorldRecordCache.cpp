@@ -17,6 +17,19 @@ bool WorldRecordCache::RemovePlayer(const std::string& name) {
     return removed;
 }
 
+bool WorldRecordCache::RemoveRecord(const std::string& name) {
+    const bool removed = store_.RemoveRecord(name);
+    Forget();
+    return removed;
+}
+
+// The world record carries its holder's name.
+bool WorldRecordCache::RenamePlayer(const std::string& name, const std::string& newName) {
+    const bool renamed = store_.RenamePlayer(name, newName);
+    Forget();
+    return renamed;
+}
+
 PutResult WorldRecordCache::PutIfBetter(const std::string& name, const ServerRecord& rec) {
     const PutResult result = store_.PutIfBetter(name, rec);
     if (result == PutResult::Stored)

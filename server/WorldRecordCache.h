@@ -1,6 +1,7 @@
 #pragma once
 // A store that keeps the world record at hand: Check WR, the most frequent request, then
-// costs no database read. A put that is stored or a removed player forgets it at once; a
+// costs no database read. A stored put, a removed player or record and a renamed player
+// forget it at once; a
 // change made by another process (an operator command on the same file) shows within Life.
 #include "server/RecordStore.h"
 
@@ -25,6 +26,14 @@ public:
         return store_.SetCodeHash(name, codeHash);
     }
     std::vector<PlayerSummary> ListPlayers() override { return store_.ListPlayers(); }
+    bool RemoveRecord(const std::string& name) override;
+    bool RenamePlayer(const std::string& name, const std::string& newName) override;
+    bool SetEmail(const std::string& name, const std::string& email) override {
+        return store_.SetEmail(name, email);
+    }
+    std::vector<ServerRecord> Standings(std::size_t limit) override {
+        return store_.Standings(limit);
+    }
     std::optional<PlayerEntry> FindPlayer(const std::string& name) override {
         return store_.FindPlayer(name);
     }

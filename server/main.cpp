@@ -2,8 +2,11 @@
 // commands that manage its players.
 #include "server/AccessCode.h"
 #include "server/HttpServer.h"
+#include "server/PlayerRules.h"
 #include "server/RecordService.h"
 #include "server/RecordStore.h"
+#include "server/SqliteBackup.h"
+#include "server/Standings.h"
 #include "server/WorldRecordCache.h"
 
 #include <unistd.h>
@@ -33,7 +36,14 @@ Commands:
   add-player NAME EMAIL     add a player and print a new access code, shown only once
   reset-code NAME           give a player a new access code; the old one stops working
   remove-player NAME        remove a player and the player's record
+  remove-record NAME        remove only the player's record; the player stays
+  rename-player NAME NEW    give a player a new name; the record follows
+  set-email NAME EMAIL      change a player's e-mail address
   list-players              list the players and their records
+  standings [--top N] [--json]
+                            the best records: rank, name, total, figures and date
+  backup FILE               a consistent copy of a SQLite database, also while serve runs
+                            (for PostgreSQL use pg_dump)
 
 Options:
   --db DB                   records.sqlite (default, created when missing) or a PostgreSQL
@@ -52,6 +62,8 @@ Options:
                             serve https with this PEM certificate chain and key
   --server-url URL          the address players put in Lexfall.ini, printed by add-player
                             and reset-code (default http://THIS-HOST:8642/)
+  --top N                   players shown by standings (default 20)
+  --json                    standings as JSON
   --help, --version
 )";
 
@@ -74,7 +86,9 @@ struct Arguments {
 Arguments Parse(int argc, char** argv) {
     static const std::vector<std::string> kValued = {
         "--db",           "--listen",          "--threads",     "--read-timeout", "--server-url",
-        "--head-timeout", "--max-per-address", "--trust-proxy", "--tls-cert",     "--tls-key"};
+        "--head-timeout", "--max-per-address", "--trust-proxy", "--tls-cert",     "--tls-key",
+        "--top"};
+    static const std::vector<std::string> kFlags = {"--json"};
     Arguments args;
     for (int i = 1; i < argc; ++i) {
         std::string word = argv[i];
@@ -82,7 +96,9 @@ Arguments Parse(int argc, char** argv) {
             args.Command = word;
             return args;
         }
-        if (word.starts_with("--")) {
+        if (std::find(kFlags.begin(), kFlags.end(), word) != kFlags.end()) {
+            args.Options[word] = "";
+        } else if (word.starts_with("--")) {
             std::string value;
             if (const auto equals = word.find('='); equals != std::string::npos) {
                 value = word.substr(equals + 1);
@@ -104,6 +120,26 @@ Arguments Parse(int argc, char** argv) {
     return args;
 }
 
+// A whole number from low to high; an error names the option.
+long long NumberOption(const Arguments& args, const std::string& name, long long fallback,
+                       long long low, long long high) {
+    const auto found = args.Options.find(name);
+    if (found == args.Options.end())
+        return fallback;
+    const std::string& text = found->second;
+    std::size_t used = 0;
+    long long value = 0;
+    try {
+        value = std::stoll(text, &used);
+    } catch (const std::logic_error&) {
+        used = 0;
+    }
+    if (text.empty() || used != text.size() || value < low || value > high)
+        throw UsageError(name + " takes a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not '" + text + "'");
+    return value;
+}
+
 void ExpectWords(const Arguments& args, std::size_t count, const char* shape) {
     if (args.Words.size() != count)
         throw UsageError(std::string("usage: lexfall-records ") + shape);
@@ -123,7 +159,8 @@ void PrintRegister(const Arguments& args, const std::string& name, const std::st
         url += '/';
     std::cout << "Access code for " << name << ": " << code << "\n"
               << "It is shown only this once. Give the player these lines for the [Register]\n"
-              << "section of Lexfall.ini beside the game:\n\n"
+              << "section of Lexfall.ini (~/.config/lexfall/Lexfall.ini for an installed game,\n"
+              << "beside the program for a portable one; the game's about box names it):\n\n"
               << "[Register]\n"
               << "UserName=" << name << "\n"
               << "Email=" << email << "\n"
@@ -131,23 +168,29 @@ void PrintRegister(const Arguments& args, const std::string& name, const std::st
               << "Server=" << url << "\n";
 }
 
-// The game percent-encodes its query values, so "&", "#" or "%" in a name arrive intact; a
-// control character could never stand in the player's settings file, so it is refused here.
-void CheckIdentity(const std::string& what, const std::string& value) {
-    if (value.empty())
-        throw UsageError(what + " is empty");
-    for (char c : value) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f)
-            throw UsageError(what + " may not hold control characters");
-    }
+// A refusal of the operator's request: one line, exit code 1.
+class Refused : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A name or address that breaks the rules is a mistake on the command line.
+void CheckArgument(const std::optional<std::string>& problem, const std::string& what) {
+    if (problem)
+        throw UsageError("cannot " + what + ": " + *problem);
+}
+
+void CheckFree(const std::optional<std::string>& problem, const std::string& what) {
+    if (problem)
+        throw Refused("cannot " + what + ": " + *problem);
 }
 
 int AddPlayer(const Arguments& args, RecordStore& store) {
     const std::string& name = args.Words[0];
     const std::string& email = args.Words[1];
-    CheckIdentity("the name", name);
-    CheckIdentity("the e-mail address", email);
+    CheckArgument(NameProblem(name), "add " + name);
+    CheckArgument(EmailProblem(email), "add " + name);
+    CheckFree(Taken(store.ListPlayers(), name, email), "add " + name);
     const std::string code = NewAccessCode();
     if (!store.AddPlayer(name, email, HashAccessCode(store.HashKey(), code))) {
         std::cerr << "lexfall-records: a player named " << name << " exists already\n";
@@ -175,6 +218,52 @@ int RemovePlayer(const Arguments& args, RecordStore& store) {
         return 1;
     }
     std::cout << "Removed " << args.Words[0] << " and the player's record.\n";
+    return 0;
+}
+
+int RemoveRecord(const Arguments& args, RecordStore& store) {
+    const std::string& name = args.Words[0];
+    if (!store.FindPlayer(name))
+        throw Refused("no player named " + name);
+    if (!store.RemoveRecord(name))
+        throw Refused(name + " has no record");
+    std::cout << "Removed the record of " << name << "; the player stays.\n";
+    return 0;
+}
+
+int RenamePlayer(const Arguments& args, RecordStore& store) {
+    const std::string& name = args.Words[0];
+    const std::string& newName = args.Words[1];
+    if (!store.FindPlayer(name))
+        throw Refused("no player named " + name);
+    CheckArgument(NameProblem(newName), "rename " + name);
+    CheckFree(Taken(store.ListPlayers(), newName, {}, name), "rename " + name);
+    if (!store.RenamePlayer(name, newName))
+        throw Refused("no player named " + name);
+    std::cout << "Renamed " << name << " to " << newName
+              << ". The player's Lexfall.ini needs UserName=" << newName << "\n";
+    return 0;
+}
+
+int SetEmail(const Arguments& args, RecordStore& store) {
+    const std::string& name = args.Words[0];
+    const std::string& email = args.Words[1];
+    if (!store.FindPlayer(name))
+        throw Refused("no player named " + name);
+    CheckArgument(EmailProblem(email), "change the e-mail address of " + name);
+    CheckFree(Taken(store.ListPlayers(), {}, email, name), "change the e-mail address of " + name);
+    if (!store.SetEmail(name, email))
+        throw Refused("no player named " + name);
+    std::cout << "The e-mail address of " << name << " is now " << email
+              << ". The player's Lexfall.ini needs Email=" << email << "\n";
+    return 0;
+}
+
+int ShowStandings(const Arguments& args, RecordStore& store) {
+    const auto top = static_cast<std::size_t>(NumberOption(args, "--top", 20, 1, 1000000));
+    const std::vector<Standing> standings = Ranked(store.Standings(top));
+    std::cout << (args.Options.contains("--json") ? StandingsJson(standings)
+                                                  : StandingsText(standings));
     return 0;
 }
 
@@ -270,11 +359,14 @@ int Serve(const Arguments& args, const std::string& db) {
     RecordStore& store = cached ? *cached : *opened;
     // Requests and errors share one writer, so their lines never mix.
     LogWriter log(std::cout);
-    RecordService service(store, [&log](const std::string& error) {
-        const std::string& peer = PeerOfThisThread();
-        log.Line((peer.empty() ? std::string("-") : EscapeForLog(peer)) + " database-error " +
-                 EscapeForLog(error));
-    });
+    const auto logAs = [&log](const char* kind) {
+        return [&log, kind](const std::string& text) {
+            const std::string& peer = PeerOfThisThread();
+            log.Line((peer.empty() ? std::string("-") : EscapeForLog(peer)) + ' ' + kind + ' ' +
+                     EscapeForLog(text));
+        };
+    };
+    RecordService service(store, logAs("database-error"), logAs("notice"));
     ServeOptions serving = options;
     serving.QuickWorldRecord = cached != nullptr;
     HttpServer server(service, serving, log);
@@ -313,23 +405,39 @@ int Run(int argc, char** argv) {
     const std::string db = args.Option("--db", "records.sqlite");
     if (args.Command == "serve")
         return Serve(args, db);
+    if (args.Command == "backup") {
+        ExpectWords(args, 1, "backup --db DB FILE");
+        if (IsPostgresAddress(db))
+            throw UsageError("backup copies a SQLite database; for PostgreSQL use pg_dump");
+        BackupSqlite(db, args.Words[0]);
+        std::cout << "Backed up " << db << " to " << args.Words[0] << "\n";
+        return 0;
+    }
     struct Command {
         int (*Handler)(const Arguments&, RecordStore&);
         std::size_t Words;
         const char* Shape;
+        Create Creates; // only adding a player starts a new database
     };
     static const std::map<std::string, Command> kCommands = {
-        {"add-player", {AddPlayer, 2, "add-player NAME EMAIL"}},
-        {"reset-code", {ResetCode, 1, "reset-code NAME"}},
-        {"remove-player", {RemovePlayer, 1, "remove-player NAME"}},
-        {"list-players", {ListPlayers, 0, "list-players"}}};
+        {"add-player", {AddPlayer, 2, "add-player NAME EMAIL", Create::FileAndFolder}},
+        {"reset-code", {ResetCode, 1, "reset-code NAME", Create::No}},
+        {"remove-player", {RemovePlayer, 1, "remove-player NAME", Create::No}},
+        {"remove-record", {RemoveRecord, 1, "remove-record NAME", Create::No}},
+        {"rename-player", {RenamePlayer, 2, "rename-player NAME NEW-NAME", Create::No}},
+        {"set-email", {SetEmail, 2, "set-email NAME EMAIL", Create::No}},
+        {"standings", {ShowStandings, 0, "standings [--top N] [--json]", Create::No}},
+        {"list-players", {ListPlayers, 0, "list-players", Create::No}}};
     const auto command = kCommands.find(args.Command);
     if (command == kCommands.end())
         throw UsageError(args.Command.empty() ? "no command given"
                                               : "unknown command " + args.Command);
     // Checked before the database is opened, so a mistyped command creates no file.
     ExpectWords(args, command->second.Words, command->second.Shape);
-    const auto store = OpenStore(db, 1);
+    // An option error is reported before the database is touched.
+    if (args.Command == "standings")
+        NumberOption(args, "--top", 20, 1, 1000000);
+    const auto store = OpenStore(db, 1, command->second.Creates);
     return command->second.Handler(args, *store);
 }
 
@@ -338,6 +446,9 @@ int Run(int argc, char** argv) {
 int main(int argc, char** argv) {
     try {
         return Run(argc, argv);
+    } catch (const Refused& error) {
+        std::cerr << "lexfall-records: " << error.what() << "\n";
+        return 1;
     } catch (const UsageError& error) {
         std::cerr << "lexfall-records: " << error.what() << "\n"
                   << "Try 'lexfall-records --help'.\n";

@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -144,6 +147,59 @@ TEST_P(DurabilityTest, KilledServerKeepsEveryAcknowledgedRecord) {
         EXPECT_TRUE(lastAcknowledged || inFlight) << stored << " after " << last;
     }
     std::cout << "[ acked   ] " << puts << " puts acknowledged before SIGKILL\n";
+}
+
+// A backup taken while puts stream in: a consistent copy that holds every record acknowledged
+// before it began, although the newest of them are still in the WAL file, not the database.
+TEST_P(DurabilityTest, BackupDuringAStreamOfPutsKeepsEveryAcknowledgedRecord) {
+    if (GetParam() != Engine::Sqlite)
+        GTEST_SKIP() << "PostgreSQL is backed up with pg_dump";
+    RecordsServerProcess server(db_->Address());
+    std::vector<std::atomic<int>> acknowledged(players_.size());
+    std::atomic<bool> stop = false;
+    std::vector<std::thread> clients;
+    for (std::size_t p = 0; p < players_.size(); ++p) {
+        clients.emplace_back([&, p] {
+            for (int words = 1; !stop && words < 100000; ++words) {
+                if (Put(server, players_[p], RecordOf(players_[p].Name, words, 7)) != "0")
+                    return;
+                acknowledged[p] = words;
+            }
+        });
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::any_of(acknowledged.begin(), acknowledged.end(),
+                       [](const std::atomic<int>& words) { return words < 5; }) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::vector<int> before;
+    for (const auto& words : acknowledged)
+        before.push_back(words);
+    ScratchDir folder;
+    const std::string copy = (folder.Path() / "backup.sqlite").string();
+    const CommandResult backup = RunRecordsCommand({"backup", copy, "--db", db_->Address()});
+    std::vector<int> after;
+    for (const auto& words : acknowledged)
+        after.push_back(words);
+    stop = true;
+    for (auto& client : clients)
+        client.join();
+    ASSERT_EQ(backup.ExitCode, 0) << backup.Output;
+    EXPECT_NE(before, after) << "the puts went on while the backup ran";
+    struct stat info {};
+    ASSERT_EQ(stat(copy.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_FALSE(std::filesystem::exists(copy + "-wal")) << "the copy is one file";
+
+    RecordsServerProcess restored(copy);
+    for (std::size_t p = 0; p < players_.size(); ++p) {
+        const std::string stored = Fetch(restored, players_[p]);
+        bool known = false;
+        for (int words = before[p]; words <= after[p] + 1 && !known; ++words)
+            known = stored == RecordOf(players_[p].Name, words, 7);
+        EXPECT_TRUE(known) << stored << ": acknowledged " << before[p] << " before the backup, "
+                           << after[p] << " after";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DurabilityTest,

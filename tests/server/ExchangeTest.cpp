@@ -43,6 +43,7 @@ TEST_P(ExchangeTest, RequestsAndReplies) {
     const std::string bobBest = "Bob,10,300,40,3010,28/03/2003";
     const std::string annTie = "Ann Lee,10,300,40,3010,1. 4. 2003";
     const std::string annBest = "Ann Lee,10,200,40,4510,2003-04-02";
+    const std::string annMallory = "Ann Lee,12,200,40,9343,2003-04-03";
     const std::string big(4000, 'x');
     struct Step {
         std::string target;
@@ -80,8 +81,17 @@ TEST_P(ExchangeTest, RequestsAndReplies) {
         {putAnn + annBest, 200, "0"},
         {"/checkwr.asp", 200, annBest},
         {"/lexfall/checkwr.asp", 200, annBest}, // under a folder of a larger site
+        // Attacks on the standings: figures no game makes, another's name, a date no game reads,
+        // the game's placeholder.
+        {putBob + "Bob,2147483647,0,0,2147483647,2003-03-28", 200, "4"},
+        {putBob + "Bob,10,60,10,60010,2003-03-28", 200, "4"}, // ten words from ten letters
+        {putAnn + "Ann Lee,12,200,40,9343,31/31/2003", 200, "4"},
+        {putAnn + "No Record,0,0,0,0,2003-03-28", 200, "4"},
+        {"/checkwr.asp", 200, annBest},
+        {putAnn + "Mallory,12,200,40,9343,2003-04-03", 200, "0"},
+        {"/checkwr.asp", 200, "Ann Lee,12,200,40,9343,2003-04-03"},
         // Escapes are decoded; "+" is a plus sign, since the game never encodes.
-        {"/getmyrec.asp?u=Ann%20Lee&e=ann%40example.org&c=$A", 200, annBest},
+        {"/getmyrec.asp?u=Ann%20Lee&e=ann%40example.org&c=$A", 200, annMallory},
         {"/getmyrec.asp?u=Ann+Lee&e=ann@example.org&c=$A", 200, "1"},
         // Malformed queries are answered with a code.
         {"/getmyrec.asp?u=Ann Lee&u=Ann Lee&e=ann@example.org&c=$A", 200, "1"},
@@ -96,7 +106,7 @@ TEST_P(ExchangeTest, RequestsAndReplies) {
         {"/getmyrec.asp?u=" + std::string(10240, 'x'), 414, ""}, // longer than any request
         {"/checkwr.asp?x=" + std::string(10240, '%'), 414, ""},
         {"/other.asp", 404, ""},
-        {ann, 200, annBest}, // still serving
+        {ann, 200, annMallory}, // still serving
     };
     for (const Step& step : steps) {
         const std::string target = Target(step.target);
@@ -154,6 +164,12 @@ public:
     std::vector<server::PlayerSummary> ListPlayers() override {
         return Fail<std::vector<server::PlayerSummary>>();
     }
+    bool RemoveRecord(const std::string&) override { return Fail<bool>(); }
+    bool RenamePlayer(const std::string&, const std::string&) override { return Fail<bool>(); }
+    bool SetEmail(const std::string&, const std::string&) override { return Fail<bool>(); }
+    std::vector<server::ServerRecord> Standings(std::size_t) override {
+        return Fail<std::vector<server::ServerRecord>>();
+    }
     std::optional<server::PlayerEntry> FindPlayer(const std::string&) override {
         return Fail<std::optional<server::PlayerEntry>>();
     }
@@ -176,7 +192,8 @@ TEST(ExchangeFaultTest, DatabaseFailureGivesTheFailureReplies) {
     EXPECT_EQ(service.CheckWR(), "");
     EXPECT_EQ(service.GetMyRec(query), "7");
     EXPECT_EQ(service.PutMyRec(query), "7");
-    EXPECT_EQ(errors, std::vector<std::string>(3, "connection lost"));
+    EXPECT_NE(service.StandingsPage().find("cannot be read"), std::string::npos);
+    EXPECT_EQ(errors, std::vector<std::string>(4, "connection lost"));
 }
 
 } // namespace

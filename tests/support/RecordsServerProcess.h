@@ -99,6 +99,7 @@ inline int ConnectLoopback(int port) {
 struct RawReply {
     int Status = 0;
     std::string Body;
+    std::string Head; // the status line and the header lines
 };
 
 inline RawReply RawGet(int port, const std::string& target) {
@@ -128,6 +129,7 @@ inline RawReply RawGet(int port, const std::string& target) {
         return reply;
     reply.Status = std::stoi(response.substr(9, 3));
     reply.Body = response.substr(headEnd + 4);
+    reply.Head = response.substr(0, headEnd);
     return reply;
 }
 
