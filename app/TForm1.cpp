@@ -88,8 +88,15 @@ void TForm1::GuardTick(const std::function<void()>& tick) {
     } catch (const std::exception& error) {
         // The box runs an event loop of its own: a tick under it would act on a game that is
         // halfway through a step.
-        const TimersHeld held(*Timer1, *Timer2);
-        services_.dialogs.ShowMessage(error.what());
+        {
+            const TimersHeld held(*Timer1, *Timer2);
+            services_.dialogs.ShowMessage(error.what());
+        }
+        // Minimised while the box was up: the game stays held.
+        if (state.Paused) {
+            Timer1->SetEnabled(false);
+            Timer2->SetEnabled(false);
+        }
     }
 }
 

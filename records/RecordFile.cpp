@@ -76,9 +76,9 @@ void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double t
         read = true; // no stored record that a save could overwrite
         dialogs.ShowMessage(kMissingText);
     }
+    // A file that appeared while the message was up is opened, not emptied, and read as usual.
     TRecordStream stream(path, missing ? StreamMode::Create : StreamMode::Open);
     read = true;
-    // A file that appeared while the message was up is read like any other.
 
     // Appended, not written at 0: the stray bytes of a file shorter than one record stay.
     if (stream.RecordCount() == 0) {

@@ -100,11 +100,12 @@ TEST_F(RecordsPageFit, EveryTextFitsOrWrapsInsideThePage) {
         rec.Date = 2958465.0; // 9999-12-31
         return rec;
     };
+    // The widest last, for the picture.
     const TScoreRec extremes[] = {
-        record(std::string(20, 'W'), kMax, kMax, 1),
-        record(std::string(20, 'M'), 1, 1, kMax),
-        record("Alexandra Richardson", 59, 1, 9999999),
         record("No Record", kMin, kMin, kMin),
+        record("Alexandra Richardson", 59, 1, 9999999),
+        record(std::string(20, 'M'), 1, 1, kMax),
+        record(std::string(20, 'W'), kMax, kMax, 1),
     };
     for (const TScoreRec& rec : extremes) {
         f.state.MyRec = rec;

@@ -120,7 +120,7 @@ void SoakPlayer::PlayGame() {
     while (form_.GameRunning())
         PlayStep();
     const TScoreRec& game = form_.state.GameRec;
-    lastGame_ = game;
+    lastFinished_ = game;
     ++stats_.games;
     stats_.letters += game.UsedLetters - letters;
     stats_.words += game.CompletedWords;
@@ -387,7 +387,7 @@ void SoakPlayer::CheckRecordFile(const char* what) {
         ++stats_.recordsSaved;
         // Start saves the last game when the player says so, after it reset GameRec.
         if (Bytes(form_.state.MyRec) != Bytes(form_.state.GameRec) &&
-            Bytes(form_.state.MyRec) != Bytes(lastGame_))
+            Bytes(form_.state.MyRec) != Bytes(lastFinished_))
             Fail(what, "my record changed to something other than the game");
         lastMyRec_ = form_.state.MyRec;
     }

@@ -89,7 +89,7 @@ private:
     long patience_ = 0;             // letters to play well before the game is given up
     TScoreRec lastGame_{};          // figures after the last event, for the no-decrease check
     TScoreRec lastMyRec_{};
-    TScoreRec lastGame_{}; // the last finished game
+    TScoreRec lastFinished_{}; // the last finished game
 };
 
 } // namespace lexfall::soak
