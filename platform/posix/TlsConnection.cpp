@@ -42,47 +42,44 @@ TlsConnection::TlsConnection(std::unique_ptr<Connection> plain, const std::strin
         if (code < 0)
             Fail(what, code);
     };
-    check(gnutls_certificate_allocate_credentials(&credentials_), "no credentials");
+    gnutls_certificate_credentials_t credentials = nullptr;
+    check(gnutls_certificate_allocate_credentials(&credentials), "no credentials");
+    credentials_.reset(credentials);
     // The system's authorities, and those a user (or a test) names as other programs read them.
-    gnutls_certificate_set_x509_system_trust(credentials_);
+    gnutls_certificate_set_x509_system_trust(credentials);
     if (const char* file = std::getenv("SSL_CERT_FILE"); file != nullptr && *file != '\0')
-        gnutls_certificate_set_x509_trust_file(credentials_, file, GNUTLS_X509_FMT_PEM);
+        gnutls_certificate_set_x509_trust_file(credentials, file, GNUTLS_X509_FMT_PEM);
     if (const char* dir = std::getenv("SSL_CERT_DIR"); dir != nullptr && *dir != '\0')
-        gnutls_certificate_set_x509_trust_dir(credentials_, dir, GNUTLS_X509_FMT_PEM);
+        gnutls_certificate_set_x509_trust_dir(credentials, dir, GNUTLS_X509_FMT_PEM);
 
-    check(gnutls_init(&session_, GNUTLS_CLIENT), "no session");
-    check(gnutls_priority_set_direct(session_, kPriorities, nullptr), "no priorities");
-    check(gnutls_credentials_set(session_, GNUTLS_CRD_CERTIFICATE, credentials_), "no credentials");
+    gnutls_session_t session = nullptr;
+    check(gnutls_init(&session, GNUTLS_CLIENT), "no session");
+    session_.reset(session);
+    check(gnutls_priority_set_direct(session, kPriorities, nullptr), "no priorities");
+    check(gnutls_credentials_set(session, GNUTLS_CRD_CERTIFICATE, credentials), "no credentials");
     if (!IsAddressLiteral(host_))
-        check(gnutls_server_name_set(session_, GNUTLS_NAME_DNS, host_.data(), host_.size()),
+        check(gnutls_server_name_set(session, GNUTLS_NAME_DNS, host_.data(), host_.size()),
               "bad server name");
-    gnutls_session_set_verify_cert(session_, host_.c_str(), 0);
-    gnutls_transport_set_ptr(session_, this);
-    gnutls_transport_set_push_function(session_, Push);
-    gnutls_transport_set_pull_function(session_, Pull);
-    gnutls_transport_set_pull_timeout_function(session_, PullTimeout);
+    gnutls_session_set_verify_cert(session, host_.c_str(), 0);
+    gnutls_transport_set_ptr(session, this);
+    gnutls_transport_set_push_function(session, Push);
+    gnutls_transport_set_pull_function(session, Pull);
+    gnutls_transport_set_pull_timeout_function(session, PullTimeout);
 
     int result;
     do {
-        result = gnutls_handshake(session_);
+        result = gnutls_handshake(session);
     } while (result == GNUTLS_E_INTERRUPTED ||
              (result < 0 && result != GNUTLS_E_AGAIN && gnutls_error_is_fatal(result) == 0));
     if (result < 0) {
         RethrowTransportFailure();
         if (result == GNUTLS_E_CERTIFICATE_VERIFICATION_ERROR)
             throw Error("The certificate of " + host_ +
-                        " is not trusted: " + VerificationText(session_));
+                        " is not trusted: " + VerificationText(session));
         if (result == GNUTLS_E_AGAIN)
             throw Error("The TLS handshake with " + host_ + " timed out.");
         Fail("The TLS handshake with " + host_ + " failed", result);
     }
-}
-
-TlsConnection::~TlsConnection() {
-    if (session_ != nullptr)
-        gnutls_deinit(session_);
-    if (credentials_ != nullptr)
-        gnutls_certificate_free_credentials(credentials_);
 }
 
 void TlsConnection::Fail(const std::string& what, int code) {
@@ -96,7 +93,7 @@ void TlsConnection::RethrowTransportFailure() {
 
 void TlsConnection::Send(std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t sent = gnutls_record_send(session_, bytes.data(), bytes.size());
+        const ssize_t sent = gnutls_record_send(session_.get(), bytes.data(), bytes.size());
         if (sent == GNUTLS_E_INTERRUPTED || sent == GNUTLS_E_AGAIN)
             continue;
         if (sent < 0) {
@@ -111,7 +108,7 @@ std::optional<std::string> TlsConnection::Receive(std::chrono::milliseconds idle
     limit_ = idleLimit;
     char buffer[16384];
     for (;;) {
-        const ssize_t got = gnutls_record_recv(session_, buffer, sizeof buffer);
+        const ssize_t got = gnutls_record_recv(session_.get(), buffer, sizeof buffer);
         if (got > 0)
             return std::string(buffer, static_cast<std::size_t>(got));
         // A close without TLS's own goodbye is how many servers end a reply; the reply reader
@@ -145,7 +142,7 @@ ssize_t TlsConnection::Push(gnutls_transport_ptr_t self, const void* data, size_
     } catch (...) {
         // Exceptions must not cross the C library; they are raised again once it returns.
         tls->transportFailure_ = std::current_exception();
-        gnutls_transport_set_errno(tls->session_, EIO);
+        gnutls_transport_set_errno(tls->session_.get(), EIO);
         return -1;
     }
 }
@@ -154,12 +151,12 @@ ssize_t TlsConnection::Pull(gnutls_transport_ptr_t self, void* data, size_t size
     auto* tls = static_cast<TlsConnection*>(self);
     try {
         if (tls->pending_.empty() && !tls->closed_ && !tls->Fill(tls->limit_)) {
-            gnutls_transport_set_errno(tls->session_, EAGAIN);
+            gnutls_transport_set_errno(tls->session_.get(), EAGAIN);
             return -1;
         }
     } catch (...) {
         tls->transportFailure_ = std::current_exception();
-        gnutls_transport_set_errno(tls->session_, EIO);
+        gnutls_transport_set_errno(tls->session_.get(), EIO);
         return -1;
     }
     const std::size_t taken = std::min(size, tls->pending_.size());
@@ -179,7 +176,7 @@ int TlsConnection::PullTimeout(gnutls_transport_ptr_t self, unsigned int millise
         return tls->Fill(limit) ? 1 : 0;
     } catch (...) {
         tls->transportFailure_ = std::current_exception();
-        gnutls_transport_set_errno(tls->session_, EIO);
+        gnutls_transport_set_errno(tls->session_.get(), EIO);
         return -1;
     }
 }

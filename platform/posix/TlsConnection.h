@@ -4,6 +4,8 @@
 #include <gnutls/gnutls.h>
 
 #include <exception>
+#include <memory>
+#include <type_traits>
 
 namespace lexfall::posix {
 
@@ -15,7 +17,6 @@ class TlsConnection final : public Connection {
 public:
     TlsConnection(std::unique_ptr<Connection> plain, const std::string& host,
                   std::chrono::milliseconds idleLimit);
-    ~TlsConnection() override;
     TlsConnection(const TlsConnection&) = delete;
     TlsConnection& operator=(const TlsConnection&) = delete;
 
@@ -32,10 +33,21 @@ private:
     void RethrowTransportFailure();
     [[noreturn]] void Fail(const std::string& what, int code);
 
+    // Freed also when the constructor fails.
+    struct FreeCredentials {
+        void operator()(gnutls_certificate_credentials_t c) const {
+            gnutls_certificate_free_credentials(c);
+        }
+    };
+    struct FreeSession {
+        void operator()(gnutls_session_t s) const { gnutls_deinit(s); }
+    };
+
     std::unique_ptr<Connection> plain_;
     std::string host_;
-    gnutls_certificate_credentials_t credentials_ = nullptr;
-    gnutls_session_t session_ = nullptr;
+    std::unique_ptr<std::remove_pointer_t<gnutls_certificate_credentials_t>, FreeCredentials>
+        credentials_;
+    std::unique_ptr<std::remove_pointer_t<gnutls_session_t>, FreeSession> session_;
     std::chrono::milliseconds limit_;
     std::string pending_;
     bool closed_ = false;

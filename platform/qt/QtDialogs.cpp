@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <atomic>
 #include <thread>
 
 namespace lexfall {
@@ -145,12 +146,17 @@ void RunWhileWaiting(const std::function<void()>& work, const std::function<void
     showBox.setSingleShot(true);
     QObject::connect(&showBox, &QTimer::timeout, &box, [&box] { box.show(); });
     showBox.start(boxDelay);
+    std::atomic<bool> done{false};
     std::thread worker([&] {
         work();
+        done = true;
         // Queued: the loop below may not have started yet, and then it quits once it does.
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     loop.exec();
+    // The program quitting ends every event loop; the request then ends too.
+    if (!done)
+        cancel();
     worker.join();
     showBox.stop();
     box.hide();
