@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <atomic>
 #include <thread>
@@ -100,9 +101,12 @@ protected:
     bool eventFilter(QObject* target, QEvent* event) override {
         if (!IsInput(event->type()))
             return false;
+        // The window system's input reaches the box's window first, then its widgets.
         const auto* widget = qobject_cast<const QWidget*>(target);
-        if (widget != nullptr && allowed_->isVisible() &&
-            (widget == allowed_ || allowed_->isAncestorOf(widget)))
+        const bool forBox =
+            target == allowed_->windowHandle() ||
+            (widget != nullptr && (widget == allowed_ || allowed_->isAncestorOf(widget)));
+        if (forBox && allowed_->isVisible())
             return false;
         if (event->type() == QEvent::Close)
             event->ignore();
