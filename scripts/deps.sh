@@ -10,7 +10,7 @@ play=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libjpeg-dev libsdl2-mixer-dev timgm6mb-soundfont
   scowl fonts-dejavu-core
-  libcpp-httplib-dev libsqlite3-dev libpq-dev libsodium-dev
+  libsqlite3-dev libpq-dev libsodium-dev
   wordnet-base # game build: mkdict leaves out the words WordNet marks as slurs or obscene
   libmicrohttpd-dev # the records server's HTTP core
   libgnutls28-dev # the game's https to the records server

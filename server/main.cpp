@@ -294,34 +294,21 @@ ServeOptions ServeOptionsOf(const Arguments& args) {
     // [::1]:8642 names an IPv6 address.
     if (options.Host.size() > 2 && options.Host.front() == '[' && options.Host.back() == ']')
         options.Host = options.Host.substr(1, options.Host.size() - 2);
+    const std::string port = listen.substr(colon + 1);
+    std::size_t used = 0;
     try {
-        std::size_t used = 0;
-        options.Port = std::stoi(listen.substr(colon + 1), &used);
-        if (used != listen.size() - colon - 1 || options.Port < 0 || options.Port > 65535)
-            throw std::out_of_range("port");
-        const std::string threads = args.Option("--threads", "8");
-        options.Threads = std::stoul(threads, &used);
-        if (used != threads.size() || options.Threads < 1 || options.Threads > 256)
-            throw std::out_of_range("threads");
-        const std::string timeout = args.Option("--read-timeout", "5");
-        const int seconds = std::stoi(timeout, &used);
-        if (used != timeout.size() || seconds < 1 || seconds > 600)
-            throw std::out_of_range("timeout");
-        options.ReadTimeout = std::chrono::seconds(seconds);
-        const std::string head = args.Option("--head-timeout", "10");
-        const int headSeconds = std::stoi(head, &used);
-        if (used != head.size() || headSeconds < 1 || headSeconds > 600)
-            throw std::out_of_range("head timeout");
-        options.HeadTimeout = std::chrono::seconds(headSeconds);
-        const std::string perAddress = args.Option("--max-per-address", "32");
-        options.MaxPerAddress = std::stoul(perAddress, &used);
-        if (used != perAddress.size() || options.MaxPerAddress > 100000)
-            throw std::out_of_range("per address");
+        options.Port = std::stoi(port, &used);
     } catch (const std::logic_error&) {
-        throw UsageError("--listen takes HOST:PORT with a port of 0 to 65535, --threads 1 to "
-                         "256, --read-timeout and --head-timeout 1 to 600, --max-per-address "
-                         "0 to 100000");
+        used = 0;
     }
+    if (port.empty() || used != port.size() || options.Port < 0 || options.Port > 65535)
+        throw UsageError("--listen takes HOST:PORT with a port of 0 to 65535, not '" + listen +
+                         "'");
+    options.Threads = static_cast<std::size_t>(NumberOption(args, "--threads", 8, 1, 256));
+    options.ReadTimeout = std::chrono::seconds(NumberOption(args, "--read-timeout", 5, 1, 600));
+    options.HeadTimeout = std::chrono::seconds(NumberOption(args, "--head-timeout", 10, 1, 600));
+    options.MaxPerAddress =
+        static_cast<std::size_t>(NumberOption(args, "--max-per-address", 32, 0, 100000));
     options.TrustProxy = args.Option("--trust-proxy", "");
     const std::string cert = args.Option("--tls-cert", "");
     const std::string key = args.Option("--tls-key", "");

@@ -69,12 +69,12 @@ protected:
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         for (;;) {
             std::vector<std::string> lines;
-            std::istringstream in(kit.Server().Output());
+            std::istringstream in((logged != nullptr ? *logged : kit.Server()).Output());
             for (std::string line; std::getline(in, line);) {
                 std::istringstream words(line);
                 std::string time, peer, endpoint, status, reply;
                 if (words >> time >> peer >> endpoint >> status >> reply &&
-                    peer.starts_with("127.0.0.1:"))
+                    peer.starts_with("127.0.0.1"))
                     lines.push_back(endpoint + ' ' + status + ' ' + reply);
             }
             if (lines.size() >= count || std::chrono::steady_clock::now() > deadline)
@@ -84,6 +84,7 @@ protected:
     }
 
     RecordsServerWithPlayer kit;
+    RecordsServerProcess* logged = nullptr; // the server the clicks reach, when not the kit's
     int connections = 0;
 };
 
@@ -171,6 +172,34 @@ TEST_F(RecordsServerEndToEnd, HttpsThroughAFrontUnderAFolder) {
     EXPECT_NE(requests[0].find("&r=Test%20Player,10,300,40,"), std::string::npos) << requests[0];
     EXPECT_NE(requests[0].find(",2003-03-28 HTTP/1.1\r\n"), std::string::npos) << requests[0];
     EXPECT_EQ(ServerLog(2).size(), 2u) << kit.Server().Output();
+    unsetenv("SSL_CERT_FILE");
+}
+
+// The records server serving https itself: the game verifies its certificate against the
+// club's authority and the whole exchange runs encrypted end to end.
+TEST_F(RecordsServerEndToEnd, HttpsServedByTheRecordsServer) {
+    TestAuthority authority;
+    ASSERT_TRUE(authority.Ok());
+    setenv("SSL_CERT_FILE", authority.CaFile().c_str(), 1);
+    RecordsServerProcess tls(kit.Server().Db(), {"--tls-cert", authority.Cert("loopback"),
+                                                 "--tls-key", authority.Key("loopback")});
+    logged = &tls;
+    const TScoreRec record = ValidRecord(kit.Player().Name, 300, 40, 10, 37708.0 /* 2003-03-28 */);
+    TForm1& f = StartComputer(kit.Player(), record,
+                              "https://localhost:" + std::to_string(tls.Port()) + "/");
+
+    Click(f.Button5);
+    Click(f.Button9);
+    Click(f.Button4);
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{" Put Record success. ", " Get Record success. ",
+                                        " Get World Record success. "}));
+    EXPECT_EQ(RecordBytes(f.state.WorldRec), RecordBytes(record));
+    EXPECT_EQ(ServerLog(3),
+              (std::vector<std::string>{"/putmyrec.asp 200 0", "/getmyrec.asp 200 record",
+                                        "/checkwr.asp 200 record"}))
+        << tls.Output();
+    logged = nullptr;
     unsetenv("SSL_CERT_FILE");
 }
 

@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <string>
+#include <thread>
 
 namespace lexfall::testing {
 namespace {
@@ -168,6 +171,17 @@ protected:
         return server_->Get("/getmyrec.asp?u=" + Encoded(p.Name) + "&e=" + p.Email + "&c=" + p.Code)
             .Body;
     }
+    // A serving SQLite server keeps the world record at hand, so a change made by a command in
+    // another process shows there within the kept copy's life (a second), not at once.
+    std::string WorldRecordOnceSettled(const std::string& expected) const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        std::string body = server_->Get("/checkwr.asp").Body;
+        while (body != expected && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            body = server_->Get("/checkwr.asp").Body;
+        }
+        return body;
+    }
     CommandResult Run(std::vector<std::string> args) const {
         args.insert(args.end(), {"--db", db_->Address()});
         return RunRecordsCommand(args);
@@ -206,7 +220,8 @@ TEST_P(RecordCommandsTest, RecordAndPlayerRemedies) {
 
     EXPECT_EQ(Run({"remove-record", "Ann Lee"}).ExitCode, 0);
     EXPECT_EQ(Fetch(ann_), "5"); // still a player, without a record
-    EXPECT_EQ(server_->Get("/checkwr.asp").Body, "Bob,10,300,40,3010,2003-03-28");
+    EXPECT_EQ(WorldRecordOnceSettled("Bob,10,300,40,3010,2003-03-28"),
+              "Bob,10,300,40,3010,2003-03-28");
     const CommandResult again = Run({"remove-record", "Ann Lee"});
     EXPECT_EQ(again.ExitCode, 1);
     EXPECT_NE(again.Output.find("Ann Lee has no record"), std::string::npos);
@@ -218,7 +233,8 @@ TEST_P(RecordCommandsTest, RecordAndPlayerRemedies) {
     RegisteredPlayer robert = bob_;
     robert.Name = "Robert";
     EXPECT_EQ(Fetch(robert), "Robert,10,300,40,3010,2003-03-28");
-    EXPECT_EQ(server_->Get("/checkwr.asp").Body, "Robert,10,300,40,3010,2003-03-28");
+    EXPECT_EQ(WorldRecordOnceSettled("Robert,10,300,40,3010,2003-03-28"),
+              "Robert,10,300,40,3010,2003-03-28");
     const CommandResult taken = Run({"rename-player", "Robert", "ann lee"});
     EXPECT_EQ(taken.ExitCode, 1);
     EXPECT_NE(taken.Output.find("already registered as Ann Lee"), std::string::npos);

@@ -43,7 +43,12 @@ TEST(ServeTest, StartUpErrorsExitNonZeroWithAPlainMessage) {
          1,
          "cannot connect to PostgreSQL"},
         {{"serve", "--db", db, "--listen", "127.0.0.1"}, 2, "--listen takes HOST:PORT"},
-        {{"serve", "--db", db, "--threads", "0"}, 2, "--threads 1 to 256"},
+        // Each option error names its own option.
+        {{"serve", "--db", db, "--threads", "0"},
+         2,
+         "--threads takes a whole number from 1 to 256"},
+        {{"serve", "--db", db, "--head-timeout", "soon"}, 2, "--head-timeout takes"},
+        {{"serve", "--db", db, "--max-per-address", "-1"}, 2, "--max-per-address takes"},
         {{"frobnicate"}, 2, "unknown command frobnicate"},
         {{"add-player", "Ann"}, 2, "usage: lexfall-records add-player NAME EMAIL"},
         {{"add-player", "A\tB", "a@b", "--db", db}, 2, "may not hold control characters"},
