@@ -31,4 +31,8 @@ struct IconPng {
 // The program icon as PNG files, largest first: 128, 96, 64, 48, 32, 24 and 16 pixels square.
 std::span<const IconPng> IconPngs();
 
+// The same icons decoded at build time, 0xAARRGGBB pixels (alpha not premultiplied), largest
+// first: the window shows them without decoding a PNG at start-up.
+std::span<const Pixels> IconPixels();
+
 } // namespace lexfall::artwork

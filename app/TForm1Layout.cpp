@@ -107,10 +107,10 @@ void TForm1::BuildLayout() {
                              banner.height, banner.width * 4, QImage::Format_RGB32);
 
     QIcon icon;
-    for (const artwork::IconPng& size : artwork::IconPngs()) {
-        QPixmap pixmap;
-        if (pixmap.loadFromData(size.png.data, static_cast<uint>(size.png.size), "PNG"))
-            icon.addPixmap(pixmap);
+    for (const artwork::Pixels& size : artwork::IconPixels()) {
+        icon.addPixmap(
+            QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(size.data), size.width,
+                                      size.height, size.width * 4, QImage::Format_ARGB32)));
     }
     setWindowIcon(icon);
 

@@ -85,8 +85,9 @@ work=$(mktemp -d)
 xvfb=
 loop=
 cleanup() {
-  [ -n "$loop" ] && kill "$loop" 2>/dev/null && wait "$loop" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+  # A killed process's wait fails; under set -e that must not end the clean-up early.
+  if [ -n "$loop" ]; then kill "$loop" 2>/dev/null; wait "$loop" 2>/dev/null || true; fi
+  if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT

@@ -147,4 +147,24 @@ TEST(JpegImageTest, IconComesInSevenSquareSizes) {
     }
 }
 
+TEST(JpegImageTest, TheIconsShownAreTheirPngsDecoded) {
+    // Decoded at build time, the window's icons keep every pixel of their PNG files.
+    const auto icons = lexfall::artwork::IconPngs();
+    const auto shown = lexfall::artwork::IconPixels();
+    ASSERT_EQ(shown.size(), icons.size());
+    for (std::size_t i = 0; i < icons.size(); ++i) {
+        SCOPED_TRACE(icons[i].size);
+        const QImage decoded =
+            QImage::fromData(icons[i].png.data, static_cast<int>(icons[i].png.size), "PNG")
+                .convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(shown[i].width, decoded.width());
+        ASSERT_EQ(shown[i].height, decoded.height());
+        for (int y = 0; y < decoded.height(); ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(decoded.constScanLine(y));
+            ASSERT_TRUE(std::equal(row, row + decoded.width(), shown[i].data + y * decoded.width()))
+                << y;
+        }
+    }
+}
+
 } // namespace

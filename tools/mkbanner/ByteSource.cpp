@@ -37,7 +37,8 @@ void WritePixels(std::ostream& out, const std::string& name, const QImage& image
 } // namespace
 
 void WriteArtworkSource(const std::filesystem::path& file, const Bytes& bannerJpeg,
-                        const QImage& banner, const std::vector<std::pair<int, Bytes>>& icons) {
+                        const QImage& banner, const std::vector<std::pair<int, Bytes>>& icons,
+                        const std::vector<QImage>& iconImages) {
     std::ostringstream out;
     out << "// Written by mkbanner at build time: the banner and the program icon. Do not edit.\n"
         << "#include \"app/Artwork.h\"\n\n#include <array>\n#include <cstdint>\n\n"
@@ -49,6 +50,19 @@ void WriteArtworkSource(const std::filesystem::path& file, const Bytes& bannerJp
     for (const auto& [size, png] : icons)
         WriteArray(out, "kIcon" + std::to_string(size), png);
 
+    if (iconImages.size() != icons.size())
+        throw std::runtime_error("every icon needs its pixels");
+    for (const QImage& image : iconImages) {
+        if (image.format() != QImage::Format_ARGB32)
+            throw std::runtime_error("the icons' pixels must be ARGB32 images");
+        WritePixels(out, "kIconPixels" + std::to_string(image.width()), image);
+    }
+    out << "const std::array<Pixels, " << iconImages.size() << "> kIconPixels{{\n";
+    for (const QImage& image : iconImages)
+        out << "    {kIconPixels" << image.width() << ", " << image.width() << ", "
+            << image.height() << "},\n";
+    out << "}};\n\n";
+
     out << "const std::array<IconPng, " << icons.size() << "> kIcons{{\n";
     for (const auto& [size, png] : icons)
         out << "    {" << size << ", {kIcon" << size << ", sizeof kIcon" << size << "}},\n";
@@ -57,6 +71,7 @@ void WriteArtworkSource(const std::filesystem::path& file, const Bytes& bannerJp
         << "}; }\n\n"
         << "Blob BannerJpeg() { return {kBannerJpeg, sizeof kBannerJpeg}; }\n\n"
         << "std::span<const IconPng> IconPngs() { return kIcons; }\n\n"
+        << "std::span<const Pixels> IconPixels() { return kIconPixels; }\n\n"
         << "} // namespace lexfall::artwork\n";
 
     std::ofstream stream(file, std::ios::binary | std::ios::trunc);

@@ -10,8 +10,10 @@ namespace lexfall::banner {
 using Bytes = std::vector<unsigned char>;
 
 // Writes the C++ source that defines app/Artwork.h: the banner's JPEG file and its pixels (an
-// RGB32 image), and the icon PNGs, as arrays. icons: (size, PNG bytes), largest first.
+// RGB32 image), and the icon PNGs with their pixels (ARGB32 images), as arrays. icons: (size,
+// PNG bytes), largest first; iconImages: the same icons, decoded.
 void WriteArtworkSource(const std::filesystem::path& file, const Bytes& bannerJpeg,
-                        const QImage& banner, const std::vector<std::pair<int, Bytes>>& icons);
+                        const QImage& banner, const std::vector<std::pair<int, Bytes>>& icons,
+                        const std::vector<QImage>& iconImages);
 
 } // namespace lexfall::banner

@@ -67,8 +67,16 @@ int Run(int argc, char** argv) {
     const QImage shown = lexfall::DecodeJpeg(jpeg.data(), jpeg.size());
     if (shown.isNull())
         throw std::runtime_error("cannot decode the banner's JPEG");
+    // The icons as the program once got them from their PNG files.
+    std::vector<QImage> iconImages;
+    for (const auto& [size, png] : icons) {
+        QImage image;
+        if (!image.loadFromData(png.data(), static_cast<int>(png.size()), "PNG"))
+            throw std::runtime_error("cannot decode an icon's PNG");
+        iconImages.push_back(image.convertToFormat(QImage::Format_ARGB32));
+    }
     lexfall::banner::WriteArtworkSource(argv[2], jpeg, shown.convertToFormat(QImage::Format_RGB32),
-                                        icons);
+                                        icons, iconImages);
     return 0;
 }
 
