@@ -176,6 +176,21 @@ bool WriteInPlace(const fs::path& target, std::string_view content) {
 
 } // namespace
 
+namespace {
+
+// A rename needs only the folder's write right; the file's own rights and owner must count
+// too, or a read-only file, or another user's, would be replaced by one of ours.
+bool MayReplace(const fs::path& file, const struct stat& info) {
+    return ::access(file.c_str(), W_OK) == 0 && info.st_uid == ::geteuid();
+}
+
+} // namespace
+
+bool MayReplaceExistingFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && MayReplace(path, info);
+}
+
 bool ReplaceFileContents(const std::string& path, std::string_view content) {
     fs::path target(path);
     if (!FollowLinks(target))
@@ -184,9 +199,7 @@ bool ReplaceFileContents(const std::string& path, std::string_view content) {
 
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
-    // A rename needs only the folder's write right; the file's own rights and owner must count
-    // too, or a read-only file, or another user's, would be replaced by one of ours.
-    if (exists && (::access(target.c_str(), W_OK) != 0 || old.st_uid != ::geteuid()))
+    if (exists && !MayReplace(target, old))
         return false;
     const mode_t mode = exists ? (old.st_mode & 07777) : NewFileMode();
 

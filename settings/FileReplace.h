@@ -16,4 +16,8 @@ namespace lexfall {
 // then untouched.
 bool ReplaceFileContents(const std::string& path, std::string_view content);
 
+// Whether ReplaceFileContents would take the existing file at path: the caller may write it
+// and owns it. Links are followed.
+bool MayReplaceExistingFile(const std::string& path);
+
 } // namespace lexfall

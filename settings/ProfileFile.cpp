@@ -531,12 +531,9 @@ private:
 };
 
 // A write that changes no byte: the file is opened for writing and its time set, as replacing
-// it would, without copying it. False where the replacement would be refused too: the file or
-// its folder is not writable.
+// it would, without copying it. False where the replacement would be refused too.
 bool TouchFile(const std::string& path) {
-    const std::filesystem::path file(path);
-    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
-    if (::access(folder.c_str(), W_OK) != 0)
+    if (!MayReplaceExistingFile(path))
         return false;
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)

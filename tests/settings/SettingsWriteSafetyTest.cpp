@@ -236,49 +236,54 @@ void PrintTo(const RightsCase& c, std::ostream* out) {
 
 class SettingsFileRights : public ::testing::TestWithParam<RightsCase> {};
 
+// Each case twice: a write that changes the file, and one whose values the file already holds
+// (which only touches it): both are refused or allowed alike.
 TEST_P(SettingsFileRights, FileRightsDecide) {
     const RightsCase& c = GetParam();
-    ScratchDir dir;
-    const uid_t player = testing::NobodyUid();
-    fs::permissions(dir.Path(), fs::perms(0755));
-    const fs::path folder = dir.Path() / "home";
-    fs::create_directory(folder);
-    fs::permissions(folder, fs::perms(0755));
-    const fs::path file = folder / SettingsFileName;
-    const std::string before = "[Register]\r\nUserName=Ann\r\n";
-    std::ofstream(file, std::ios::binary) << before;
-    fs::permissions(file, fs::perms(c.mode));
-    if (c.fileOurs) {
-        ASSERT_EQ(::chown(file.c_str(), player, static_cast<gid_t>(-1)), 0);
-    }
-    if (c.folderOurs) {
-        ASSERT_EQ(::chown(folder.c_str(), player, static_cast<gid_t>(-1)), 0);
-    }
-    struct stat was {};
-    ASSERT_EQ(::stat(file.c_str(), &was), 0);
-
     const Settings settings = WithMusic("a.mid", 600, true);
-    const int code = testing::RunAsNobody([&] {
-        try {
-            WriteIni(file.string(), settings);
-            return c.written;
-        } catch (const Error& e) {
-            const bool named = std::string(e.what()) == "Unable to write to " + file.string();
-            if (!named)
-                std::cerr << e.what() << "\n";
-            return !c.written && named;
+    const std::string original = "[Register]\r\nUserName=Ann\r\n";
+    for (const std::string& before : {original, WrittenOver(original, settings)}) {
+        SCOPED_TRACE(before == original ? "changing write" : "unchanged write");
+        ScratchDir dir;
+        const uid_t player = testing::NobodyUid();
+        fs::permissions(dir.Path(), fs::perms(0755));
+        const fs::path folder = dir.Path() / "home";
+        fs::create_directory(folder);
+        fs::permissions(folder, fs::perms(0755));
+        const fs::path file = folder / SettingsFileName;
+        std::ofstream(file, std::ios::binary) << before;
+        fs::permissions(file, fs::perms(c.mode));
+        if (c.fileOurs) {
+            ASSERT_EQ(::chown(file.c_str(), player, static_cast<gid_t>(-1)), 0);
         }
-    });
-    EXPECT_EQ(code, 0);
-    struct stat now {};
-    ASSERT_EQ(::stat(file.c_str(), &now), 0);
-    EXPECT_EQ(now.st_uid, was.st_uid) << "the owner stays";
-    EXPECT_EQ(now.st_mode, was.st_mode) << "the mode stays";
-    EXPECT_EQ(CountEntries(folder), 1u);
-    if (c.written)
-        EXPECT_EQ(testing::ReadAll(file), WrittenOver(before, settings));
-    else
-        EXPECT_EQ(testing::ReadAll(file), before);
+        if (c.folderOurs) {
+            ASSERT_EQ(::chown(folder.c_str(), player, static_cast<gid_t>(-1)), 0);
+        }
+        struct stat was {};
+        ASSERT_EQ(::stat(file.c_str(), &was), 0);
+
+        const int code = testing::RunAsNobody([&] {
+            try {
+                WriteIni(file.string(), settings);
+                return c.written;
+            } catch (const Error& e) {
+                const bool named = std::string(e.what()) == "Unable to write to " + file.string();
+                if (!named)
+                    std::cerr << e.what() << "\n";
+                return !c.written && named;
+            }
+        });
+        EXPECT_EQ(code, 0);
+        struct stat now {};
+        ASSERT_EQ(::stat(file.c_str(), &now), 0);
+        EXPECT_EQ(now.st_uid, was.st_uid) << "the owner stays";
+        EXPECT_EQ(now.st_mode, was.st_mode) << "the mode stays";
+        EXPECT_EQ(CountEntries(folder), 1u);
+        if (c.written)
+            EXPECT_EQ(testing::ReadAll(file), WrittenOver(before, settings));
+        else
+            EXPECT_EQ(testing::ReadAll(file), before);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
