@@ -86,6 +86,11 @@ public:
 
     // Moves on to the next line that holds c, skipping the lines before it unread.
     void SkipToLineWith(char c) {
+        // An empty view may have no storage at all, and memchr must not see a null pointer.
+        if (pos_ >= content_.size()) {
+            pos_ = content_.size();
+            return;
+        }
         const char* base = content_.data();
         const auto* found =
             static_cast<const char*>(std::memchr(base + pos_, c, content_.size() - pos_));

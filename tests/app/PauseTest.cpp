@@ -46,7 +46,7 @@ TEST_P(PauseKeys, HoldsBothTimersUntilPressedAgain) {
     RunEventsFor(1200);
     EXPECT_EQ(f.state.CurBlock.Row, block.Row);
     EXPECT_EQ(f.state.CurBlock.Col, block.Col);
-    EXPECT_EQ(f.state.GameRec.UsedTime, 0) << "no second counted while held";
+    EXPECT_EQ(std::int32_t{f.state.GameRec.UsedTime}, 0) << "no second counted while held";
     SaveScreenshot(f, "paused-board.png");
 
     Press(f, GetParam());
