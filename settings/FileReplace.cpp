@@ -186,6 +186,13 @@ bool MayReplace(const fs::path& file, const struct stat& info) {
 
 } // namespace
 
+void RemoveOldReplaceLeftovers(const std::string& path) {
+    fs::path target(path);
+    if (!FollowLinks(target))
+        return;
+    RemoveOldLeftovers(target.has_parent_path() ? target.parent_path() : fs::path("."), target);
+}
+
 bool MayReplaceExistingFile(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && MayReplace(path, info);

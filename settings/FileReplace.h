@@ -20,4 +20,8 @@ bool ReplaceFileContents(const std::string& path, std::string_view content);
 // and owns it. Links are followed.
 bool MayReplaceExistingFile(const std::string& path);
 
+// Removes the temporary files of ours beside path that a killed write left, once a minute old;
+// every write does, also one that finds nothing to change.
+void RemoveOldReplaceLeftovers(const std::string& path);
+
 } // namespace lexfall

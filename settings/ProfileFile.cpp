@@ -540,6 +540,7 @@ private:
 bool TouchFile(const std::string& path) {
     if (!MayReplaceExistingFile(path))
         return false;
+    RemoveOldReplaceLeftovers(path);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
