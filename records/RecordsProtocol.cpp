@@ -9,9 +9,7 @@ std::string ReplyText(ReplyCode code) {
 std::optional<ReplyCode> ReadReplyCode(std::string_view reply) {
     if (reply.size() != 1)
         return std::nullopt;
-    for (const ReplyCode code : {ReplyCode::Stored, ReplyCode::UnknownUser, ReplyCode::CodeRefused,
-                                 ReplyCode::InvalidRecord, ReplyCode::NoRecord,
-                                 ReplyCode::NotBetter, ReplyCode::ServerFailed})
+    for (const ReplyCode code : kReplyCodes)
         if (reply.front() == static_cast<char>(code))
             return code;
     return std::nullopt;

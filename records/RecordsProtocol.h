@@ -31,6 +31,10 @@ enum class ReplyCode : char {
     NotBetter = '6',
     ServerFailed = '7',
 };
+// Every code, in wire order.
+inline constexpr std::array kReplyCodes = {
+    ReplyCode::Stored,   ReplyCode::UnknownUser, ReplyCode::CodeRefused, ReplyCode::InvalidRecord,
+    ReplyCode::NoRecord, ReplyCode::NotBetter,   ReplyCode::ServerFailed};
 
 // The reply body that carries code.
 std::string ReplyText(ReplyCode code);
