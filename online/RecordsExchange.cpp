@@ -3,14 +3,14 @@
 #include "online/ServerAddress.h"
 #include "platform/Error.h"
 #include "platform/SystemText.h"
+#include "records/RecordsProtocol.h"
 #include "settings/ProfileFile.h"
 #include "text/Text.h"
 
 namespace lexfall::exchange {
 namespace {
 
-// Replies are compared as whole texts: "0" followed by a line end is not "0".
-constexpr const char* ServerFailedCode = "7";
+using protocol::ReplyCode;
 
 std::string UnknownUserText() {
     return std::string(" Username not exists, please contact with ") + SupportMail + ". ";
@@ -46,8 +46,20 @@ bool ValidServerBase(std::string_view base) {
     return number && port.front() >= '0' && port.front() <= '9' && *number >= 1 && *number <= 65535;
 }
 
+// An empty body is taken as the server's failure.
 std::string Reply(const std::string& body) {
-    return body.empty() ? ServerFailedCode : body;
+    return body.empty() ? protocol::ReplyText(ReplyCode::ServerFailed) : body;
+}
+
+std::string QueryPair(std::string_view key, std::string_view value) {
+    return std::string(key) + "=" + EncodeQueryValue(value);
+}
+
+// The player's identity, as both Get MyRec and Put MyRec send it.
+std::string IdentityQuery(const RegisterInfo& identity) {
+    return "?" + QueryPair(protocol::kUserKey, identity.UserName) + "&" +
+           QueryPair(protocol::kEmailKey, identity.Email) + "&" +
+           QueryPair(protocol::kCodeKey, identity.RegCode);
 }
 
 } // namespace
@@ -88,19 +100,17 @@ std::string EncodeQueryValue(std::string_view value) {
 }
 
 std::string CheckWrUrl(const std::string& base) {
-    return base + "checkwr.asp";
+    return base + std::string(protocol::kCheckWrEndpoint);
 }
 
 std::string GetMyRecUrl(const std::string& base, const RegisterInfo& identity) {
-    return base + "getmyrec.asp?u=" + EncodeQueryValue(identity.UserName) +
-           "&e=" + EncodeQueryValue(identity.Email) + "&c=" + EncodeQueryValue(identity.RegCode);
+    return base + std::string(protocol::kGetMyRecEndpoint) + IdentityQuery(identity);
 }
 
 std::string PutMyRecUrl(const std::string& base, const RegisterInfo& identity,
                         const std::string& recordText) {
-    return base + "putmyrec.asp?u=" + EncodeQueryValue(identity.UserName) +
-           "&e=" + EncodeQueryValue(identity.Email) + "&c=" + EncodeQueryValue(identity.RegCode) +
-           "&r=" + EncodeQueryValue(recordText);
+    return base + std::string(protocol::kPutMyRecEndpoint) + IdentityQuery(identity) + "&" +
+           QueryPair(protocol::kRecordKey, recordText);
 }
 
 bool IdentityComplete(const RegisterInfo& identity) {
@@ -123,30 +133,38 @@ GetMyRecOutcome GetMyRecReply(const std::string& body) {
     const std::string reply = Reply(body);
     if (reply.size() >= 2)
         return {true, std::nullopt};
-    if (reply == "1")
+    const auto code = protocol::ReadReplyCode(reply);
+    if (!code) // "2" and the like
+        return {false, std::nullopt};
+    switch (*code) {
+    case ReplyCode::UnknownUser:
         return {false, UnknownUserText()};
-    if (reply == "3")
+    case ReplyCode::CodeRefused:
         return {false, CodeRefusedText};
-    if (reply == "5")
+    case ReplyCode::NoRecord:
         return {false, " No Record, please click \"Put MyRec\" to save Your Record to internet. "};
-    if (reply == ServerFailedCode)
+    case ReplyCode::ServerFailed:
         return {false, " Failed, unknown error. "};
-    return {false, std::nullopt};
+    default: // codes of Put MyRec only: ignored
+        return {false, std::nullopt};
+    }
 }
 
 std::string PutMyRecMessage(const std::string& body) {
-    const std::string reply = Reply(body);
-    if (reply == "0")
+    switch (protocol::ReadReplyCode(Reply(body)).value_or(ReplyCode::ServerFailed)) {
+    case ReplyCode::Stored:
         return " Put Record success. ";
-    if (reply == "1")
+    case ReplyCode::UnknownUser:
         return UnknownUserText();
-    if (reply == "3")
+    case ReplyCode::CodeRefused:
         return CodeRefusedText;
-    if (reply == "4")
+    case ReplyCode::InvalidRecord:
         return " Invalid Record. ";
-    if (reply == "6")
+    case ReplyCode::NotBetter:
         return " Record exists. ";
-    return std::string(" Failed, unknown error, please contact with ") + SupportMail + ". ";
+    default:
+        return std::string(" Failed, unknown error, please contact with ") + SupportMail + ". ";
+    }
 }
 
 } // namespace lexfall::exchange

@@ -1,5 +1,6 @@
 #include "server/HttpServer.h"
 
+#include "records/RecordsProtocol.h"
 #include "server/RequestLine.h"
 #include "server/WorkerPool.h"
 
@@ -44,32 +45,32 @@ struct Reply {
 
 using Answer = Reply (*)(RecordService&, std::string_view target, const std::string& peer);
 
-// Every endpoint the server answers, in one place. A path matches when it ends with the name,
-// so the server can sit under a folder of a larger site. Quick routes may be answered on the
-// event loop when the server says their data is at hand; the others run on the workers.
+// Every endpoint the server answers, in one place. A path matches when it ends with "/" and
+// the name, so the server can sit under a folder of a larger site. Quick routes may be answered on
+// the event loop when the server says their data is at hand; the others run on the workers.
 struct Route {
-    std::string_view Suffix;
+    std::string_view Endpoint;
     Answer Handler;
     bool Quick = false;
 };
 
 const Route kRoutes[] = {
-    {"/checkwr.asp",
+    {protocol::kCheckWrEndpoint,
      [](RecordService& service, std::string_view, const std::string&) {
          return Reply{200, service.CheckWR()};
      },
      true},
-    {"/getmyrec.asp",
+    {protocol::kGetMyRecEndpoint,
      [](RecordService& service, std::string_view target, const std::string& peer) {
          return Reply{200, service.GetMyRec(Query(target), peer)};
      }},
-    {"/putmyrec.asp",
+    {protocol::kPutMyRecEndpoint,
      [](RecordService& service, std::string_view target, const std::string& peer) {
          return Reply{200, service.PutMyRec(Query(target), peer)};
      }},
     // The standings page, for people, at the server's root or its folder; last, since every
     // folder path ends with it. A few seconds of caching spares the database.
-    {"/",
+    {"",
      [](RecordService& service, std::string_view, const std::string&) {
          return Reply{200, service.StandingsPage(), "text/html; charset=utf-8", "max-age=5"};
      }},
@@ -492,7 +493,8 @@ private:
                                         MHD_HTTP_HEADER_TRANSFER_ENCODING) != nullptr)
             return Reply{MHD_HTTP_CONTENT_TOO_LARGE, ""};
         for (const Route& route : kRoutes) {
-            if (path.ends_with(route.Suffix)) {
+            if (path.ends_with(route.Endpoint) &&
+                path.substr(0, path.size() - route.Endpoint.size()).ends_with('/')) {
                 found = &route;
                 return std::nullopt;
             }

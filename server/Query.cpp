@@ -47,7 +47,7 @@ Query::Query(std::string_view target) {
     }
 }
 
-std::optional<std::string> Query::Value(const std::string& key) const {
+std::optional<std::string> Query::Value(std::string_view key) const {
     const auto found = values_.find(key);
     if (found == values_.end())
         return std::nullopt;

@@ -15,7 +15,7 @@ public:
 
     // The decoded value of key; nothing when the key is missing, repeated (which one was
     // meant cannot be told) or holds a bad escape.
-    std::optional<std::string> Value(const std::string& key) const;
+    std::optional<std::string> Value(std::string_view key) const;
 
 private:
     std::map<std::string, std::optional<std::string>, std::less<>> values_;

@@ -1,6 +1,7 @@
 #include "server/RecordRules.h"
 
 #include "online/ShortDate.h"
+#include "records/RecordsProtocol.h"
 #include "records/ScoreRec.h"
 
 #include <array>
@@ -9,13 +10,16 @@
 namespace lexfall::server {
 
 bool IsRecordDate(std::string_view text) {
+    // The form every game writes now; then the short forms older copies wrote.
+    if (ParseShortDate(text, ShortDateFormat{protocol::kRecordDatePattern, 2000}))
+        return true;
     // Each day and month takes one or two digits, so "3/28/03" and "28. 3. 2003" both read.
     // Day-first and month-first forms are both taken: the server cannot know the sender's
     // locale, and either way the text is a date.
-    static constexpr std::array kForms = {"%Y-%m-%d", "%m/%d/%y",   "%m/%d/%Y",    "%d/%m/%y",
-                                          "%d/%m/%Y", "%d.%m.%y",   "%d.%m.%Y",    "%d-%m-%y",
-                                          "%d-%m-%Y", "%Y/%m/%d",   "%Y.%m.%d",    "%y-%m-%d",
-                                          "%y/%m/%d", "%d. %m. %Y", "%Y. %m. %d.", "%d.%m.%Y."};
+    static constexpr std::array kForms = {"%m/%d/%y",   "%m/%d/%Y",    "%d/%m/%y", "%d/%m/%Y",
+                                          "%d.%m.%y",   "%d.%m.%Y",    "%d-%m-%y", "%d-%m-%Y",
+                                          "%Y/%m/%d",   "%Y.%m.%d",    "%y-%m-%d", "%y/%m/%d",
+                                          "%d. %m. %Y", "%Y. %m. %d.", "%d.%m.%Y."};
     for (const char* form : kForms) {
         if (ParseShortDate(text, ShortDateFormat{form, 2000}))
             return true;

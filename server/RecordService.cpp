@@ -1,6 +1,7 @@
 #include "server/RecordService.h"
 
 #include "platform/SystemText.h"
+#include "records/RecordsProtocol.h"
 #include "records/ScoreRec.h"
 #include "server/AccessCode.h"
 #include "server/Standings.h"
@@ -10,6 +11,9 @@
 namespace lexfall::server {
 
 namespace {
+
+using protocol::ReplyCode;
+using protocol::ReplyText;
 
 // Addresses are matched without regard to letter case, as mail systems do in practice.
 bool SameEmail(std::string_view a, std::string_view b) {
@@ -25,27 +29,27 @@ RecordService::RecordService(RecordStore& store, ErrorLog logError, ErrorLog log
     : store_(store), logError_(std::move(logError)),
       wrongCodes_(std::move(clock), std::move(logNotice)) {}
 
-std::variant<PlayerEntry, std::string> RecordService::Identify(const Query& query,
-                                                               std::string_view peer) {
-    const auto user = query.Value("u");
+std::variant<PlayerEntry, ReplyCode> RecordService::Identify(const Query& query,
+                                                             std::string_view peer) {
+    const auto user = query.Value(protocol::kUserKey);
     if (!user || user->empty())
-        return "1";
+        return ReplyCode::UnknownUser;
     // Refused unchecked while blocked, so guessing gains nothing, not even timing.
     if (wrongCodes_.Blocked(*user, peer))
-        return "3";
+        return ReplyCode::CodeRefused;
     auto player = store_.FindPlayer(*user);
     if (!player)
-        return "1";
-    const auto email = query.Value("e");
-    const auto code = query.Value("c");
+        return ReplyCode::UnknownUser;
+    const auto email = query.Value(protocol::kEmailKey);
+    const auto code = query.Value(protocol::kCodeKey);
     // A query without both is no guess and is not counted.
     if (!email || !code)
-        return "3";
+        return ReplyCode::CodeRefused;
     const bool matches = SameHash(HashAccessCode(store_.HashKey(), *code), player->CodeHash) &&
                          SameEmail(*email, player->Email);
     if (!matches) {
         wrongCodes_.Wrong(*user, peer);
-        return "3";
+        return ReplyCode::CodeRefused;
     }
     return std::move(*player);
 }
@@ -63,39 +67,39 @@ std::string RecordService::CheckWR() {
 std::string RecordService::GetMyRec(const Query& query, std::string_view peer) {
     try {
         const auto player = Identify(query, peer);
-        if (const auto* refused = std::get_if<std::string>(&player))
-            return *refused;
+        if (const auto* refused = std::get_if<ReplyCode>(&player))
+            return ReplyText(*refused);
         const auto& record = std::get<PlayerEntry>(player).Record;
-        return record ? RecordText(*record) : "5";
+        return record ? RecordText(*record) : ReplyText(ReplyCode::NoRecord);
     } catch (const std::exception& error) {
         logError_(error.what());
-        return "7";
+        return ReplyText(ReplyCode::ServerFailed);
     }
 }
 
 std::string RecordService::PutMyRec(const Query& query, std::string_view peer) {
     try {
-        if (const auto player = Identify(query, peer); std::holds_alternative<std::string>(player))
-            return std::get<std::string>(player);
-        const auto text = query.Value("r");
+        if (const auto player = Identify(query, peer); std::holds_alternative<ReplyCode>(player))
+            return ReplyText(std::get<ReplyCode>(player));
+        const auto text = query.Value(protocol::kRecordKey);
         auto record = text ? ParseValidRecord(*text) : std::nullopt;
         if (!record)
-            return "4";
-        const std::string user = *query.Value("u");
+            return ReplyText(ReplyCode::InvalidRecord);
+        const std::string user = *query.Value(protocol::kUserKey);
         // The name the game would write for this player, so nobody can post as another.
         record->Name = std::string(KeepFirstBytes(user, kMaxNameLength));
         switch (store_.PutIfBetter(user, *record)) {
         case PutResult::Stored:
-            return "0";
+            return ReplyText(ReplyCode::Stored);
         case PutResult::NotBetter:
-            return "6";
+            return ReplyText(ReplyCode::NotBetter);
         case PutResult::NoPlayer: // removed since the check above
-            return "1";
+            return ReplyText(ReplyCode::UnknownUser);
         }
-        return "7";
+        return ReplyText(ReplyCode::ServerFailed);
     } catch (const std::exception& error) {
         logError_(error.what());
-        return "7";
+        return ReplyText(ReplyCode::ServerFailed);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // The three exchanges of the game, from query to reply body. Nothing here knows HTTP.
+#include "records/RecordsProtocol.h"
 #include "server/Query.h"
 #include "server/RecordStore.h"
 #include "server/WrongCodeLimit.h"
@@ -35,8 +36,10 @@ public:
     static constexpr std::size_t kPagePlayers = 20;
 
 private:
-    // The player named by the query's user, e-mail and code, or the refusal "1" or "3".
-    std::variant<PlayerEntry, std::string> Identify(const Query& query, std::string_view peer);
+    // The player named by the query's user, e-mail and code, or the refusal: unknown user or
+    // code refused.
+    std::variant<PlayerEntry, protocol::ReplyCode> Identify(const Query& query,
+                                                            std::string_view peer);
 
     RecordStore& store_;
     ErrorLog logError_;

@@ -1,25 +1,14 @@
 #include "server/RecordText.h"
 
+#include "records/RecordsProtocol.h"
 #include "server/RecordRules.h"
 
 #include <algorithm>
 #include <charconv>
-#include <vector>
 
 namespace lexfall::server {
 
 namespace {
-
-std::vector<std::string_view> SplitFields(std::string_view text) {
-    std::vector<std::string_view> fields;
-    for (;;) {
-        const std::size_t comma = text.find(',');
-        fields.push_back(text.substr(0, comma));
-        if (comma == std::string_view::npos)
-            return fields;
-        text.remove_prefix(comma + 1);
-    }
-}
 
 // Digits only: the game writes counts in plain decimal, so a sign or a blank means a
 // damaged or hand-made text.
@@ -37,28 +26,28 @@ std::optional<std::int32_t> Count(std::string_view field) {
 } // namespace
 
 std::optional<ServerRecord> ParseValidRecord(std::string_view text) {
-    const std::vector<std::string_view> fields = SplitFields(text);
-    if (fields.size() != 6)
+    using namespace protocol;
+    const RecordFields fields = SplitRecordFields(text);
+    if (!fields.Complete)
         return std::nullopt;
-    const auto words = Count(fields[1]);
-    const auto time = Count(fields[2]);
-    const auto letters = Count(fields[3]);
-    const auto total = Count(fields[4]);
+    const auto words = Count(fields[WordsField]);
+    const auto time = Count(fields[TimeField]);
+    const auto letters = Count(fields[LettersField]);
+    const auto total = Count(fields[TotalField]);
     if (!words || !time || !letters || !total)
         return std::nullopt;
     // The name is kept only for the caller to see: a record is stored under the registered
     // name, whatever its text says.
-    ServerRecord rec{std::string(fields[0]), *words, *time, *letters, *total,
-                     std::string(fields[5])};
+    ServerRecord rec{std::string(fields[NameField]), *words, *time, *letters, *total,
+                     std::string(fields[DateField])};
     if (!IsGameRecord(rec))
         return std::nullopt;
     return rec;
 }
 
 std::string RecordText(const ServerRecord& rec) {
-    return rec.Name + ',' + std::to_string(rec.CompletedWords) + ',' +
-           std::to_string(rec.UsedTime) + ',' + std::to_string(rec.UsedLetters) + ',' +
-           std::to_string(rec.Total) + ',' + rec.Date;
+    return protocol::JoinRecordFields(rec.Name, rec.CompletedWords, rec.UsedTime, rec.UsedLetters,
+                                      rec.Total, rec.Date);
 }
 
 } // namespace lexfall::server

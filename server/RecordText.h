@@ -1,6 +1,6 @@
 #pragma once
-// The record text that travels between the game and the server: six fields joined by ",",
-// name, words, time, letters, total, date. The server keeps the date as the sender wrote it.
+// The record text as the server reads and writes it. The server keeps the date as the sender
+// wrote it.
 #include <cstdint>
 #include <optional>
 #include <string>

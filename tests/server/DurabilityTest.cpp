@@ -2,6 +2,7 @@
 // a server killed mid-stream keeps every record it acknowledged.
 #include "support/TestDatabase.h"
 
+#include "records/RecordsProtocol.h"
 #include "records/ScoreRec.h"
 #include "support/Records.h"
 
@@ -26,8 +27,8 @@ std::string RecordOf(const std::string& player, int words, int extraSeconds) {
     rec.UsedLetters = 4 * words;
     rec.UsedTime = 30 * words + extraSeconds;
     rec.Total = ExpectedTotal(rec.CompletedWords, rec.UsedLetters, rec.UsedTime);
-    return player + ',' + std::to_string(rec.CompletedWords) + ',' + std::to_string(rec.UsedTime) +
-           ',' + std::to_string(rec.UsedLetters) + ',' + std::to_string(rec.Total) + ",2003-03-28";
+    return protocol::JoinRecordFields(player, rec.CompletedWords, rec.UsedTime, rec.UsedLetters,
+                                      rec.Total, "2003-03-28");
 }
 
 int TotalOf(const std::string& text) {

@@ -2,6 +2,7 @@
 // identity checks, replacement only by a better total, the world record, malformed queries.
 #include "support/TestDatabase.h"
 
+#include "FailingStore.h"
 #include "server/RecordService.h"
 
 #include <gtest/gtest.h>
@@ -151,38 +152,6 @@ TEST_P(ExchangeTest, PlayerCommands) {
 
 INSTANTIATE_TEST_SUITE_P(Engines, ExchangeTest, ::testing::Values(Engine::Sqlite, Engine::Postgres),
                          EngineName);
-
-// A database that fails: each exchange answers with its failure reply, never a success.
-class FailingStore final : public server::RecordStore {
-public:
-    std::string HashKey() override { return std::string(64, '0'); }
-    bool AddPlayer(const std::string&, const std::string&, const std::string&) override {
-        return Fail<bool>();
-    }
-    bool RemovePlayer(const std::string&) override { return Fail<bool>(); }
-    bool SetCodeHash(const std::string&, const std::string&) override { return Fail<bool>(); }
-    std::vector<server::PlayerSummary> ListPlayers() override {
-        return Fail<std::vector<server::PlayerSummary>>();
-    }
-    bool RemoveRecord(const std::string&) override { return Fail<bool>(); }
-    bool RenamePlayer(const std::string&, const std::string&) override { return Fail<bool>(); }
-    bool SetEmail(const std::string&, const std::string&) override { return Fail<bool>(); }
-    std::vector<server::ServerRecord> Standings(std::size_t) override {
-        return Fail<std::vector<server::ServerRecord>>();
-    }
-    std::optional<server::PlayerEntry> FindPlayer(const std::string&) override {
-        return Fail<std::optional<server::PlayerEntry>>();
-    }
-    server::PutResult PutIfBetter(const std::string&, const server::ServerRecord&) override {
-        return Fail<server::PutResult>();
-    }
-    std::optional<server::ServerRecord> WorldRecord() override {
-        return Fail<std::optional<server::ServerRecord>>();
-    }
-
-private:
-    template <class T> T Fail() { throw server::StoreError("connection lost"); }
-};
 
 TEST(ExchangeFaultTest, DatabaseFailureGivesTheFailureReplies) {
     FailingStore store;
