@@ -3,7 +3,7 @@
 namespace lexfall {
 
 GameTimer::GameTimer(int interval, std::function<void()> onTick, QObject* parent)
-    : QObject(parent), interval_(interval), onTick_(std::move(onTick)) {
+    : QObject(parent), timer_(this), interval_(interval), onTick_(std::move(onTick)) {
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { onTick_(); });
 }

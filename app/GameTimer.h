@@ -18,10 +18,6 @@ public:
     int Interval() const { return interval_; }
     void SetEnabled(bool enabled);
     void SetInterval(int interval);
-    // True while a period is actually counting down.
-    bool Counting() const { return timer_.isActive(); }
-    // Milliseconds left of the running period; -1 while not counting.
-    int RemainingTime() const { return timer_.remainingTime(); }
 
 private:
     void Restart();

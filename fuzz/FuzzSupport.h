@@ -1,7 +1,7 @@
 #pragma once
 // Shared by the fuzz targets: a property check that stops the run with the reason, a scratch
-// folder for targets that read real files, and a dialog double.
-#include "platform/Dialogs.h"
+// folder for targets that read real files. The doubles come from the test kit.
+#include "support/Doubles.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -53,12 +53,5 @@ inline std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
-class RecordingDialogs final : public Dialogs {
-public:
-    std::vector<std::string> messages;
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    bool Confirm(const std::string&) override { return true; }
-};
 
 } // namespace lexfall::fuzz

@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     FuzzedDataProvider data(bytes, size);
     const std::filesystem::path& dir = fuzz::ScratchDir();
     const int mode = data.ConsumeIntegralInRange(0, 2);
-    fuzz::RecordingDialogs dialogs;
+    testing::RecordingDialogs dialogs;
 
     if (mode == 0) {
         // The program's own table over a small file: nothing past the end is read.

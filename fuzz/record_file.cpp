@@ -54,10 +54,11 @@ TScoreRec AnyRecord(FuzzedDataProvider& data) {
 void CheckLoad(const std::filesystem::path& dir, const std::string& before, TScoreRec& myRec,
                TScoreRec& worldRec) {
     const std::filesystem::path path = dir / "Records.dat";
-    fuzz::RecordingDialogs dialogs;
+    testing::RecordingDialogs dialogs;
     bool threw = false;
+    bool read = false;
     try {
-        LoadRecords(dir, dialogs, kToday, myRec, worldRec);
+        LoadRecords(dir, dialogs, kToday, myRec, worldRec, read);
     } catch (const std::exception& error) {
         threw = true;
         FUZZ_CHECK(std::string(error.what()) == "Cannot read beyond end of file");
@@ -105,7 +106,7 @@ void CheckSave(const std::filesystem::path& dir, const TScoreRec& myRec, const T
                bool mine) {
     const std::filesystem::path path = dir / "Records.dat";
     const std::string before = ReadFile(path);
-    fuzz::RecordingDialogs dialogs;
+    testing::RecordingDialogs dialogs;
     bool threw = false;
     try {
         if (mine)

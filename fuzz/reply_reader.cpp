@@ -6,6 +6,7 @@
 #include "online/HttpFailures.h"
 #include "online/ReplyReader.h"
 #include "platform/Error.h"
+#include "support/WholeReply.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -17,6 +18,7 @@
 namespace {
 
 using namespace lexfall;
+using lexfall::testing::ReadWholeReply;
 
 struct Outcome {
     std::string error; // empty when the reply was read

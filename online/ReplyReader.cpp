@@ -201,11 +201,4 @@ void ReplyReader::AddBody(std::string_view bytes) {
     body_.append(bytes);
 }
 
-Reply ReadWholeReply(std::string_view bytes, ReplyLimits limits) {
-    ReplyReader reader(limits);
-    reader.Feed(bytes);
-    reader.Close();
-    return Reply{reader.Head(), reader.TakeBody()};
-}
-
 } // namespace lexfall

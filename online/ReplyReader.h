@@ -84,7 +84,4 @@ struct Reply {
     std::string body;
 };
 
-// A whole reply at once, the connection closed after it; throws as the reader does.
-Reply ReadWholeReply(std::string_view bytes, ReplyLimits limits = {});
-
 } // namespace lexfall

@@ -16,10 +16,4 @@ public:
     virtual void LeaveToExit() {}
 };
 
-class SilentSound final : public Sound {
-public:
-    void PlayWave(const std::string&) override {}
-    void SendCommand(const std::string&) override {}
-};
-
 } // namespace lexfall

@@ -118,12 +118,6 @@ void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double t
     }
 }
 
-void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double today,
-                 TScoreRec& myRec, TScoreRec& worldRec) {
-    bool read = false;
-    LoadRecords(appDir, dialogs, today, myRec, worldRec, read);
-}
-
 namespace {
 
 // Writes one slot; a missing file is created with both records, as they are in memory.

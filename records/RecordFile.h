@@ -25,8 +25,6 @@ namespace lexfall {
 // overwrite what it never saw.
 void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double today,
                  TScoreRec& myRec, TScoreRec& worldRec, bool& read);
-void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double today,
-                 TScoreRec& myRec, TScoreRec& worldRec);
 
 // Store myRec in slot 0 or worldRec in slot 1. A missing file is reported and created with
 // both records, myRec first; the create is exclusive, so a file that appears meanwhile is

@@ -212,10 +212,4 @@ void TRecordStream::WriteRecord(const TScoreRec& rec) {
     Write(&rec, CheckedBufferSize());
 }
 
-void TRecordStream::AppendRecord(const TScoreRec& rec) {
-    const std::int32_t size = CheckedBufferSize();
-    Seek(0, SeekOrigin::End);
-    Write(&rec, size);
-}
-
 } // namespace lexfall

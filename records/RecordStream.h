@@ -70,8 +70,6 @@ public:
     std::int64_t ReadRecord(TScoreRec& rec);
     // Writes at the position and moves past the record.
     void WriteRecord(const TScoreRec& rec);
-    // Writes after the last byte of the file.
-    void AppendRecord(const TScoreRec& rec);
 
 private:
     std::int32_t CheckedRecordSize() const;

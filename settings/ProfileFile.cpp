@@ -573,20 +573,6 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
     return ReadStrings({{section, key}}).front().value_or(std::string(def));
 }
 
-std::int32_t ProfileFile::ReadInteger(std::string_view section, std::string_view key,
-                                      std::int32_t def) const {
-    return profile::IntegerOr(ReadStrings({{section, key}}).front(), def);
-}
-
-bool ProfileFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
-    return profile::BoolOr(ReadStrings({{section, key}}).front(), def);
-}
-
-void ProfileFile::WriteString(std::string_view section, std::string_view key,
-                              std::string_view value) const {
-    WriteStrings({{section, key, std::string(value)}});
-}
-
 void ProfileFile::WriteStrings(const std::vector<profile::Entry>& entries) const {
     std::error_code error;
     const bool exists = std::filesystem::exists(path_, error);
@@ -607,15 +593,6 @@ void ProfileFile::WriteStrings(const std::vector<profile::Entry>& entries) const
     current.reset();
     if (!ReplaceFileContents(path_, changed.value_or(std::string())))
         throw Error("Unable to write to " + path_);
-}
-
-void ProfileFile::WriteInteger(std::string_view section, std::string_view key,
-                               std::int32_t value) const {
-    WriteString(section, key, std::to_string(value));
-}
-
-void ProfileFile::WriteBool(std::string_view section, std::string_view key, bool value) const {
-    WriteString(section, key, value ? "1" : "0");
 }
 
 } // namespace lexfall

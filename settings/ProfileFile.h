@@ -87,19 +87,10 @@ public:
     // A missing or unreadable file, section or key gives def.
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view def) const;
-    // A missing, empty or non-integer value gives def.
-    std::int32_t ReadInteger(std::string_view section, std::string_view key,
-                             std::int32_t def) const;
-    // Read as an integer; any integer other than 0 is true.
-    bool ReadBool(std::string_view section, std::string_view key, bool def) const;
 
-    // A refused write throws Error("Unable to write to " + path) and leaves the file as it was.
-    void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
-    // All the keys in one replacement of the file: all of them are written, or none.
+    // All the keys in one replacement of the file: all of them are written, or none. A refused
+    // write throws Error("Unable to write to " + path) and leaves the file as it was.
     void WriteStrings(const std::vector<profile::Entry>& entries) const;
-    void WriteInteger(std::string_view section, std::string_view key, std::int32_t value) const;
-    // Written "1" or "0".
-    void WriteBool(std::string_view section, std::string_view key, bool value) const;
 
 private:
     std::string path_;

@@ -1,5 +1,6 @@
 #include "app/GameTimer.h"
 #include "support/Events.h"
+#include "support/TimerProbe.h"
 
 #include <QThread>
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ TEST(GameTimer, IntervalZeroNeverTicks) {
     timer.SetEnabled(true);
     RunEventsFor(50);
     EXPECT_EQ(ticks, 0);
-    EXPECT_FALSE(timer.Counting());
+    EXPECT_FALSE(testing::Counting(timer));
     timer.SetInterval(5);
     RunEventsFor(60);
     EXPECT_GT(ticks, 0) << "a real interval ticks again";
@@ -30,17 +31,17 @@ TEST(GameTimer, WhatRestartsAPeriod) {
     QThread::msleep(300);
     timer.SetEnabled(true);
     timer.SetInterval(1000);
-    EXPECT_LE(timer.RemainingTime(), 750) << "the period kept running";
+    EXPECT_LE(testing::RemainingTime(timer), 750) << "the period kept running";
 
     timer.SetInterval(999);
-    EXPECT_GT(timer.RemainingTime(), 800) << "a new interval starts a full period";
+    EXPECT_GT(testing::RemainingTime(timer), 800) << "a new interval starts a full period";
 
     timer.SetEnabled(false);
-    EXPECT_FALSE(timer.Counting());
+    EXPECT_FALSE(testing::Counting(timer));
     timer.SetInterval(500); // while off: nothing counts
-    EXPECT_FALSE(timer.Counting());
+    EXPECT_FALSE(testing::Counting(timer));
     timer.SetEnabled(true);
-    EXPECT_GT(timer.RemainingTime(), 400);
+    EXPECT_GT(testing::RemainingTime(timer), 400);
     EXPECT_EQ(timer.Interval(), 500);
 }
 

@@ -270,7 +270,7 @@ TEST_F(OnlineExchange, WaitingBoxCancelsAndNothingChanges) {
             buttonDisabled = !style::OwnEnabled(f.Button4);
             busyCursor = QApplication::overrideCursor() != nullptr &&
                          QApplication::overrideCursor()->shape() == Qt::BusyCursor;
-            timersHeld = !f.Timer2->Counting();
+            timersHeld = !Counting(*f.Timer2);
             // A click on another exchange's button is held back.
             QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5),
                               Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -300,7 +300,7 @@ TEST_F(OnlineExchange, WaitingBoxCancelsAndNothingChanges) {
         EXPECT_EQ(RecordBytes(f.state.WorldRec), world);
         EXPECT_EQ(RecordsBytes(), file);
         EXPECT_TRUE(ButtonsEnabled(f));
-        EXPECT_TRUE(f.Timer2->Counting()) << "the clock runs again";
+        EXPECT_TRUE(Counting(*f.Timer2)) << "the clock runs again";
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 }

@@ -160,7 +160,7 @@ TEST_F(OptionsPage, TypedZeroSpeedIsStoredAndTheNextGameStillDrops) {
     f.Button7Click(f.Button7);
     f.Button1Click(f.Button1);
     EXPECT_GE(f.Timer1->Interval(), 1);
-    EXPECT_TRUE(f.Timer1->Counting());
+    EXPECT_TRUE(Counting(*f.Timer1));
 }
 
 // An empty field is no number: leaving it shows the conversion error and changes nothing.

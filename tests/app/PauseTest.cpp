@@ -52,7 +52,7 @@ TEST_P(PauseKeys, HoldsBothTimersUntilPressedAgain) {
     Press(f, GetParam());
     EXPECT_FALSE(f.state.Paused);
     EXPECT_FALSE(f.LabelPaused->isVisible());
-    EXPECT_TRUE(f.Timer2->Counting()) << "the clock runs again";
+    EXPECT_TRUE(Counting(*f.Timer2)) << "the clock runs again";
     RunEventsFor(300);
     EXPECT_TRUE(f.state.CurBlock.Row != block.Row || f.state.GameRec.UsedLetters != letters)
         << "letters fall again";

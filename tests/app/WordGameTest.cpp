@@ -127,31 +127,11 @@ TEST_F(WordGame, TheLogIsReadableAndShowsItsNewestLine) {
         << newest.top() << ".." << newest.bottom() << " in " << f.Memo1->viewport()->height();
 }
 
-// The word chime fails: an injected error in the middle of a landing's word search.
-class FailingChime final : public Sound {
-public:
-    void PlayWave(const std::string&) override { throw Error(" The chime failed. "); }
-    void SendCommand(const std::string&) override {}
-};
-
-// A message box that runs the event loop while it is open, as a real one does.
-class ModalDialogs final : public Dialogs {
-public:
-    std::vector<std::string> messages;
-    std::function<void()> whileShown;
-    void ShowMessage(const std::string& text) override {
-        messages.push_back(text);
-        if (whileShown)
-            whileShown();
-    }
-    bool Confirm(const std::string&) override { return true; }
-};
-
 // An error in the word search is shown once the landing is over (the next letter has entered),
 // and no tick of either timer arrives while its box is open.
 TEST_F(WordGame, WordSearchErrorWaitsForTheLandingAndHoldsTheTimers) {
-    FailingChime chime;
-    ModalDialogs boxes;
+    testing::FailingChime chime;
+    testing::RecordingDialogs boxes;
     random.numbers = {kC, kA};
     TForm1 f(For(appDir, {.dialogs = &boxes, .sound = &chime}));
     f.state.settings.Speed = 20; // quick ticks, so any tick under the box shows
@@ -171,7 +151,7 @@ TEST_F(WordGame, WordSearchErrorWaitsForTheLandingAndHoldsTheTimers) {
     boxes.whileShown = [&] {
         if (seen)
             return;
-        seen = AtBox{f.Timer1->Counting(), f.Timer2->Counting(), f.state.CurBlock,
+        seen = AtBox{Counting(*f.Timer1), Counting(*f.Timer2), f.state.CurBlock,
                      f.state.GameRec.UsedLetters, 0};
         RunEventsFor(100);
         seen->lettersAfterEvents = f.state.GameRec.UsedLetters;
@@ -190,8 +170,8 @@ TEST_F(WordGame, WordSearchErrorWaitsForTheLandingAndHoldsTheTimers) {
     EXPECT_EQ(f.state.Chars[4][9], 'T');
     EXPECT_NE(f.Image1->Image().pixel(4 * 40 + 20, 9 * 40 + 20), qRgb(0, 0, 0))
         << "grid and picture agree";
-    EXPECT_TRUE(f.Timer1->Counting()) << "the game goes on once the box is closed";
-    EXPECT_TRUE(f.Timer2->Counting());
+    EXPECT_TRUE(Counting(*f.Timer1)) << "the game goes on once the box is closed";
+    EXPECT_TRUE(Counting(*f.Timer2));
 }
 
 } // namespace

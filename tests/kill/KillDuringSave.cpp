@@ -5,6 +5,7 @@
 //   kill_during_save [--rounds N] [--seed S]
 #include "platform/Clock.h"
 #include "records/ScoreRec.h"
+#include "support/ScratchDir.h"
 
 #include <chrono>
 #include <cstdio>
@@ -70,15 +71,12 @@ class KillTest {
 public:
     KillTest(fs::path program, fs::path plugins, std::uint64_t seed)
         : program_(std::move(program)), plugins_(std::move(plugins)), rng_(seed) {
-        char pattern[] = "/tmp/lexfall-kill.XXXXXX";
-        dir_ = ::mkdtemp(pattern);
         fs::copy_file(program_ / "lexfall", dir_ / "lexfall");
         fs::copy_file(program_ / "Dict.dll", dir_ / "Dict.dll");
         const double today = SystemClock().Today();
         WriteFile(dir_ / "Records.dat", Bytes(Record("Before", 60, 30, 3, today - 10)) +
                                             Bytes(Record("World", 300, 120, 12, today - 20)));
     }
-    ~KillTest() { fs::remove_all(dir_); }
 
     Outcome Round(int round) {
         const fs::path records = dir_ / "Records.dat";
@@ -184,7 +182,8 @@ private:
 
     fs::path program_;
     fs::path plugins_;
-    fs::path dir_;
+    lexfall::testing::ScratchDir scratch_;
+    const fs::path dir_ = scratch_.Path();
     std::mt19937_64 rng_;
     int maxDelayMs_ = 1500;
 };

@@ -3,6 +3,7 @@
 #include "online/HttpFailures.h"
 #include "platform/posix/PosixNetwork.h"
 #include "support/LoopbackServer.h"
+#include "support/ScriptedNetwork.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,10 @@ class HttpGetTest : public ::testing::Test {
 protected:
     // The body, or the text of the error raised.
     std::string Get(const std::string& url, HttpLimits limits = {}) {
-        HttpAccess http(network, cookies, limits);
+        return GetOver(network, url, limits);
+    }
+    std::string GetOver(Network& over, const std::string& url, HttpLimits limits = {}) {
+        HttpAccess http(over, cookies, limits);
         http.proxy = proxy;
         try {
             return http.HttpGet(url);
@@ -167,44 +171,81 @@ TEST_F(HttpGetTest, RefusedPortIsTheSocketError) {
               "error: Socket Error # 10061\nConnection refused.");
 }
 
-// A connect that never completes gives up at the limit, not before it and not much after.
+// A connect that never completes is given the connect limit and ends as the timeout.
 TEST_F(HttpGetTest, ConnectThatNeverCompletesTimesOut) {
-    testing::FullBacklogListener listener;
-    ASSERT_TRUE(listener.Full()) << "the kernel accepted every attempt";
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Get("http://127.0.0.1:" + std::to_string(listener.Port()) + "/"),
-              "error: Connect timed out.");
-    const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(took, 450ms);
-    EXPECT_LT(took, 5s);
+    testing::ScriptedNetwork scripted({}, testing::Step::Timeout());
+    EXPECT_EQ(GetOver(scripted, "http://127.0.0.1:8080/checkwr.asp"), "error: Connect timed out.");
+    ASSERT_EQ(scripted.connects.size(), 1u);
+    EXPECT_EQ(scripted.connects[0].limit, 500ms);
 }
 
-// Reading has no short limit: an answer after 2 seconds still arrives.
+// Reading has no short limit: an answer after 2 seconds of silence still arrives.
 TEST_F(HttpGetTest, SlowAnswerSucceeds) {
-    LoopbackServer server({{"HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n0", 2100ms}});
-    EXPECT_EQ(Get(server.Url("/checkwr.asp")), "0");
+    testing::ScriptedNetwork scripted(
+        {testing::Step::Bytes("HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n0", 2100ms)});
+    EXPECT_EQ(GetOver(scripted, "http://127.0.0.1:8080/checkwr.asp"), "0");
+    EXPECT_TRUE(scripted.closed);
 }
 
 // A server that never answers, or stops in the middle, ends with an error once no data has
 // come for the idle limit; an error reply's body is dropped at the drain limit.
 TEST_F(HttpGetTest, SilentServerTimesOutAtTheIdleLimit) {
+    using testing::Step;
     const HttpLimits shortLimits{500ms, 300ms, 100ms};
+    const std::string url = "http://127.0.0.1:8080/";
     {
-        LoopbackServer server({{"", 0ms, Exchange::End::Hold}});
-        EXPECT_EQ(Get(server.Url(), shortLimits), std::string("error: ") + http::ReadTimedOut);
+        testing::ScriptedNetwork scripted({Step::Timeout()});
+        EXPECT_EQ(GetOver(scripted, url, shortLimits), std::string("error: ") + http::ReadTimedOut);
+        EXPECT_EQ(scripted.waits, std::vector<std::chrono::milliseconds>{300ms});
     }
     {
-        LoopbackServer server(
-            {{"HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nabc", 0ms, Exchange::End::Hold}});
-        EXPECT_EQ(Get(server.Url(), shortLimits), std::string("error: ") + http::ReadTimedOut);
+        testing::ScriptedNetwork scripted(
+            {Step::Bytes("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nabc"), Step::Timeout()});
+        EXPECT_EQ(GetOver(scripted, url, shortLimits), std::string("error: ") + http::ReadTimedOut);
+        EXPECT_EQ(scripted.waits.back(), 300ms);
     }
     {
-        LoopbackServer server(
-            {{"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nabc", 0ms, Exchange::End::Hold}});
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(Get(server.Url(), HttpLimits{500ms, 60s, 100ms}),
+        testing::ScriptedNetwork scripted(
+            {Step::Bytes("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nabc"),
+             Step::Timeout()});
+        EXPECT_EQ(GetOver(scripted, url, HttpLimits{500ms, 60s, 100ms}),
                   "error: HTTP/1.1 404 Not Found");
-        EXPECT_LT(std::chrono::steady_clock::now() - start, 30s) << "the drain used the idle limit";
+        EXPECT_EQ(scripted.waits.back(), 100ms) << "the drain used the idle limit";
+    }
+}
+
+// What the script's peer does reaches the caller as a real peer's would, and the request is
+// sent once, whole.
+TEST_F(HttpGetTest, ScriptedPeerEndings) {
+    using testing::Step;
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"reply in pieces",
+         {Step::Bytes("HTTP/1.1 200 OK\r\nContent-"), Step::Bytes("Length: 2\r\n\r\n4"),
+          Step::Bytes("2")},
+         "42"},
+        {"close before the status line",
+         {Step::Close()},
+         std::string("error: ") + http::ClosedGracefully},
+        {"reset mid-head",
+         {Step::Bytes("HTTP/1.1 200 OK\r\n"),
+          Step::SocketFailure(10054, "Connection reset by peer.")},
+         "error: Socket Error # 10054\nConnection reset by peer."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::ScriptedNetwork scripted(c.steps);
+        EXPECT_EQ(GetOver(scripted, "http://127.0.0.1:8080/checkwr.asp"), c.expected);
+        EXPECT_EQ(scripted.sent, "GET /checkwr.asp HTTP/1.1\r\nContent-Type: text/html\r\n"
+                                 "Host: 127.0.0.1:8080\r\n" +
+                                     std::string(kFixedLines) + "\r\n");
+        ASSERT_EQ(scripted.connects.size(), 1u);
+        EXPECT_EQ(scripted.connects[0].host, "127.0.0.1");
+        EXPECT_EQ(scripted.connects[0].port, 8080);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "online/HttpAccess.h"
 #include "platform/posix/PosixNetwork.h"
 #include "support/LoopbackServer.h"
+#include "support/ScratchDir.h"
 #include "support/TlsPeer.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +25,7 @@ constexpr const char* kTinyproxy = "/usr/bin/tinyproxy";
 class Tinyproxy {
 public:
     Tinyproxy() : port_(testing::RefusedPort()) {
-        config_ = std::filesystem::temp_directory_path() /
-                  ("lexfall-tinyproxy-" + std::to_string(getpid()) + ".conf");
+        config_ = scratch_.Path() / "tinyproxy.conf";
         std::ofstream(config_) << "Port " << port_ << "\nListen 127.0.0.1\nAllow 127.0.0.1\n"
                                << "Timeout 10\nMaxClients 4\nBasicAuth joe s3cret\n";
         pid_ = fork();
@@ -51,7 +51,6 @@ public:
             kill(pid_, SIGTERM);
             waitpid(pid_, nullptr, 0);
         }
-        std::filesystem::remove(config_);
     }
     Tinyproxy(const Tinyproxy&) = delete;
     Tinyproxy& operator=(const Tinyproxy&) = delete;
@@ -60,6 +59,7 @@ public:
     std::uint16_t Port() const { return port_; }
 
 private:
+    testing::ScratchDir scratch_;
     std::uint16_t port_;
     std::filesystem::path config_;
     pid_t pid_ = -1;

@@ -68,8 +68,9 @@ TEST(RecordFileRobustnessTest, AnyFileContentIsSurvived) {
             TScoreRec worldRec{};
             myRec.Total = worldRec.Total = 12345; // invalid until loaded
             bool threw = false;
+            bool read = false;
             try {
-                LoadRecords(dir, dialogs, kToday, myRec, worldRec);
+                LoadRecords(dir, dialogs, kToday, myRec, worldRec, read);
             } catch (const Error&) {
                 threw = true;
             }

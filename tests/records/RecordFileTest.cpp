@@ -48,7 +48,10 @@ void ExpectCleared(const TScoreRec& rec) {
 
 class RecordFileTest : public testing::RecordFileFixture {
 protected:
-    void Load() { LoadRecords(dir_, dialogs_, kToday, myRec_, worldRec_); }
+    void Load() {
+        bool read = false;
+        LoadRecords(dir_, dialogs_, kToday, myRec_, worldRec_, read);
+    }
 
     testing::RecordingDialogs dialogs_;
     TScoreRec myRec_ = kOther;
@@ -281,7 +284,7 @@ TEST_F(RecordFileTest, SaveWorldRecAddsTheMissingSlot) {
         WriteFile(RecordBytes(kMine) + extra);
         SaveWorldRec(dir_, dialogs_, kOther, kWorld);
         EXPECT_EQ(ReadFile(), RecordBytes(kMine) + RecordBytes(kWorld));
-        LoadRecords(dir_, dialogs_, kToday, myRec_, worldRec_);
+        Load();
         EXPECT_EQ(RecordBytes(worldRec_), RecordBytes(kWorld));
     }
     EXPECT_TRUE(dialogs_.messages.empty());
@@ -302,8 +305,7 @@ TEST_F(RecordFileTest, ReadableButNotWritableFile) {
         TScoreRec mine{}, world{};
         bool read = false;
         LoadRecords(dir_, dialogs, kToday, mine, world, read);
-        bool ok = read && dialogs.messages.empty() &&
-                  RecordBytes(mine) == RecordBytes(kMine) &&
+        bool ok = read && dialogs.messages.empty() && RecordBytes(mine) == RecordBytes(kMine) &&
                   RecordBytes(world) == RecordBytes(kWorld);
         for (const auto save : {&SaveMyRec, &SaveWorldRec}) {
             try {
@@ -333,7 +335,7 @@ TEST_F(RecordFileTest, CurrentDirectoryDoesNotMatter) {
         Load();
         SaveMyRec(dir_, dialogs_, kMine, kWorld);
         SaveWorldRec(dir_, dialogs_, kMine, kWorld);
-        LoadRecords(dir_, dialogs_, kToday, myRec_, worldRec_);
+        Load();
     } catch (...) {
         fs::current_path(before);
         throw;

@@ -103,13 +103,15 @@ TEST_F(RecordStreamTest, ShortReadKeepsPosition) {
     EXPECT_EQ(rec.NameLength, 51);
 }
 
-// AppendRecord writes after the last byte wherever the position was.
+// A record written after a seek to the end goes after the last byte wherever the position was.
 TEST_F(RecordStreamTest, AppendWritesAtTheEnd) {
     WriteFile(Bytes(10));
     TRecordStream stream(file_, StreamMode::Open);
     stream.FirstRecord();
-    stream.AppendRecord(Filled('a'));
-    stream.AppendRecord(Filled('b'));
+    stream.Seek(0, SeekOrigin::End);
+    stream.WriteRecord(Filled('a'));
+    stream.Seek(0, SeekOrigin::End);
+    stream.WriteRecord(Filled('b'));
     EXPECT_EQ(stream.Position(), 100);
     EXPECT_EQ(ReadFile(), Bytes(10) + std::string(45, 'a') + std::string(45, 'b'));
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace lexfall::testing {
 namespace {
 
@@ -63,18 +65,41 @@ TEST(ServeTest, StartUpErrorsExitNonZeroWithAPlainMessage) {
     EXPECT_FALSE(std::filesystem::exists(folder.Path() / "records.sqlite"));
 }
 
+// Asks until the answer is yes, for at most ten seconds.
+bool Eventually(const std::function<bool()>& yes) {
+    for (int i = 0; i < 1000; ++i) {
+        if (yes())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 // Sends a request in two halves around a SIGTERM: the connection taken before the signal is
 // still answered, then the server exits cleanly.
 TEST(ServeTest, TermFinishesTheRequestInFlight) {
     ScratchDir folder;
-    RecordsServerProcess server((folder.Path() / "records.sqlite").string());
+    // One loop thread and one connection per address: connections are taken in the order they
+    // came, so once a second one is refused the first has been taken.
+    RecordsServerProcess server((folder.Path() / "records.sqlite").string(),
+                                {"--threads", "1", "--max-per-address", "1"});
     const int fd = ConnectLoopback(server.Port());
     ASSERT_GE(fd, 0);
     const std::string head = "GET /checkwr.asp HTTP/1.1\r\nHost: x\r\n";
     ASSERT_EQ(::send(fd, head.data(), head.size(), MSG_NOSIGNAL), ssize_t(head.size()));
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000)); // taken by a thread by now
+    const int second = ConnectLoopback(server.Port());
+    ASSERT_TRUE(Eventually([&] {
+        return server.Output().find("refused-too-many-from-address") != std::string::npos;
+    })) << server.Output();
+    ::close(second);
     server.Signal(SIGTERM);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // The rest goes once the signal is taken, which the closed listener shows.
+    ASSERT_TRUE(Eventually([&] {
+        const int probe = ConnectLoopback(server.Port());
+        if (probe >= 0)
+            ::close(probe);
+        return probe < 0;
+    })) << "the server still listens";
     ASSERT_EQ(::send(fd, "\r\n", 2, MSG_NOSIGNAL), 2);
     std::string response;
     char chunk[1024];

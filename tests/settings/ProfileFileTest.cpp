@@ -1,6 +1,7 @@
 #include "settings/ProfileFile.h"
 
 #include "platform/Error.h"
+#include "support/ProfileReads.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -218,8 +219,8 @@ TEST(ProfileFileTest, MissingFileReadsDefaultsAndCreatesNothing) {
     const ScratchDir dir;
     const ProfileFile file(dir.File("Lexfall.ini"));
     EXPECT_EQ(file.ReadString("Options", "Music", "none"), "none");
-    EXPECT_EQ(file.ReadInteger("Options", "Speed", 750), 750);
-    EXPECT_TRUE(file.ReadBool("Options", "Sound", true));
+    EXPECT_EQ(testing::ReadInteger(file, "Options", "Speed", 750), 750);
+    EXPECT_TRUE(testing::ReadBool(file, "Options", "Sound", true));
     EXPECT_FALSE(std::filesystem::exists(file.Path()));
 }
 
@@ -227,23 +228,23 @@ TEST(ProfileFileTest, TypedReadsFallBackToTheDefault) {
     const ScratchDir dir;
     dir.Put("a.ini", "[Options]\nEmpty=\nWord=yes\nHex=0x10\nTwo=2\nZero=0\n");
     const ProfileFile file(dir.File("a.ini"));
-    EXPECT_EQ(file.ReadInteger("Options", "Empty", 7), 7);
-    EXPECT_EQ(file.ReadInteger("Options", "Word", 7), 7);
-    EXPECT_EQ(file.ReadInteger("Options", "Hex", 7), 16);
-    EXPECT_TRUE(file.ReadBool("Options", "Two", false));
-    EXPECT_FALSE(file.ReadBool("Options", "Zero", true));
-    EXPECT_TRUE(file.ReadBool("Options", "Word", true));
+    EXPECT_EQ(testing::ReadInteger(file, "Options", "Empty", 7), 7);
+    EXPECT_EQ(testing::ReadInteger(file, "Options", "Word", 7), 7);
+    EXPECT_EQ(testing::ReadInteger(file, "Options", "Hex", 7), 16);
+    EXPECT_TRUE(testing::ReadBool(file, "Options", "Two", false));
+    EXPECT_FALSE(testing::ReadBool(file, "Options", "Zero", true));
+    EXPECT_TRUE(testing::ReadBool(file, "Options", "Word", true));
     EXPECT_EQ(file.ReadString("Options", "Empty", "def"), "");
 }
 
 TEST(ProfileFileTest, EachWriteReachesTheFile) {
     const ScratchDir dir;
     const ProfileFile file(dir.File("Lexfall.ini"));
-    file.WriteBool("Options", "Sound", false);
+    file.WriteStrings({{"Options", "Sound", "0"}});
     EXPECT_EQ(dir.Get("Lexfall.ini"), "[Options]\r\nSound=0\r\n");
-    file.WriteInteger("Options", "Speed", -1);
+    file.WriteStrings({{"Options", "Speed", "-1"}});
     EXPECT_EQ(dir.Get("Lexfall.ini"), "[Options]\r\nSound=0\r\nSpeed=-1\r\n");
-    file.WriteBool("Options", "Sound", true);
+    file.WriteStrings({{"Options", "Sound", "1"}});
     EXPECT_EQ(dir.Get("Lexfall.ini"), "[Options]\r\nSound=1\r\nSpeed=-1\r\n");
 }
 
@@ -272,7 +273,7 @@ TEST(ProfileFileTest, AWriteThatChangesNoByteOnlyTouchesTheFile) {
 TEST(ProfileFileTest, ShorterContentsLeaveNoOldTail) {
     const ScratchDir dir;
     dir.Put("a.ini", "[Options]\nMusic=a-very-long-file-name.mid\n");
-    ProfileFile(dir.File("a.ini")).WriteString("Options", "Music", "b.mid");
+    ProfileFile(dir.File("a.ini")).WriteStrings({{"Options", "Music", "b.mid"}});
     EXPECT_EQ(dir.Get("a.ini"), "[Options]\nMusic=b.mid\n");
 }
 
@@ -284,7 +285,7 @@ TEST(ProfileFileTest, RefusedWriteThrowsAndChangesNothing) {
     for (const std::string& path : {dir.File("Lexfall.ini"), inMissingFolder}) {
         SCOPED_TRACE(path);
         try {
-            ProfileFile(path).WriteString("Options", "Sound", "1");
+            ProfileFile(path).WriteStrings({{"Options", "Sound", "1"}});
             ADD_FAILURE() << "write was not refused";
         } catch (const Error& error) {
             EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);

@@ -44,7 +44,7 @@ SoakPlayer::SoakPlayer(TForm1& form, SoakDoubles& doubles, const std::string& ap
       dictionary_(appDir, playerDialogs_), rng_(seed) {
     dictionary_.OpenDict();
     // Save Rec's question is answered Yes nine times in ten.
-    doubles_.dialogs.answer = [this] { return !Chance(0.1); };
+    doubles_.dialogs.decide = [this] { return !Chance(0.1); };
     lastMyRec_ = form_.state.MyRec;
     Check("start-up");
 }

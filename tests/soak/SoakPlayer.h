@@ -77,7 +77,7 @@ private:
     SoakDoubles& doubles_;
     std::filesystem::path recordFile_;
     Dictionary dictionary_; // the player's own look-ups, on the game's word file
-    SoakDialogs playerDialogs_;
+    testing::RecordingDialogs playerDialogs_;
     std::mt19937_64 rng_;
     SoakStats stats_;
 

@@ -4,10 +4,10 @@
 #include "SoakPlayer.h"
 #include "SoakServices.h"
 #include "records/ScoreRec.h"
+#include "support/ScratchDir.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdio>
@@ -55,12 +55,12 @@ int main(int argc, char** argv) {
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    if (!dir.isValid() || !PrepareAppDir(dir.path() + "/")) {
+    const testing::ScratchDir dir;
+    if (!PrepareAppDir(QString::fromStdString(dir.Dir()))) {
         std::fprintf(stderr, "soak: cannot prepare a program folder\n");
         return 2;
     }
-    const std::string appDir = (dir.path() + "/").toStdString();
+    const std::string appDir = dir.Dir();
 
     soak::SoakDoubles doubles(seed);
     auto form = std::make_unique<TForm1>(soak::MakeFormServices(appDir, doubles));

@@ -3,10 +3,12 @@
 #include "platform/BrowserProxy.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/Error.h"
 #include "platform/Random.h"
 #include "platform/Sound.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,10 +34,18 @@ public:
     std::vector<std::string> messages;
     std::vector<std::string> questions;
     bool answer = true;
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    // When set, decides each Confirm instead of answer.
+    std::function<bool()> decide;
+    // Runs while a message is shown, as a real box runs the event loop while it is open.
+    std::function<void()> whileShown;
+    void ShowMessage(const std::string& text) override {
+        messages.push_back(text);
+        if (whileShown)
+            whileShown();
+    }
     bool Confirm(const std::string& question) override {
         questions.push_back(question);
-        return answer;
+        return decide ? decide() : answer;
     }
     // The answer to Yes/No/Cancel questions, which are recorded with the others.
     Answer threeWay = Answer::Yes;
@@ -60,11 +70,25 @@ public:
     std::optional<BrowserProxyValues> Read() const override { return values; }
 };
 
+class SilentSound final : public Sound {
+public:
+    void PlayWave(const std::string&) override {}
+    void SendCommand(const std::string&) override {}
+};
+
+// A chime that fails: an injected error wherever the game plays a sound.
+class FailingChime final : public Sound {
+public:
+    void PlayWave(const std::string&) override { throw Error(" The chime failed. "); }
+    void SendCommand(const std::string&) override {}
+};
+
 class FixedClock final : public Clock {
 public:
     double today = 46366.0; // 2026-12-10
+    std::uint64_t seed = 1;
     double Today() const override { return today; }
-    std::uint64_t SeedValue() const override { return 1; }
+    std::uint64_t SeedValue() const override { return seed; }
 };
 
 } // namespace lexfall::testing

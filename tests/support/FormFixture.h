@@ -6,6 +6,7 @@
 #include "app/TForm1.h"
 #include "support/ScratchDir.h"
 #include "support/TestServices.h"
+#include "support/TimerProbe.h"
 
 #include <QCoreApplication>
 #include <QDir>
