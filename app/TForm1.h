@@ -1,4 +1,5 @@
 #pragma once
+#include "app/FigureRow.h"
 #include "app/FormServices.h"
 #include "app/GameState.h"
 #include "board/GameKeys.h"
@@ -7,6 +8,7 @@
 #include "settings/SettingsWriter.h"
 
 #include <QMainWindow>
+#include <QPoint>
 
 #include <array>
 #include <functional>
@@ -58,9 +60,9 @@ public:
     // Steps of the game the handlers share.
     void ClearArea();
     void DrawBlock();
-    void FixBlock(TBlock& block);
-    void CheckWord(TBlock& block);
-    void ClearWord(int startCol, int endCol, const std::string& word, const TBlock& block);
+    void FixBlock();
+    void CheckWord();
+    void ClearWord(int startCol, int endCol, const std::string& word, int row);
     std::uint8_t DrawNextBlock();
     std::uint8_t GetChar();
     void ClearScore();
@@ -122,9 +124,10 @@ public:
     QPushButton* Button7 = nullptr;
     QPushButton* Button8 = nullptr;
     QPushButton* Button9 = nullptr;
-    std::array<QLabel*, 8> MyScore{};
-    std::array<QLabel*, 8> MyRecord{};
-    std::array<QLabel*, 8> WRecord{};
+    // Indexed by FigureRow.
+    std::array<QLabel*, FigureRow::kCount> MyScore{};
+    std::array<QLabel*, FigureRow::kCount> MyRecord{};
+    std::array<QLabel*, FigureRow::kCount> WRecord{};
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
@@ -152,6 +155,8 @@ public:
     std::unique_ptr<HttpAccess> IdHTTP1; // the HTTP client, with its proxy parameters
 
     static constexpr int kBorderWidth = 8;
+    // The board's top-left corner inside its sunken panel; the falling letter is placed from it.
+    static constexpr QPoint kBoardOrigin{8, 8};
 
 private:
     void BuildLayout();
@@ -177,8 +182,9 @@ private:
     void ReadRecordsAgain();
     void ShowRecordsPage();
     void AppendBroken(const std::string& text);
-    void ShowRatios(const std::array<QLabel*, 8>& labels, const TScoreRec& rec);
-    void ShowRecord(const std::array<QLabel*, 8>& labels, QLabel* dateLabel, const TScoreRec& rec);
+    void ShowRatios(const std::array<QLabel*, FigureRow::kCount>& labels, const TScoreRec& rec);
+    void ShowRecord(const std::array<QLabel*, FigureRow::kCount>& labels, QLabel* dateLabel,
+                    const TScoreRec& rec);
     // A keeper's name in its column, on two lines when it is wider than the column.
     void ShowKeeper(QLabel* label, const std::string& name);
     void LoadSettingsStep();

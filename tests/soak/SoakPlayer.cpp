@@ -143,9 +143,9 @@ void SoakPlayer::Interlude() {
         ClickVisible(form_.Button7, "options to game");
     }
     if (Chance(0.2)) {
-        const TChars before = form_.state.Chars;
+        const TChars before = form_.state.field.Chars();
         Key(Chance(0.5) ? Qt::Key_Left : Qt::Key_Down);
-        if (form_.state.Chars != before)
+        if (form_.state.field.Chars() != before)
             Fail("idle key", "a key changed the board while no game runs");
     }
     if (!form_.PanelRecord->isHidden())
@@ -195,7 +195,7 @@ void SoakPlayer::ChangePage() {
 }
 
 void SoakPlayer::PlayStep() {
-    const TBlock& block = form_.state.CurBlock;
+    const TBlock& block = form_.state.field.Block();
     if (form_.state.GameRec.UsedLetters != lastLetters_) {
         lastLetters_ = form_.state.GameRec.UsedLetters;
         PlanLetter();
@@ -231,8 +231,8 @@ void SoakPlayer::PlayStep() {
 }
 
 int SoakPlayer::LandingRow(int col) const {
-    const TChars& chars = form_.state.Chars;
-    const TBlock& block = form_.state.CurBlock;
+    const TChars& chars = form_.state.field.Chars();
+    const TBlock& block = form_.state.field.Block();
     int row = block.Col == col ? block.Row : 0;
     while (row < MaxRow && chars[col][row + 1] == 0)
         ++row;
@@ -240,7 +240,7 @@ int SoakPlayer::LandingRow(int col) const {
 }
 
 int SoakPlayer::ChooseColumn() {
-    const TBlock& block = form_.state.CurBlock;
+    const TBlock& block = form_.state.field.Block();
     if (patience_ <= 0)
         return block.Col; // given up: stack where it falls
     int best = -1;
@@ -249,12 +249,12 @@ int SoakPlayer::ChooseColumn() {
         // Only columns the letter can reach along its row.
         bool reachable = true;
         for (int c = std::min(col, block.Col); c <= std::max(col, block.Col); ++c)
-            if (c != block.Col && form_.state.Chars[c][block.Row] != 0)
+            if (c != block.Col && form_.state.field.Chars()[c][block.Row] != 0)
                 reachable = false;
         const int row = LandingRow(col);
         if (!reachable || row == 0)
             continue;
-        TChars trial = form_.state.Chars;
+        TChars trial = form_.state.field.Chars();
         trial[block.Col][block.Row] = 0;
         trial[col][row] = block.Letter;
         const TBlock landed{col, row, block.Letter};
@@ -280,7 +280,7 @@ int SoakPlayer::ChooseColumn() {
 void SoakPlayer::PlanLetter() {
     --patience_;
     plan_.clear();
-    const TBlock& block = form_.state.CurBlock;
+    const TBlock& block = form_.state.field.Block();
     const int target = ChooseColumn();
     if (patience_ > 0 && Chance(0.05)) {
         plan_.push_back(Qt::Key_Up);
@@ -321,7 +321,7 @@ void SoakPlayer::Check(const char* what) {
 
 void SoakPlayer::CheckBoard(const char* what) {
     const GameState& state = form_.state;
-    const TBlock& block = state.CurBlock;
+    const TBlock& block = state.field.Block();
     if (!IsLetter(state.NextChar))
         Fail(what, "the next letter is not a letter");
     if (started_) {
@@ -336,7 +336,7 @@ void SoakPlayer::CheckBoard(const char* what) {
     const QImage& board = form_.Image1->Image();
     for (int col = 0; col <= MaxCol; ++col) {
         for (int row = 0; row <= MaxRow; ++row) {
-            const std::uint8_t cell = state.Chars[col][row];
+            const std::uint8_t cell = state.field.Chars()[col][row];
             const int x = col * BlockSize, y = row * BlockSize;
             const bool falling = started_ && col == block.Col && row == block.Row;
             if (cell != 0 && !IsLetter(cell))
