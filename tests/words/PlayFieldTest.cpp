@@ -47,6 +47,7 @@ TEST(PlayFieldTurn, MovesAndDrops) {
         {"stops at the left edge", -1, -1, "LLLLL", 0, 0},
         {"stops at the right edge", -1, -1, "RRRRRR", 7, 0},
         {"a neighbour blocks", 4, 0, "R", 3, 0},
+        {"sideways in row 0 keeps falling", 3, 1, "LD", 2, 1},
         {"passes over a full column below", 4, 1, "RH", 4, 0},
         {"slides off a resting place and falls on", 4, 9, "RHLH", 3, 9},
     };
