@@ -3,7 +3,7 @@
 #include "app/Canvas.h"
 #include "app/FormStyle.h"
 #include "app/GameTimer.h"
-#include "words/WordSearch.h"
+#include "words/PlayField.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -246,19 +246,15 @@ int SoakPlayer::ChooseColumn() {
     int best = -1;
     std::size_t bestLength = 0;
     for (int col = 0; col <= MaxCol; ++col) {
-        // Only columns the letter can reach along its row.
+        // Only columns the letter can reach along its row, tried on a copy of the field.
+        PlayField trial = form_.state.field;
         bool reachable = true;
-        for (int c = std::min(col, block.Col); c <= std::max(col, block.Col); ++c)
-            if (c != block.Col && form_.state.field.Chars()[c][block.Row] != 0)
-                reachable = false;
-        const int row = LandingRow(col);
-        if (!reachable || row == 0)
+        while (reachable && trial.Block().Col != col)
+            reachable = trial.Move(col < trial.Block().Col ? -1 : +1);
+        trial.DropToRest();
+        if (!reachable || trial.Block().Row == 0)
             continue;
-        TChars trial = form_.state.field.Chars();
-        trial[block.Col][block.Row] = 0;
-        trial[col][row] = block.Letter;
-        const TBlock landed{col, row, block.Letter};
-        if (const auto word = FindWord(trial, landed, dictionary_)) {
+        if (const auto word = trial.FindWord(dictionary_)) {
             if (word->Word.size() > bestLength) {
                 best = col;
                 bestLength = word->Word.size();
