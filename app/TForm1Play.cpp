@@ -19,6 +19,7 @@
 #include <exception>
 
 namespace lexfall {
+
 void TForm1::Button1Click(QObject* sender) {
     // The player's Start drops the last game: a new record of it is offered for saving first.
     if (sender != nullptr && !GameRunning())

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace lexfall::soak {
 namespace {
@@ -361,10 +362,13 @@ void SoakPlayer::CheckFigures(const char* what) {
          game.CompletedWords < lastGame_.CompletedWords))
         Fail(what, "a figure of the game went down");
     lastGame_ = game;
-    const std::int32_t figures[] = {game.UsedTime, game.UsedLetters, game.CompletedWords};
-    for (int i = 0; i < 3; ++i)
-        if (form_.MyScore[i + 1]->text() != QString::number(figures[i]))
-            Fail(what, "the records page shows another figure in row " + std::to_string(i + 1));
+    const std::pair<FigureRow::Row, std::int32_t> figures[] = {
+        {FigureRow::Time, game.UsedTime},
+        {FigureRow::Letters, game.UsedLetters},
+        {FigureRow::Words, game.CompletedWords}};
+    for (const auto& [row, figure] : figures)
+        if (form_.MyScore[row]->text() != QString::number(figure))
+            Fail(what, "the records page shows another figure in row " + std::to_string(row));
 }
 
 void SoakPlayer::CheckRecordFile(const char* what) {
