@@ -83,7 +83,7 @@ TEST_F(PlayField, BlockedEntryEndsTheGame) {
     EXPECT_TRUE(style::OwnEnabled(f.Button1));
     EXPECT_TRUE(f.PanelRecord->isVisible() || !f.PanelRecord->isHidden());
     EXPECT_TRUE(f.PanelGame->isHidden());
-    EXPECT_EQ(f.state.field.Chars()[3][0], 0) << "the letter of row 0 is never fixed";
+    EXPECT_EQ(BoardPixel(140, 20), kBlackPixel) << "the letter of row 0 is never painted";
 }
 
 TEST_F(PlayField, SidewaysInRowZeroOverAFreeCellKeepsFalling) {
@@ -92,7 +92,7 @@ TEST_F(PlayField, SidewaysInRowZeroOverAFreeCellKeepsFalling) {
     f.state.field.Put(3, 1, 'E');
     f.FormKeyDown(vk::Left, {});
     f.Timer1Timer();
-    EXPECT_EQ(f.state.field.Block().Row, 1);
+    EXPECT_EQ(f.Image3->pos(), QPoint(8 + 80, 8 + 40)) << "the sprite follows into row 1";
     EXPECT_FALSE(style::OwnEnabled(f.Button1));
 }
 
