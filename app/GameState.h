@@ -1,7 +1,7 @@
 #pragma once
-#include "board/Board.h"
 #include "records/ScoreRec.h"
 #include "settings/Settings.h"
+#include "words/PlayField.h"
 
 #include <cstdint>
 
@@ -9,8 +9,7 @@ namespace lexfall {
 
 // All game state that lives for the whole run, in one place owned by the window.
 struct GameState {
-    TChars Chars{};
-    TBlock CurBlock{};
+    PlayField field; // the grid and the falling letter
     std::uint8_t NextChar = 0;
     bool Cheated = false; // the board was cleared with the clear key in this game
     TScoreRec GameRec{};

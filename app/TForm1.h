@@ -1,4 +1,49 @@
 #pragma once
+// The window's controls: where each sits, what it says, what runs it, and where that code is.
+// Controls are made in TForm1Layout.cpp and wired in TForm1.cpp (buttons, timers, keys),
+// TForm1Options.cpp and TForm1Proxy.cpp; the figure labels are indexed by FigureRow.
+//
+//   Control        Page     Caption / shows           Handler             File
+//   Image4         banner   the banner picture        Image4Click         TForm1.cpp
+//   Button1        game     "&Start"                  Button1Click        TForm1Play.cpp
+//   Button2        game     "&Records"                Button2Click        TForm1Records.cpp
+//   Image1         game     the board                 FixBlock            TForm1Play.cpp
+//   Image3         game     the falling letter        PlaceSprite         TForm1Play.cpp
+//   Image2         game     the next letter           DrawNextBlock       TForm1Play.cpp
+//   Memo1          game     the word log              ClearWord           TForm1Play.cpp
+//   LabelPaused    game     "Paused", over the board  SetPaused           TForm1Play.cpp
+//   Timer1         game     drops the letter          Timer1Timer         TForm1Play.cpp
+//   Timer2         game     the game clock            Timer2Timer         TForm1Records.cpp
+//   (keys)         any      arrows, Space, Delete...  FormKeyDown         TForm1Play.cpp
+//   MyScore[row]   records  this game's figures       EvaluateGame        TForm1Records.cpp
+//   MyRecord[row]  records  own record's figures      ShowMyRec           TForm1Records.cpp
+//   WRecord[row]   records  world record's figures    ShowWorldRec        TForm1Records.cpp
+//   Label1         records  today's date              FormCreate          TForm1.cpp
+//   Label2, Label3 records  the two records' dates    ShowRecord          TForm1Records.cpp
+//   LabelBroken    records  the verdict's text        SetBrokenText       TForm1Records.cpp
+//   Button9        records  "&Get MyRec"              Button9Click        TForm1Online.cpp
+//   Button5        records  "&Put MyRec"              Button5Click        TForm1Online.cpp
+//   Button4        records  "Check &WR"               Button4Click        TForm1Online.cpp
+//   Button8        records  "&Save Rec"               Button8Click        TForm1Records.cpp
+//   Button6        records  "&Options"                Button6Click        TForm1.cpp
+//   Button3        records  "&Continue"               Button3Click        TForm1.cpp
+//   ComboBox1      options  music piece               ComboBox1Change     TForm1Options.cpp
+//                           (its list opening)        ComboBox1Click      TForm1Options.cpp
+//   CheckBoxMusic  options  Music "Enable"            CheckBoxMusicClick  TForm1Options.cpp
+//   CheckBoxSound  options  Sound "Enable"            CheckBoxSoundClick  TForm1Options.cpp
+//   CheckBox2      options  AutoSave "Enable"         CheckBox2Click      TForm1Options.cpp
+//   MaskEdit1      options  Speed, taken on leaving   ChangeSpeed         TForm1Options.cpp
+//   UpDownUp/Down  options  Speed arrows              UpDown1Click        TForm1Options.cpp
+//   EditIP         options  Http Proxy host           CheckBox1Click      TForm1Proxy.cpp
+//   EditPort       options  Http Proxy port           CheckBox1Click      TForm1Proxy.cpp
+//   EditProxyUser  options  ProxyUser                 CheckBox1Click      TForm1Proxy.cpp
+//   EditProxyPwd   options  ProxyPwd                  CheckBox1Click      TForm1Proxy.cpp
+//   CheckBox3      options  "Use IE Proxy Setting"    CheckBox3Click      TForm1Proxy.cpp
+//   CheckBox1      options  "Enable Proxy"            CheckBox1Click      TForm1Proxy.cpp
+//   Button7        options  "&Game"                   Button7Click        TForm1.cpp
+//   LabelURL       options  web site (about box)      LabelURLClick       TForm1.cpp
+//   LabelEmail     options  support mail (about box)  LabelEmailClick     TForm1.cpp
+#include "app/FigureRow.h"
 #include "app/FormServices.h"
 #include "app/GameState.h"
 #include "board/GameKeys.h"
@@ -7,6 +52,7 @@
 #include "settings/SettingsWriter.h"
 
 #include <QMainWindow>
+#include <QPoint>
 
 #include <array>
 #include <functional>
@@ -58,9 +104,9 @@ public:
     // Steps of the game the handlers share.
     void ClearArea();
     void DrawBlock();
-    void FixBlock(TBlock& block);
-    void CheckWord(TBlock& block);
-    void ClearWord(int startCol, int endCol, const std::string& word, const TBlock& block);
+    void FixBlock();
+    void CheckWord();
+    void ClearWord(int startCol, int endCol, const std::string& word, int row);
     std::uint8_t DrawNextBlock();
     std::uint8_t GetChar();
     void ClearScore();
@@ -122,9 +168,10 @@ public:
     QPushButton* Button7 = nullptr;
     QPushButton* Button8 = nullptr;
     QPushButton* Button9 = nullptr;
-    std::array<QLabel*, 8> MyScore{};
-    std::array<QLabel*, 8> MyRecord{};
-    std::array<QLabel*, 8> WRecord{};
+    // Indexed by FigureRow.
+    std::array<QLabel*, FigureRow::kCount> MyScore{};
+    std::array<QLabel*, FigureRow::kCount> MyRecord{};
+    std::array<QLabel*, FigureRow::kCount> WRecord{};
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
@@ -152,6 +199,8 @@ public:
     std::unique_ptr<HttpAccess> IdHTTP1; // the HTTP client, with its proxy parameters
 
     static constexpr int kBorderWidth = 8;
+    // The board's top-left corner inside its sunken panel; the falling letter is placed from it.
+    static constexpr QPoint kBoardOrigin{8, 8};
 
 private:
     void BuildLayout();
@@ -177,8 +226,9 @@ private:
     void ReadRecordsAgain();
     void ShowRecordsPage();
     void AppendBroken(const std::string& text);
-    void ShowRatios(const std::array<QLabel*, 8>& labels, const TScoreRec& rec);
-    void ShowRecord(const std::array<QLabel*, 8>& labels, QLabel* dateLabel, const TScoreRec& rec);
+    void ShowRatios(const std::array<QLabel*, FigureRow::kCount>& labels, const TScoreRec& rec);
+    void ShowRecord(const std::array<QLabel*, FigureRow::kCount>& labels, QLabel* dateLabel,
+                    const TScoreRec& rec);
     // A keeper's name in its column, on two lines when it is wider than the column.
     void ShowKeeper(QLabel* label, const std::string& name);
     void LoadSettingsStep();

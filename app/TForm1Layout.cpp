@@ -137,9 +137,9 @@ void TForm1::BuildGamePage() {
     Panel1->setLineWidth(2);
     Place(Panel1, 16, 20, 336, 416);
     Image1 = new Canvas(320, 400, Panel1);
-    Image1->move(8, 8);
-    Image3 = new Canvas(40, 40, Panel1);
-    Image3->move(128, 8);
+    Image1->move(kBoardOrigin);
+    Image3 = new Canvas(BlockSize, BlockSize, Panel1);
+    Image3->move(kBoardOrigin + QPoint(BlockSize * EntryCol, 0));
     Image3->SetTransparent(true);
     Image3->raise();
 
@@ -178,34 +178,35 @@ void TForm1::BuildRecordsPage() {
         style::SetTextColour(date, style::kInactiveCaption);
 
     struct Row {
-        int index;
+        FigureRow::Row index;
         int top;
         const char* heading;
         const char* initial;
         bool ratio;
     };
     static constexpr Row kRows[] = {
-        {0, 88, "Keeper:", "", false},
-        {1, 112, "Used Time (Second): ", "0", false},
-        {2, 136, "Used Letters: ", "0", false},
-        {3, 160, "Completed Words: ", "0", false},
-        {7, 184, "Total Score:", "0", false},
-        {4, 240, "Letters per Word:", "0.00", true},
-        {5, 264, "Words per Minute:", "0.00", true},
-        {6, 288, "Seconds per Word:", "0.00", true},
+        {FigureRow::Keeper, 88, "Keeper:", "", false},
+        {FigureRow::Time, 112, "Used Time (Second): ", "0", false},
+        {FigureRow::Letters, 136, "Used Letters: ", "0", false},
+        {FigureRow::Words, 160, "Completed Words: ", "0", false},
+        {FigureRow::Total, 184, "Total Score:", "0", false},
+        {FigureRow::LettersPerWord, 240, "Letters per Word:", "0.00", true},
+        {FigureRow::WordsPerMinute, 264, "Words per Minute:", "0.00", true},
+        {FigureRow::SecondsPerWord, 288, "Seconds per Word:", "0.00", true},
     };
     for (const Row& row : kRows) {
         QLabel* heading = MakeLabel(page, row.heading, 24, row.top, true);
         if (row.ratio)
             style::SetTextColour(heading, style::kInactiveCaption);
-        const int shift = row.index == 0 ? 8 : 0; // the keeper row sits 8 pixels further left
+        const int shift =
+            row.index == FigureRow::Keeper ? 8 : 0; // the keeper row sits 8 pixels further left
         MyScore[row.index] = MakeLabel(page, row.initial, 184 - shift, row.top);
         MyRecord[row.index] = MakeLabel(page, row.initial, 296 - shift, row.top);
         WRecord[row.index] = MakeLabel(page, row.initial, 408 - shift, row.top);
     }
-    MyScore[0]->setText(QStringLiteral("Player1"));
-    MyRecord[0]->setText(QStringLiteral("Player1"));
-    WRecord[0]->setText(QStringLiteral("No Record"));
+    MyScore[FigureRow::Keeper]->setText(QStringLiteral("Player1"));
+    MyRecord[FigureRow::Keeper]->setText(QStringLiteral("Player1"));
+    WRecord[FigureRow::Keeper]->setText(QStringLiteral("No Record"));
     for (auto* column : {&MyScore, &MyRecord, &WRecord})
         for (QLabel* label : *column)
             label->adjustSize();

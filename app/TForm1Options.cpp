@@ -59,7 +59,7 @@ void TForm1::WriteIni() {
 void TForm1::LoadSettingsStep() {
     state.settings = LoadSettings(SettingsPath());
     SetRecordName(state.GameRec, state.settings.UserName);
-    ShowKeeper(MyScore[0], RecordName(state.GameRec));
+    ShowKeeper(MyScore[FigureRow::Keeper], RecordName(state.GameRec));
 }
 
 void TForm1::StartMusic() {

@@ -10,7 +10,7 @@
 #include "records/Figures.h"
 #include "records/GameClock.h"
 #include "words/Dictionary.h"
-#include "words/WordSearch.h"
+#include "words/PlayField.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -19,29 +19,6 @@
 #include <exception>
 
 namespace lexfall {
-namespace {
-
-// Stops both game timers and starts them again when the landing's work is done, on every
-// path: each then begins a fresh full period.
-class TimersPaused {
-public:
-    TimersPaused(GameTimer& drop, GameTimer& clock) : drop_(drop), clock_(clock) {
-        drop_.SetEnabled(false);
-        clock_.SetEnabled(false);
-    }
-    ~TimersPaused() {
-        drop_.SetEnabled(true);
-        clock_.SetEnabled(true);
-    }
-    TimersPaused(const TimersPaused&) = delete;
-    TimersPaused& operator=(const TimersPaused&) = delete;
-
-private:
-    GameTimer& drop_;
-    GameTimer& clock_;
-};
-
-} // namespace
 
 void TForm1::Button1Click(QObject* sender) {
     // The player's Start drops the last game: a new record of it is offered for saving first.
@@ -50,7 +27,7 @@ void TForm1::Button1Click(QObject* sender) {
     dictionary_->OpenDict();
     if (!GameRunning())
         StartNewGame();
-    state.CurBlock = {EntryCol, 0, state.NextChar};
+    state.field.Enter(state.NextChar);
     // The sprite copies the preview before the preview shows the following letter.
     DrawBlock();
     PlaceSprite();
@@ -62,14 +39,14 @@ void TForm1::Button1Click(QObject* sender) {
 void TForm1::StartNewGame() {
     Button1->setEnabled(false);
     Button8->setEnabled(false);
-    InitChars(state.Chars);
+    state.field.NewGame();
     ClearArea();
     ClearScore();
-    for (int index : {2, 3, 1})
-        MyScore[index]->setText(QStringLiteral("0"));
+    for (FigureRow::Row row : {FigureRow::Letters, FigureRow::Words, FigureRow::Time})
+        MyScore[row]->setText(QStringLiteral("0"));
     Timer2->SetEnabled(true);
-    for (int index : {1, 2, 3, 7})
-        for (QLabel* label : {MyScore[index], MyRecord[index], WRecord[index]})
+    for (FigureRow::Row row : kRecordFigureRows)
+        for (QLabel* label : {MyScore[row], MyRecord[row], WRecord[row]})
             style::SetTextColour(label, style::kBlack);
     Timer1->SetInterval(StartDropInterval(state.settings.Speed));
     SetBrokenText("");
@@ -89,8 +66,9 @@ void TForm1::DrawBlock() {
 }
 
 void TForm1::PlaceSprite() {
-    Image3->move(kBorderWidth + BlockSize * state.CurBlock.Col,
-                 kBorderWidth + BlockSize * state.CurBlock.Row);
+    const TBlock& block = state.field.Block();
+    Image3->move(kBoardOrigin.x() + BlockSize * block.Col,
+                 kBoardOrigin.y() + BlockSize * block.Row);
 }
 
 std::uint8_t TForm1::DrawNextBlock() {
@@ -106,30 +84,31 @@ std::uint8_t TForm1::GetChar() {
 }
 
 void TForm1::Timer1Timer() {
-    if (BlockDrop(state.Chars, state.CurBlock))
+    if (state.field.Drop())
         PlaceSprite();
     else
-        FixBlock(state.CurBlock);
+        FixBlock();
 }
 
-void TForm1::FixBlock(TBlock& block) {
+void TForm1::FixBlock() {
+    const Landing landing = state.field.Land();
     ++state.GameRec.UsedLetters;
-    MyScore[2]->setText(QString::number(state.GameRec.UsedLetters));
-    MyScore[2]->adjustSize();
-    if (block.Row == 0) {
+    MyScore[FigureRow::Letters]->setText(QString::number(state.GameRec.UsedLetters));
+    MyScore[FigureRow::Letters]->adjustSize();
+    if (landing.gameOver) {
         Timer1->SetEnabled(false);
         Timer2->SetEnabled(false);
         Button1->setEnabled(true);
         Button2Click(nullptr);
         return;
     }
-    tiles::LandTile(Image1->Image(), Image3->Image(), block.Col, block.Row);
+    tiles::LandTile(Image1->Image(), Image3->Image(), landing.cell.Col, landing.cell.Row);
     Image1->Changed();
     // A failing word search does not cut the landing short: the next letter enters first, and
     // the error then reaches the tick's handler, which shows it with the timers held.
     std::exception_ptr failure;
     try {
-        CheckWord(block);
+        CheckWord();
     } catch (const std::exception&) {
         failure = std::current_exception();
     }
@@ -138,26 +117,30 @@ void TForm1::FixBlock(TBlock& block) {
         std::rethrow_exception(failure);
 }
 
-void TForm1::CheckWord(TBlock& block) {
-    const TimersPaused paused(*Timer1, *Timer2);
-    if (const auto found = FindWord(state.Chars, block, *dictionary_))
-        ClearWord(found->StartCol, found->EndCol, found->Word, block);
+void TForm1::CheckWord() {
+    const TimersHeld held(*Timer1, *Timer2);
+    if (const auto found = state.field.FindWord(*dictionary_)) {
+        // The grid follows the picture, so a failure while painting leaves both as they were.
+        ClearWord(found->StartCol, found->EndCol, found->Word, state.field.Block().Row);
+        state.field.TakeWord(*found);
+    }
 }
 
-void TForm1::ClearWord(int startCol, int endCol, const std::string& word, const TBlock& block) {
+void TForm1::ClearWord(int startCol, int endCol, const std::string& word, int row) {
     PlayWave(ChimesWave);
     TScoreRec& game = state.GameRec;
     ++game.CompletedWords;
-    style::SetCaption(MyScore[3], FormatWhole(game.CompletedWords));
+    style::SetCaption(MyScore[FigureRow::Words], FormatWhole(game.CompletedWords));
     if (const auto perMinute = WordsPerMinute(game))
-        style::SetCaption(MyScore[5], FormatRatio(*perMinute, services_.regional));
+        style::SetCaption(MyScore[FigureRow::WordsPerMinute],
+                          FormatRatio(*perMinute, services_.regional));
     if (const auto perWord = SecondsPerWord(game))
-        style::SetCaption(MyScore[6], FormatRatio(*perWord, services_.regional));
+        style::SetCaption(MyScore[FigureRow::SecondsPerWord],
+                          FormatRatio(*perWord, services_.regional));
     Memo1->appendPlainText(QString::number(game.CompletedWords) + ':' + FromSystemText(word));
     // The picture is moved in pixels, never redrawn from the grid; the grid follows it.
-    tiles::ClearWordCells(Image1->Image(), startCol, endCol, block.Row);
+    tiles::ClearWordCells(Image1->Image(), startCol, endCol, row);
     Image1->Changed();
-    ClearWordCells(state.Chars, block.Row, startCol, endCol);
 }
 
 void TForm1::FormKeyDown(int virtualKey, ShiftState shiftState) {
@@ -172,16 +155,15 @@ void TForm1::FormKeyDown(int virtualKey, ShiftState shiftState) {
     switch (action) {
     case KeyAction::HardDrop:
         // Only moves the letter; the next tick fixes it, so it can still slide sideways.
-        while (BlockDrop(state.Chars, state.CurBlock)) {
-        }
+        state.field.DropToRest();
         PlaceSprite();
         break;
     case KeyAction::MoveLeft:
-        BlockMove(state.Chars, state.CurBlock, -1);
+        state.field.Move(-1);
         PlaceSprite();
         break;
     case KeyAction::MoveRight:
-        BlockMove(state.Chars, state.CurBlock, +1);
+        state.field.Move(+1);
         PlaceSprite();
         break;
     case KeyAction::Swap:
@@ -223,10 +205,8 @@ void TForm1::SetPaused(bool paused) {
 }
 
 void TForm1::SwapLetter() {
-    TBlock& block = state.CurBlock;
-    block.Letter = GetChar();
-    state.Chars[block.Col][block.Row] = block.Letter;
-    tiles::DrawSwappedLetter(Image3->Image(), static_cast<char>(block.Letter));
+    state.field.Swap(GetChar());
+    tiles::DrawSwappedLetter(Image3->Image(), static_cast<char>(state.field.Block().Letter));
     Image3->Changed();
 }
 
@@ -235,9 +215,7 @@ void TForm1::ClearBoardKey() {
     state.Cheated = true;
     Memo1->appendPlainText(QStringLiteral("Cheating, the Score won't be saved."));
     ClearArea();
-    InitChars(state.Chars);
-    // The falling letter keeps its cell, so grid and picture agree when it lands.
-    state.Chars[state.CurBlock.Col][state.CurBlock.Row] = state.CurBlock.Letter;
+    state.field.ClearBoard();
 }
 
 } // namespace lexfall

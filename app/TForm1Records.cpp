@@ -33,17 +33,13 @@ QColor BrokenColour(Broken broken) {
 
 void TForm1::ClearScore() {
     TScoreRec& game = state.GameRec;
-    game.UsedTime = 0;
-    game.UsedLetters = 0;
-    game.CompletedWords = 0;
-    game.Total = 0;
-    game.Date = services_.clock.Today();
+    ClearRecord(game, RecordName(game), services_.clock.Today());
 }
 
 void TForm1::Timer2Timer() {
     ++state.GameRec.UsedTime;
     Timer1->SetInterval(SpeedUpInterval(Timer1->Interval(), state.GameRec.UsedTime));
-    style::SetCaption(MyScore[1], FormatWhole(state.GameRec.UsedTime));
+    style::SetCaption(MyScore[FigureRow::Time], FormatWhole(state.GameRec.UsedTime));
 }
 
 void TForm1::Button2Click(QObject* sender) {
@@ -75,13 +71,13 @@ void TForm1::EvaluateGame() {
         EvaluateEndOfGame({state.GameRec, state.MyRec, state.WorldRec, state.Cheated,
                            state.settings.AutoSave, state.RecordsRead});
     game.Total = verdict.total;
-    style::SetCaption(MyScore[7], FormatWhole(game.Total));
+    style::SetCaption(MyScore[FigureRow::Total], FormatWhole(game.Total));
     ShowRatios(MyScore, game);
 
-    constexpr std::array<std::size_t, 4> rows = {1, 2, 3, 7}; // time, letters, words, total
-    for (std::size_t i = 0; i < rows.size(); ++i)
+    for (std::size_t i = 0; i < kRecordFigureRows.size(); ++i)
         if (verdict.figures[i] != Broken::None)
-            NewRecord(MyRecord[rows[i]], MyScore[rows[i]], BrokenColour(verdict.figures[i]));
+            NewRecord(MyRecord[kRecordFigureRows[i]], MyScore[kRecordFigureRows[i]],
+                      BrokenColour(verdict.figures[i]));
     if (verdict.banner != Broken::None && style::TextColour(LabelBroken) != style::kRed)
         style::SetTextColour(LabelBroken, BrokenColour(verdict.banner));
     if (!verdict.text.empty())
@@ -212,23 +208,27 @@ void TForm1::ReadRecordsAgain() {
     ShowWorldRec();
 }
 
-void TForm1::ShowRatios(const std::array<QLabel*, 8>& labels, const TScoreRec& rec) {
+void TForm1::ShowRatios(const std::array<QLabel*, FigureRow::kCount>& labels,
+                        const TScoreRec& rec) {
     if (const auto perWord = LettersPerWord(rec))
-        style::SetCaption(labels[4], FormatRatio(*perWord, services_.regional));
+        style::SetCaption(labels[FigureRow::LettersPerWord],
+                          FormatRatio(*perWord, services_.regional));
     if (const auto perMinute = WordsPerMinute(rec))
-        style::SetCaption(labels[5], FormatRatio(*perMinute, services_.regional));
+        style::SetCaption(labels[FigureRow::WordsPerMinute],
+                          FormatRatio(*perMinute, services_.regional));
     if (const auto secondsPerWord = SecondsPerWord(rec))
-        style::SetCaption(labels[6], FormatRatio(*secondsPerWord, services_.regional));
+        style::SetCaption(labels[FigureRow::SecondsPerWord],
+                          FormatRatio(*secondsPerWord, services_.regional));
 }
 
-void TForm1::ShowRecord(const std::array<QLabel*, 8>& labels, QLabel* dateLabel,
+void TForm1::ShowRecord(const std::array<QLabel*, FigureRow::kCount>& labels, QLabel* dateLabel,
                         const TScoreRec& rec) {
-    ShowKeeper(labels[0], RecordName(rec));
-    style::SetCaption(labels[1], FormatWhole(rec.UsedTime));
-    style::SetCaption(labels[2], FormatWhole(rec.UsedLetters));
-    style::SetCaption(labels[3], FormatWhole(rec.CompletedWords));
+    ShowKeeper(labels[FigureRow::Keeper], RecordName(rec));
+    style::SetCaption(labels[FigureRow::Time], FormatWhole(rec.UsedTime));
+    style::SetCaption(labels[FigureRow::Letters], FormatWhole(rec.UsedLetters));
+    style::SetCaption(labels[FigureRow::Words], FormatWhole(rec.CompletedWords));
     ShowRatios(labels, rec);
-    style::SetCaption(labels[7], FormatWhole(rec.Total));
+    style::SetCaption(labels[FigureRow::Total], FormatWhole(rec.Total));
     style::SetCaption(dateLabel, FormatIsoDate(rec.Date));
 }
 

@@ -49,7 +49,7 @@ protected:
             f.Timer2Timer();
         f.state.GameRec.UsedLetters = letters - 1;
         f.state.GameRec.CompletedWords = words;
-        f.state.Chars[3][1] = 'E';
+        f.state.field.Put(3, 1, 'E');
         f.Timer1Timer();
         ASSERT_FALSE(f.GameRunning());
     }
@@ -58,7 +58,7 @@ protected:
     std::string RowColours() {
         TForm1& f = Form();
         std::string colours;
-        for (int row : {1, 2, 3, 7})
+        for (FigureRow::Row row : kRecordFigureRows)
             colours += std::string(colours.empty() ? "" : " ") + ColourLetter(f.MyScore[row]) +
                        ColourLetter(f.MyRecord[row]);
         return colours;
@@ -66,7 +66,7 @@ protected:
 
     // The world column is never recoloured.
     void ExpectWorldColumnBlack() {
-        for (int row : {1, 2, 3, 7})
+        for (FigureRow::Row row : kRecordFigureRows)
             EXPECT_EQ(ColourLetter(Form().WRecord[row]), 'k') << "WRecord" << row;
     }
 };
@@ -81,9 +81,9 @@ TEST_F(EndOfGame, FirstGameAgainstFreshRecords) {
 
     EXPECT_EQ(RowColours(), "GG GG kk kk");
     ExpectWorldColumnBlack();
-    EXPECT_EQ(f.MyScore[1]->text(), "40");
-    EXPECT_EQ(f.MyScore[2]->text(), "15");
-    EXPECT_EQ(f.MyScore[7]->text(), "0");
+    EXPECT_EQ(f.MyScore[FigureRow::Time]->text(), "40");
+    EXPECT_EQ(f.MyScore[FigureRow::Letters]->text(), "15");
+    EXPECT_EQ(f.MyScore[FigureRow::Total]->text(), "0");
     EXPECT_EQ(f.BrokenText(), kYours + "\r\r" + kCantSave);
     EXPECT_EQ(f.LabelBroken->text().toStdString(), kYours + "\n\n" + kCantSave);
     EXPECT_EQ(ColourLetter(f.LabelBroken), 'G');
@@ -167,7 +167,8 @@ TEST_P(AutoSaveOn, SavesTheGameIntoSlotZero) {
     EXPECT_EQ((std::int32_t{saved.Total}), 24584);
     EXPECT_EQ((double{saved.Date}), clock.today);
     EXPECT_EQ(file.substr(45), RecordBytes(GetParam().world));
-    EXPECT_EQ(f.MyRecord[7]->text(), "24584") << "the own column shows the saved record";
+    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "24584")
+        << "the own column shows the saved record";
     EXPECT_TRUE(sound.waves.empty()) << "sound effects are off";
 }
 
@@ -185,17 +186,17 @@ TEST_F(EndOfGame, GameOverBeforeTheFirstTick) {
     TForm1& f = Form();
     Start();
     EndWith(48, 20, 5);
-    EXPECT_EQ(f.MyScore[4]->text(), "4.00");
-    EXPECT_EQ(f.MyScore[5]->text(), "6.25");
-    EXPECT_EQ(f.MyScore[6]->text(), "9.60");
+    EXPECT_EQ(f.MyScore[FigureRow::LettersPerWord]->text(), "4.00");
+    EXPECT_EQ(f.MyScore[FigureRow::WordsPerMinute]->text(), "6.25");
+    EXPECT_EQ(f.MyScore[FigureRow::SecondsPerWord]->text(), "9.60");
 
     Start();
     EndWith(0, 1, 0);
-    EXPECT_EQ(f.MyScore[1]->text(), "0");
-    EXPECT_EQ(f.MyScore[7]->text(), "0");
-    EXPECT_EQ(f.MyScore[4]->text(), "4.00");
-    EXPECT_EQ(f.MyScore[5]->text(), "6.25");
-    EXPECT_EQ(f.MyScore[6]->text(), "9.60");
+    EXPECT_EQ(f.MyScore[FigureRow::Time]->text(), "0");
+    EXPECT_EQ(f.MyScore[FigureRow::Total]->text(), "0");
+    EXPECT_EQ(f.MyScore[FigureRow::LettersPerWord]->text(), "4.00");
+    EXPECT_EQ(f.MyScore[FigureRow::WordsPerMinute]->text(), "6.25");
+    EXPECT_EQ(f.MyScore[FigureRow::SecondsPerWord]->text(), "9.60");
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -203,19 +204,19 @@ TEST_F(EndOfGame, GameOverBeforeTheFirstTick) {
 TEST_F(EndOfGame, OwnColumnShowsRatiosAndDate) {
     LayRecords(ValidRecord("Alice", 48, 20, 5), kNoRecord);
     TForm1& f = Form();
-    EXPECT_EQ(f.MyRecord[0]->text(), "Alice");
-    EXPECT_EQ(f.MyRecord[4]->text(), "4.00");
-    EXPECT_EQ(f.MyRecord[5]->text(), "6.25");
-    EXPECT_EQ(f.MyRecord[6]->text(), "9.60");
+    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Alice");
+    EXPECT_EQ(f.MyRecord[FigureRow::LettersPerWord]->text(), "4.00");
+    EXPECT_EQ(f.MyRecord[FigureRow::WordsPerMinute]->text(), "6.25");
+    EXPECT_EQ(f.MyRecord[FigureRow::SecondsPerWord]->text(), "9.60");
     EXPECT_EQ(f.Label2->text(), "2023-03-15");
 
     Start();
     EndWith(45, 18, 8);
     f.Button8Click(f.Button8);
-    EXPECT_EQ(f.MyRecord[0]->text(), "Player1");
-    EXPECT_EQ(f.MyRecord[4]->text(), "2.25");
-    EXPECT_EQ(f.MyRecord[5]->text(), "10.67");
-    EXPECT_EQ(f.MyRecord[6]->text(), "5.63");
+    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Player1");
+    EXPECT_EQ(f.MyRecord[FigureRow::LettersPerWord]->text(), "2.25");
+    EXPECT_EQ(f.MyRecord[FigureRow::WordsPerMinute]->text(), "10.67");
+    EXPECT_EQ(f.MyRecord[FigureRow::SecondsPerWord]->text(), "5.63");
     EXPECT_EQ(f.Label2->text(), "2026-12-10");
 }
 
@@ -230,7 +231,7 @@ TEST_F(EndOfGame, ClockSpeedsUpAfter750Seconds) {
     };
     for (const Tick tick : {Tick{750, 750}, Tick{751, 749}, Tick{752, 748}}) {
         f.Timer2Timer();
-        EXPECT_EQ(f.MyScore[1]->text(), QString::number(tick.seconds));
+        EXPECT_EQ(f.MyScore[FigureRow::Time]->text(), QString::number(tick.seconds));
         EXPECT_EQ(f.Timer1->Interval(), tick.interval) << "after second " << tick.seconds;
     }
     EXPECT_TRUE(f.Timer1->Enabled());
@@ -250,8 +251,8 @@ TEST_F(EndOfGame, RecordsButtonDuringAGameKeepsItRunning) {
     EXPECT_TRUE(sound.waves.empty()) << "no game-over sound";
     f.Timer2Timer();
     f.Timer1Timer();
-    EXPECT_EQ(f.MyScore[1]->text(), "2");
-    EXPECT_EQ(f.state.CurBlock.Row, 1);
+    EXPECT_EQ(f.MyScore[FigureRow::Time]->text(), "2");
+    EXPECT_EQ(f.state.field.Block().Row, 1);
 }
 
 } // namespace

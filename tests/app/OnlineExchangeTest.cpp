@@ -74,7 +74,7 @@ TEST_F(OnlineExchange, RecordsPageRoundTrip) {
     f.Button4->click();
     EXPECT_EQ(RecordName(f.state.WorldRec), "Champion");
     EXPECT_EQ(std::int32_t{f.state.WorldRec.Total}, 3010);
-    EXPECT_EQ(f.WRecord[0]->text(), "Champion");
+    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "Champion");
     EXPECT_EQ(f.Label3->text(), "2003-03-28");
     EXPECT_EQ(RecordsBytes().substr(45, 45), RecordBytes(f.state.WorldRec));
 
@@ -88,7 +88,7 @@ TEST_F(OnlineExchange, RecordsPageRoundTrip) {
                                         "Your current record maybe better than the server's, "
                                         "are you sure to get it?"}));
     EXPECT_EQ(RecordName(f.state.MyRec), "Keeper");
-    EXPECT_EQ(f.MyRecord[0]->text(), "Keeper");
+    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Keeper");
     EXPECT_EQ(RecordsBytes().substr(0, 45), RecordBytes(f.state.MyRec));
     EXPECT_TRUE(ButtonsEnabled(f));
 
@@ -207,8 +207,8 @@ TEST_F(OnlineExchange, ServerUnderAFolderOverBothSchemes) {
     LayRegister("http://127.0.0.1:" + std::to_string(plain.Port()) + "/club/lexfall/");
     TForm1& f = RecordsPage();
     f.Button4->click();
-    EXPECT_EQ(f.WRecord[0]->text(), "<h1>X");
-    EXPECT_EQ(f.WRecord[0]->textFormat(), Qt::PlainText);
+    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "<h1>X");
+    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->textFormat(), Qt::PlainText);
     ASSERT_EQ(plain.Requests().size(), 1u);
     EXPECT_EQ(Target(plain.Requests()[0]), "/club/lexfall/checkwr.asp");
 
@@ -217,7 +217,7 @@ TEST_F(OnlineExchange, ServerUnderAFolderOverBothSchemes) {
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{" Get World Record success. ",
                                                           " Get World Record success. "}));
     EXPECT_EQ(RecordName(f.state.WorldRec), "<img src=x>");
-    EXPECT_EQ(f.WRecord[0]->text(), "<img src=x>");
+    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "<img src=x>");
     ASSERT_EQ(secure.Requests().size(), 1u);
     EXPECT_EQ(Target(secure.Requests()[0]), "/club/checkwr.asp");
     unsetenv("SSL_CERT_FILE");

@@ -57,7 +57,7 @@ TEST_F(OptionsPage, FirstRunShowsTheDefaultsAndWritesTheFileOnce) {
     EXPECT_EQ(f.EditPort->text(), "8080");
     for (QLineEdit* field : {f.EditIP, f.EditPort, f.EditProxyUser, f.EditProxyPwd})
         EXPECT_TRUE(style::OwnEnabled(field));
-    EXPECT_EQ(f.MyScore[0]->text(), "Player1");
+    EXPECT_EQ(f.MyScore[FigureRow::Keeper]->text(), "Player1");
     EXPECT_EQ(RecordName(f.state.GameRec), "Player1");
 }
 
@@ -75,7 +75,8 @@ TEST_F(OptionsPage, UserNameNamesTheGame) {
         const std::string registerSection = "[Register]\r\nUserName=" + c.stored + "\r\n";
         LayIni(registerSection);
         TForm1& f = Form();
-        EXPECT_EQ(f.MyScore[0]->text().remove('\n').toStdString(), c.shown); // wrapped when long
+        EXPECT_EQ(f.MyScore[FigureRow::Keeper]->text().remove('\n').toStdString(),
+                  c.shown); // wrapped when long
         EXPECT_EQ(RecordName(f.state.GameRec), c.shown);
         EXPECT_EQ(f.state.settings.UserName, c.stored.empty() ? "Player1" : c.stored);
         EXPECT_EQ(Ini().rfind(registerSection, 0), 0u) << Ini();

@@ -40,12 +40,12 @@ TEST_P(PauseKeys, HoldsBothTimersUntilPressedAgain) {
     EXPECT_TRUE(f.LabelPaused->isVisible());
     EXPECT_EQ(f.LabelPaused->text(), "Paused");
     EXPECT_EQ(f.LabelPaused->geometry(), f.Image1->geometry());
-    const TBlock block = f.state.CurBlock;
+    const TBlock block = f.state.field.Block();
     const std::int32_t letters = f.state.GameRec.UsedLetters;
     Press(f, Qt::Key_Left); // game keys do nothing under the cover
     RunEventsFor(1200);
-    EXPECT_EQ(f.state.CurBlock.Row, block.Row);
-    EXPECT_EQ(f.state.CurBlock.Col, block.Col);
+    EXPECT_EQ(f.state.field.Block().Row, block.Row);
+    EXPECT_EQ(f.state.field.Block().Col, block.Col);
     EXPECT_EQ(std::int32_t{f.state.GameRec.UsedTime}, 0) << "no second counted while held";
     SaveScreenshot(f, "paused-board.png");
 
@@ -54,7 +54,7 @@ TEST_P(PauseKeys, HoldsBothTimersUntilPressedAgain) {
     EXPECT_FALSE(f.LabelPaused->isVisible());
     EXPECT_TRUE(Counting(*f.Timer2)) << "the clock runs again";
     RunEventsFor(300);
-    EXPECT_TRUE(f.state.CurBlock.Row != block.Row || f.state.GameRec.UsedLetters != letters)
+    EXPECT_TRUE(f.state.field.Block().Row != block.Row || f.state.GameRec.UsedLetters != letters)
         << "letters fall again";
 }
 

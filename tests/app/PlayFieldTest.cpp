@@ -21,9 +21,9 @@ TEST_F(PlayField, StartBringsInThePreviewedLetter) {
     TForm1& f = Form();
     EXPECT_EQ(f.state.NextChar, 'S');
     f.Button1Click(f.Button1);
-    EXPECT_EQ(f.state.CurBlock.Letter, 'S');
-    EXPECT_EQ(f.state.CurBlock.Col, 3);
-    EXPECT_EQ(f.state.CurBlock.Row, 0);
+    EXPECT_EQ(f.state.field.Block().Letter, 'S');
+    EXPECT_EQ(f.state.field.Block().Col, 3);
+    EXPECT_EQ(f.state.field.Block().Row, 0);
     EXPECT_EQ(f.state.NextChar, 'T');
     EXPECT_EQ(f.Image3->pos(), QPoint(128, 8));
     EXPECT_FALSE(f.Image3->Transparent());
@@ -32,7 +32,7 @@ TEST_F(PlayField, StartBringsInThePreviewedLetter) {
     EXPECT_TRUE(f.Timer1->Enabled());
     EXPECT_TRUE(f.Timer2->Enabled());
     EXPECT_EQ(f.Timer1->Interval(), 750);
-    EXPECT_EQ(f.state.Chars[3][0], 0) << "the entry cell is not written";
+    EXPECT_EQ(f.state.field.Chars()[3][0], 0) << "the entry cell is not written";
 }
 
 // A landed letter is fixed: grid, picture (the sprite's tile copied) and the letter count.
@@ -42,12 +42,12 @@ TEST_F(PlayField, LandingFixesTheTileAndBringsTheNextLetter) {
     f.Button1Click(f.Button1);
     const QImage sprite = f.Image3->Image().copy();
     TickUntilLanded();
-    EXPECT_EQ(f.state.Chars[3][9], 'A');
+    EXPECT_EQ(f.state.field.Chars()[3][9], 'A');
     EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 1);
-    EXPECT_EQ(f.MyScore[2]->text(), "1");
+    EXPECT_EQ(f.MyScore[FigureRow::Letters]->text(), "1");
     EXPECT_EQ(f.Image1->Image().copy(120, 360, 40, 40), sprite);
-    EXPECT_EQ(f.state.CurBlock.Letter, 'B');
-    EXPECT_EQ(f.state.CurBlock.Row, 0);
+    EXPECT_EQ(f.state.field.Block().Letter, 'B');
+    EXPECT_EQ(f.state.field.Block().Row, 0);
     EXPECT_TRUE(f.Timer1->Enabled());
 }
 
@@ -56,16 +56,16 @@ TEST_F(PlayField, LandingFixesTheTileAndBringsTheNextLetter) {
 TEST_F(PlayField, HardDropThenSidewaysMove) {
     TForm1& f = Form();
     f.Button1Click(f.Button1);
-    f.state.Chars[4][9] = 'X';
+    f.state.field.Put(4, 9, 'X');
     f.FormKeyDown(vk::Right, {});
     f.FormKeyDown(vk::Space, {});
-    EXPECT_EQ(f.state.CurBlock.Row, 8);
+    EXPECT_EQ(f.state.field.Block().Row, 8);
     EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 0) << "not fixed before the tick";
     EXPECT_EQ(f.Image3->pos(), QPoint(8 + 160, 8 + 320));
     f.FormKeyDown(vk::Numpad9, {});
     f.Timer1Timer();
-    EXPECT_EQ(f.state.CurBlock.Col, 5);
-    EXPECT_EQ(f.state.CurBlock.Row, 9);
+    EXPECT_EQ(f.state.field.Block().Col, 5);
+    EXPECT_EQ(f.state.field.Block().Row, 9);
     EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 0);
     f.Timer1Timer();
     EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 1);
@@ -75,7 +75,7 @@ TEST_F(PlayField, HardDropThenSidewaysMove) {
 TEST_F(PlayField, BlockedEntryEndsTheGame) {
     TForm1& f = Form();
     f.Button1Click(f.Button1);
-    f.state.Chars[3][1] = 'E';
+    f.state.field.Put(3, 1, 'E');
     f.Timer1Timer();
     EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 1);
     EXPECT_FALSE(f.Timer1->Enabled());
@@ -83,16 +83,16 @@ TEST_F(PlayField, BlockedEntryEndsTheGame) {
     EXPECT_TRUE(style::OwnEnabled(f.Button1));
     EXPECT_TRUE(f.PanelRecord->isVisible() || !f.PanelRecord->isHidden());
     EXPECT_TRUE(f.PanelGame->isHidden());
-    EXPECT_EQ(f.state.Chars[3][0], 0) << "the letter of row 0 is never fixed";
+    EXPECT_EQ(BoardPixel(140, 20), kBlackPixel) << "the letter of row 0 is never painted";
 }
 
 TEST_F(PlayField, SidewaysInRowZeroOverAFreeCellKeepsFalling) {
     TForm1& f = Form();
     f.Button1Click(f.Button1);
-    f.state.Chars[3][1] = 'E';
+    f.state.field.Put(3, 1, 'E');
     f.FormKeyDown(vk::Left, {});
     f.Timer1Timer();
-    EXPECT_EQ(f.state.CurBlock.Row, 1);
+    EXPECT_EQ(f.Image3->pos(), QPoint(8 + 80, 8 + 40)) << "the sprite follows into row 1";
     EXPECT_FALSE(style::OwnEnabled(f.Button1));
 }
 
@@ -103,8 +103,8 @@ TEST_F(PlayField, SwapOnARestingLetterIsFixedWithItsNewLetter) {
     f.Button1Click(f.Button1);
     f.FormKeyDown(vk::Down, {});
     f.FormKeyDown(vk::Up, {});
-    EXPECT_EQ(f.state.CurBlock.Letter, 'E');
-    EXPECT_EQ(f.state.Chars[3][9], 'E');
+    EXPECT_EQ(f.state.field.Block().Letter, 'E');
+    EXPECT_EQ(f.state.field.Chars()[3][9], 'E');
     const QImage sprite = f.Image3->Image();
     bool red = false;
     for (int y = 3; y < 37; ++y)
@@ -115,7 +115,7 @@ TEST_F(PlayField, SwapOnARestingLetterIsFixedWithItsNewLetter) {
     EXPECT_EQ(sprite.pixel(20, 38), qRgb(255, 215, 0));
     EXPECT_EQ(f.state.NextChar, 'A') << "the preview is not touched";
     f.Timer1Timer();
-    EXPECT_EQ(f.state.Chars[3][9], 'E');
+    EXPECT_EQ(f.state.field.Chars()[3][9], 'E');
     EXPECT_EQ(f.Image1->Image().copy(120, 360, 40, 40), sprite);
 }
 
@@ -126,12 +126,12 @@ TEST_F(PlayField, ClearKeyAndItsShiftStates) {
     TickUntilLanded();
     f.FormKeyDown(vk::Delete, {});
     f.FormKeyDown(vk::Delete, {true, true, false});
-    EXPECT_EQ(f.state.Chars[3][9], 'E');
+    EXPECT_EQ(f.state.field.Chars()[3][9], 'E');
     EXPECT_FALSE(f.state.Cheated);
 
     f.FormKeyDown(vk::Delete, {true, false, false});
     EXPECT_TRUE(f.state.Cheated);
-    EXPECT_EQ(f.state.Chars[3][9], 0);
+    EXPECT_EQ(f.state.field.Chars()[3][9], 0);
     EXPECT_EQ(BoardPixel(140, 380), kBlackPixel);
     EXPECT_EQ(f.Memo1->toPlainText(), "Cheating, the Score won't be saved.");
     EXPECT_EQ(sound.waves, std::vector<std::string>{"sound\\chimes.wav"});
@@ -141,12 +141,12 @@ TEST_F(PlayField, ClearKeyAndItsShiftStates) {
 
 TEST_F(PlayField, KeysDoNothingWithoutAGame) {
     TForm1& f = Form();
-    const TBlock before = f.state.CurBlock;
+    const TBlock before = f.state.field.Block();
     for (int key : {vk::Left, vk::Right, vk::Down, vk::Up, vk::Space})
         f.FormKeyDown(key, {});
     f.FormKeyDown(vk::Delete, {true, false, false});
-    EXPECT_EQ(f.state.CurBlock.Col, before.Col);
-    EXPECT_EQ(f.state.CurBlock.Row, before.Row);
+    EXPECT_EQ(f.state.field.Block().Col, before.Col);
+    EXPECT_EQ(f.state.field.Block().Row, before.Row);
     EXPECT_FALSE(f.state.Cheated);
     EXPECT_TRUE(f.Memo1->toPlainText().isEmpty());
 }
@@ -158,17 +158,17 @@ TEST_F(PlayField, StartAfterGameOver) {
     TForm1& f = Form();
     f.Button1Click(f.Button1);
     TickUntilLanded();
-    f.state.Chars[3][1] = 'E';
+    f.state.field.Put(3, 1, 'E');
     f.Timer1Timer();
     ASSERT_TRUE(style::OwnEnabled(f.Button1));
     const std::uint8_t previewed = f.state.NextChar;
     f.Button1Click(f.Button1);
-    EXPECT_EQ(f.state.CurBlock.Letter, previewed);
-    EXPECT_EQ(f.state.Chars[3][9], 0);
-    EXPECT_EQ(f.state.Chars[3][1], 0);
+    EXPECT_EQ(f.state.field.Block().Letter, previewed);
+    EXPECT_EQ(f.state.field.Chars()[3][9], 0);
+    EXPECT_EQ(f.state.field.Chars()[3][1], 0);
     EXPECT_EQ(BoardPixel(140, 380), kBlackPixel);
     EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 0);
-    EXPECT_EQ(f.MyScore[2]->text(), "0");
+    EXPECT_EQ(f.MyScore[FigureRow::Letters]->text(), "0");
 }
 
 // The key handler sees keys that go to a focused control and leaves them to that control.
@@ -186,11 +186,11 @@ TEST_F(PlayField, KeyPreviewSeesKeysOfFocusedControlsWithoutConsumingThem) {
     f.EditPort->setCursorPosition(2);
     QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
     QApplication::sendEvent(f.EditPort, &left);
-    EXPECT_EQ(f.state.CurBlock.Col, 2) << "the game saw the key";
+    EXPECT_EQ(f.state.field.Block().Col, 2) << "the game saw the key";
     EXPECT_EQ(f.EditPort->cursorPosition(), 1) << "the control handled it as well";
     QKeyEvent pad9(QEvent::KeyPress, Qt::Key_9, Qt::KeypadModifier, "9");
     QApplication::sendEvent(f.EditPort, &pad9);
-    EXPECT_EQ(f.state.CurBlock.Col, 3);
+    EXPECT_EQ(f.state.field.Block().Col, 3);
 }
 
 // Changing pages never pauses a game.
@@ -201,9 +201,9 @@ TEST_F(PlayField, RecordsPageDuringAGameKeepsItRunning) {
     EXPECT_TRUE(f.Timer1->Enabled());
     EXPECT_TRUE(f.Timer2->Enabled());
     f.Timer1Timer();
-    EXPECT_EQ(f.state.CurBlock.Row, 1);
+    EXPECT_EQ(f.state.field.Block().Row, 1);
     f.FormKeyDown(vk::Left, {});
-    EXPECT_EQ(f.state.CurBlock.Col, 2);
+    EXPECT_EQ(f.state.field.Block().Col, 2);
 }
 
 } // namespace

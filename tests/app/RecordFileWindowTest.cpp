@@ -37,7 +37,7 @@ protected:
         f.state.GameRec.UsedTime = 40;
         f.state.GameRec.UsedLetters = 14;
         f.state.GameRec.CompletedWords = 3;
-        f.state.Chars[3][1] = 'E';
+        f.state.field.Put(3, 1, 'E');
         f.Timer1Timer();
         ASSERT_FALSE(f.GameRunning());
         ASSERT_EQ((std::int32_t{f.state.GameRec.Total}), 489);
@@ -50,7 +50,7 @@ protected:
         f.Button1Click(f.Button1);
         EXPECT_TRUE(f.GameRunning());
         f.Timer1Timer();
-        EXPECT_EQ(f.state.CurBlock.Row, 1);
+        EXPECT_EQ(f.state.field.Block().Row, 1);
     }
 };
 
@@ -61,7 +61,7 @@ TEST_F(RecordFileWindow, SaveRecAnsweredNoChangesNothing) {
     f.Button8Click(f.Button8);
     EXPECT_EQ(dialogs.questions, std::vector<std::string>{kSaveQuestion});
     EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kMine));
-    EXPECT_EQ(f.MyRecord[7]->text(), "194");
+    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "194");
     EXPECT_EQ(RecordsBytes(), RecordBytes(kMine) + RecordBytes(kWorld));
     EXPECT_TRUE(style::OwnEnabled(f.Button8));
 }
@@ -77,8 +77,8 @@ TEST_F(RecordFileWindow, SaveRecBeforeAnyGameChangesNothing) {
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"There is no finished game to save yet."});
     EXPECT_EQ(RecordsBytes(), RecordBytes(kMine) + RecordBytes(kWorld));
     EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kMine));
-    EXPECT_EQ(f.MyRecord[0]->text(), "Alice");
-    EXPECT_EQ(f.MyRecord[7]->text(), "194");
+    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Alice");
+    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "194");
     EXPECT_TRUE(style::OwnEnabled(f.Button8));
 }
 
@@ -91,8 +91,8 @@ TEST_F(RecordFileWindow, SaveRecAfterAGame) {
     const std::string game = RecordBytes(f.state.GameRec);
     EXPECT_EQ(RecordsBytes(), game + RecordBytes(kWorld));
     EXPECT_EQ(RecordBytes(f.state.MyRec), game);
-    EXPECT_EQ(f.MyRecord[0]->text(), "Player1");
-    EXPECT_EQ(f.MyRecord[7]->text(), "489");
+    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Player1");
+    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "489");
     EXPECT_EQ(f.Label2->text(), "2026-12-10");
     EXPECT_FALSE(style::OwnEnabled(f.Button8));
 }
@@ -130,8 +130,8 @@ TEST_F(RecordFileWindow, FileAppearingAtStartUpIsRead) {
     TForm1 f(For(appDir, {.dialogs = &busy}));
     EXPECT_EQ(busy.messages, std::vector<std::string>{kMissingRecords});
     EXPECT_EQ(RecordsBytes(), other);
-    EXPECT_EQ(f.MyRecord[0]->text(), "Bob");
-    EXPECT_EQ(f.WRecord[0]->text(), "Alice");
+    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Bob");
+    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "Alice");
 }
 
 // The same on Save Rec: the file that came back takes the game in slot 0 as a present file
@@ -143,7 +143,7 @@ TEST_F(RecordFileWindow, FileAppearingDuringSaveRecIsSavedInto) {
     f.state.GameRec.UsedTime = 40;
     f.state.GameRec.UsedLetters = 14;
     f.state.GameRec.CompletedWords = 3;
-    f.state.Chars[3][1] = 'E';
+    f.state.field.Put(3, 1, 'E');
     f.Timer1Timer();
     ASSERT_TRUE(fs::remove(RecordsPath()));
     const TScoreRec backupWorld = ValidRecord("Carol", 200, 30, 6);
@@ -174,8 +174,8 @@ TEST_F(RecordFileWindow, AnotherCurrentDirectory) {
     const CurrentDirectory inElsewhere(elsewhere.Path());
     TForm1& f = Form();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(f.MyRecord[0]->text(), "Alice");
-    EXPECT_EQ(f.WRecord[0]->text(), "Bob");
+    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Alice");
+    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "Bob");
     PlayGameBeatingMyTotal();
     f.Button8Click(f.Button8);
     EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(kWorld));
@@ -194,10 +194,10 @@ TEST_P(OneWholeRecord, StartUpNamesTheFileAndTheWorldSlotComesWithAWorldRecord) 
     TForm1& f = Form();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].find(RecordsPath()), std::string::npos) << dialogs.messages[0];
-    EXPECT_EQ(f.WRecord[0]->text(), "No Record");
-    EXPECT_EQ(f.WRecord[7]->text(), "0");
+    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "No Record");
+    EXPECT_EQ(f.WRecord[FigureRow::Total]->text(), "0");
     EXPECT_EQ(f.Label3->text(), "2026-12-10");
-    EXPECT_EQ(f.MyRecord[0]->text(), "Alice");
+    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Alice");
     EXPECT_EQ(RecordsBytes(), bytes);
     ExpectPlayable();
 
@@ -208,7 +208,7 @@ TEST_P(OneWholeRecord, StartUpNamesTheFileAndTheWorldSlotComesWithAWorldRecord) 
     dialogs.messages.clear();
     TForm1 again(For(appDir));
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(again.WRecord[0]->text(), "Bob");
+    EXPECT_EQ(again.WRecord[FigureRow::Keeper]->text(), "Bob");
 }
 
 INSTANTIATE_TEST_SUITE_P(RecordFileWindow, OneWholeRecord, ::testing::Values(45, 89));
@@ -221,9 +221,9 @@ TEST_F(RecordFileWindow, UnopenableFileAtStartUp) {
     TForm1& f = Form();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].find("Records.dat"), std::string::npos) << dialogs.messages[0];
-    EXPECT_EQ(f.MyRecord[0]->text(), "No Record");
-    EXPECT_EQ(f.MyRecord[7]->text(), "0");
-    EXPECT_EQ(f.WRecord[0]->text(), "No Record");
+    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "No Record");
+    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "0");
+    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "No Record");
     ExpectPlayable();
 }
 

@@ -59,7 +59,7 @@ protected:
         f.state.GameRec.UsedTime = time;
         f.state.GameRec.UsedLetters = letters - 1;
         f.state.GameRec.CompletedWords = words;
-        f.state.Chars[3][1] = 'E';
+        f.state.field.Put(3, 1, 'E');
         f.Timer1Timer();
         ASSERT_FALSE(f.GameRunning());
     }
@@ -93,8 +93,8 @@ TEST_P(HeldAtStartUp, OneWordGameWithAutoSaveKeepsTheStoredRecord) {
         EXPECT_EQ(f.BrokenText(), "");
         EXPECT_FALSE(style::OwnEnabled(f.Button8));
         EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kStored));
-        EXPECT_EQ(f.MyRecord[7]->text(), "48630");
-        EXPECT_EQ(f.WRecord[7]->text(), "3010");
+        EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "48630");
+        EXPECT_EQ(f.WRecord[FigureRow::Total]->text(), "3010");
     }
 }
 
@@ -116,7 +116,7 @@ TEST_F(RecordsKept, SaveRecWithUnreadRecordsAsksFirst) {
     EXPECT_EQ(dialogs.questions[0], "Your stored record has a higher total score (48630) than "
                                     "this game (73). Replace it with this game?");
     EXPECT_EQ(RecordsBytes(), stored);
-    EXPECT_EQ(f.MyRecord[7]->text(), "48630");
+    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "48630");
     EXPECT_TRUE(style::OwnEnabled(f.Button8));
 
     dialogs.answer = true;
@@ -139,11 +139,11 @@ TEST_F(RecordsKept, FailedReReadKeepsTheRecordsInMemory) {
     Play(f, 10, 5, 1); // total 73: beats neither
     EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(fetchedMine));
     EXPECT_EQ(RecordBytes(f.state.WorldRec), RecordBytes(kWorld));
-    EXPECT_EQ(f.MyRecord[0]->text(), "Alice");
-    EXPECT_EQ(f.MyRecord[7]->text(), "194");
-    EXPECT_EQ(f.WRecord[7]->text(), "3010");
+    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Alice");
+    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "194");
+    EXPECT_EQ(f.WRecord[FigureRow::Total]->text(), "3010");
     EXPECT_EQ(f.BrokenText(), kUnread);
-    for (int row : {1, 2, 3, 7})
+    for (FigureRow::Row row : kRecordFigureRows)
         EXPECT_EQ(style::TextColour(f.MyScore[row]), style::kBlack) << "nothing broken";
 }
 
@@ -189,7 +189,7 @@ TEST_P(TwoCopies, StaleCopyDoesNotReplaceABetterRecord) {
         b.Button8Click(b.Button8);
     EXPECT_EQ(RecordsBytes(), gameA + RecordBytes(kWorld));
     EXPECT_EQ(RecordBytes(b.state.MyRec), gameA);
-    EXPECT_EQ(b.MyRecord[7]->text(), "524");
+    EXPECT_EQ(b.MyRecord[FigureRow::Total]->text(), "524");
     ASSERT_EQ(dialogsB.messages.size(), 1u);
     EXPECT_NE(dialogsB.messages[0].find("524"), std::string::npos) << dialogsB.messages[0];
     EXPECT_EQ(b.BrokenText().find(kSavedAutomatically), std::string::npos);

@@ -112,7 +112,7 @@ TEST_F(RecordsServerEndToEnd, PlayersPutGetAndCheckTheWorldRecord) {
                   " No Record, please click \"Put MyRec\" to save Your Record to internet. ",
                   " Put Record success. ", " Record exists. ", " Get World Record success. "}));
     EXPECT_EQ(RecordBytes(first.state.WorldRec), RecordBytes(tomsRecord));
-    EXPECT_EQ(first.WRecord[0]->text(), "Tom & Jerry");
+    EXPECT_EQ(first.WRecord[FigureRow::Keeper]->text(), "Tom & Jerry");
     EXPECT_EQ(RecordFile().substr(45), RecordBytes(tomsRecord));
     EXPECT_TRUE(ButtonsEnabled(first));
 
@@ -122,7 +122,7 @@ TEST_F(RecordsServerEndToEnd, PlayersPutGetAndCheckTheWorldRecord) {
     Click(second.Button9);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{" Get Record success. "});
     EXPECT_EQ(RecordBytes(second.state.MyRec), RecordBytes(tomsRecord));
-    EXPECT_EQ(second.MyRecord[0]->text(), "Tom & Jerry");
+    EXPECT_EQ(second.MyRecord[FigureRow::Keeper]->text(), "Tom & Jerry");
     EXPECT_EQ(RecordFile().substr(0, 45), RecordBytes(tomsRecord));
 
     // Another player with a better record.
@@ -134,7 +134,7 @@ TEST_F(RecordsServerEndToEnd, PlayersPutGetAndCheckTheWorldRecord) {
     EXPECT_EQ(dialogs.messages,
               (std::vector<std::string>{" Put Record success. ", " Get World Record success. "}));
     EXPECT_EQ(RecordBytes(third.state.WorldRec), RecordBytes(better));
-    EXPECT_EQ(third.WRecord[0]->text(), QString::fromStdString(kit.Player().Name));
+    EXPECT_EQ(third.WRecord[FigureRow::Keeper]->text(), QString::fromStdString(kit.Player().Name));
     EXPECT_EQ(RecordFile().substr(45), RecordBytes(better));
     EXPECT_TRUE(ButtonsEnabled(third));
 

@@ -34,7 +34,7 @@ TEST(StartUpRobustness, AnyRecordFileLeavesTheGamePlayable) {
             EXPECT_TRUE(IsValidRecord(form.state.WorldRec));
             form.Button1Click(form.Button1);
             form.Timer1Timer();
-            EXPECT_EQ(form.state.CurBlock.Row, 1) << "a letter falls";
+            EXPECT_EQ(form.state.field.Block().Row, 1) << "a letter falls";
             EXPECT_FALSE(style::OwnEnabled(form.Button1));
 
             const std::string after = dir.Get("Records.dat");

@@ -50,7 +50,7 @@ protected:
         f.state.GameRec.UsedTime = before == Before::NoRecord ? 0 : 40;
         f.state.GameRec.UsedLetters = before == Before::NoRecord ? 0 : 14;
         f.state.GameRec.CompletedWords = before == Before::NoRecord ? 0 : 3;
-        f.state.Chars[3][1] = 'E';
+        f.state.field.Put(3, 1, 'E');
         f.Timer1Timer();
         ASSERT_FALSE(f.GameRunning());
     }

@@ -30,7 +30,7 @@ TEST_F(Window, StartUpShowsTheGamePageAndFillsTheRecordsPage) {
         EXPECT_FALSE(page->isEnabled());
     }
     EXPECT_EQ(f.Label1->text(), "2026-12-10");
-    EXPECT_EQ(f.MyScore[0]->text(), "Player1");
+    EXPECT_EQ(f.MyScore[FigureRow::Keeper]->text(), "Player1");
     for (QPushButton* button : {f.Button5, f.Button8, f.Button9})
         EXPECT_TRUE(style::OwnEnabled(button));
     EXPECT_TRUE(style::OwnEnabled(f.Button1));

@@ -25,6 +25,15 @@ protected:
     }
 };
 
+// The falling letter becomes a T resting in column 4 of the bottom row.
+void EnterT4(TForm1& f) {
+    f.state.field.Enter('T');
+    f.state.field.Move(+1);
+    f.state.field.DropToRest();
+    ASSERT_EQ(f.state.field.Block().Col, 4);
+    ASSERT_EQ(f.state.field.Block().Row, 9);
+}
+
 TEST_F(WordGame, BuildsARealWordAndSeesItClearedAndLogged) {
     random.numbers = {kC, kA, kT, kE, kE};
     TForm1& f = Form();
@@ -35,8 +44,8 @@ TEST_F(WordGame, BuildsARealWordAndSeesItClearedAndLogged) {
     f.Timer1Timer();
     f.FormKeyDown(vk::Space, {}); // A stays in column 3
     f.Timer1Timer();
-    ASSERT_EQ(f.state.Chars[2][9], 'C');
-    ASSERT_EQ(f.state.Chars[3][9], 'A');
+    ASSERT_EQ(f.state.field.Chars()[2][9], 'C');
+    ASSERT_EQ(f.state.field.Chars()[3][9], 'A');
     EXPECT_EQ(std::int32_t{f.state.GameRec.CompletedWords}, 0);
 
     f.FormKeyDown(vk::Right, {}); // T to column 4
@@ -45,16 +54,17 @@ TEST_F(WordGame, BuildsARealWordAndSeesItClearedAndLogged) {
 
     EXPECT_EQ(std::int32_t{f.state.GameRec.CompletedWords}, 1);
     EXPECT_EQ(f.Memo1->toPlainText(), "1:CAT");
-    EXPECT_EQ(f.MyScore[3]->text(), "1");
-    EXPECT_EQ(f.MyScore[6]->text(), "0.00") << "seconds per word while no second has passed";
+    EXPECT_EQ(f.MyScore[FigureRow::Words]->text(), "1");
+    EXPECT_EQ(f.MyScore[FigureRow::SecondsPerWord]->text(), "0.00")
+        << "seconds per word while no second has passed";
     for (int col = 2; col <= 4; ++col) {
-        EXPECT_EQ(f.state.Chars[col][9], 0);
+        EXPECT_EQ(f.state.field.Chars()[col][9], 0);
         EXPECT_EQ(f.Image1->Image().pixel(col * 40 + 20, 380), qRgb(0, 0, 0));
     }
     EXPECT_EQ(sound.waves, std::vector<std::string>{"sound\\chimes.wav"});
     EXPECT_TRUE(f.Timer1->Enabled());
     EXPECT_TRUE(f.Timer2->Enabled());
-    EXPECT_EQ(f.state.CurBlock.Letter, 'E');
+    EXPECT_EQ(f.state.field.Block().Letter, 'E');
 }
 
 // Letters stacked above a cleared word move one row down in the grid and in the picture.
@@ -62,17 +72,16 @@ TEST_F(WordGame, LettersAboveTheWordFallOneRow) {
     TForm1& f = Form();
     f.Button1Click(f.Button1);
     // C A _ in row 9, an X on top of the A, then T lands in column 4.
-    f.state.Chars[2][9] = 'C';
-    f.state.Chars[3][9] = 'A';
-    f.state.Chars[3][8] = 'X';
+    f.state.field.Put(2, 9, 'C');
+    f.state.field.Put(3, 9, 'A');
+    f.state.field.Put(3, 8, 'X');
     QImage& board = f.Image1->Image();
     board.setPixel(125, 325, qRgb(10, 20, 30)); // a mark in the X's cell (3, 8)
-    f.state.CurBlock = {4, 9, 'T'};
-    f.state.Chars[4][9] = 'T';
-    f.CheckWord(f.state.CurBlock);
-    EXPECT_EQ(f.state.Chars[3][9], 'X');
-    EXPECT_EQ(f.state.Chars[3][8], 0);
-    EXPECT_EQ(f.state.Chars[2][9], 0);
+    EnterT4(f);
+    f.CheckWord();
+    EXPECT_EQ(f.state.field.Chars()[3][9], 'X');
+    EXPECT_EQ(f.state.field.Chars()[3][8], 0);
+    EXPECT_EQ(f.state.field.Chars()[2][9], 0);
     EXPECT_EQ(board.pixel(125, 365), qRgb(10, 20, 30));
     EXPECT_EQ(board.pixel(125, 325), qRgb(0, 0, 0));
     EXPECT_EQ(f.Memo1->toPlainText(), "1:CAT");
@@ -103,7 +112,7 @@ TEST_F(WordGame, TheLogIsReadableAndShowsItsNewestLine) {
             f.show();
         if (word == 5) // the game goes on behind the records page
             f.Button2Click(f.Button2);
-        f.ClearWord(0, 2, "CAT", TBlock{0, 9, 'T'});
+        f.ClearWord(0, 2, "CAT", 9);
     }
     f.FormKeyDown(vk::Delete, ShiftState{.shift = true}); // a long entry, over several lines
     f.Button3Click(f.Button3);
@@ -137,10 +146,9 @@ TEST_F(WordGame, WordSearchErrorWaitsForTheLandingAndHoldsTheTimers) {
     f.state.settings.Speed = 20; // quick ticks, so any tick under the box shows
     f.Button1Click(f.Button1);
     boxes.messages.clear(); // the new record file's notice at start-up
-    f.state.Chars[2][9] = 'C';
-    f.state.Chars[3][9] = 'A';
-    f.state.CurBlock = {4, 9, 'T'};
-    f.state.Chars[4][9] = 'T';
+    f.state.field.Put(2, 9, 'C');
+    f.state.field.Put(3, 9, 'A');
+    EnterT4(f);
 
     struct AtBox {
         bool dropCounting, clockCounting;
@@ -151,7 +159,7 @@ TEST_F(WordGame, WordSearchErrorWaitsForTheLandingAndHoldsTheTimers) {
     boxes.whileShown = [&] {
         if (seen)
             return;
-        seen = AtBox{Counting(*f.Timer1), Counting(*f.Timer2), f.state.CurBlock,
+        seen = AtBox{Counting(*f.Timer1), Counting(*f.Timer2), f.state.field.Block(),
                      f.state.GameRec.UsedLetters, 0};
         RunEventsFor(100);
         seen->lettersAfterEvents = f.state.GameRec.UsedLetters;
@@ -167,7 +175,7 @@ TEST_F(WordGame, WordSearchErrorWaitsForTheLandingAndHoldsTheTimers) {
     EXPECT_EQ(seen->block.Row, 0);
     EXPECT_EQ(seen->letters, 1);
     EXPECT_EQ(seen->lettersAfterEvents, 1) << "no tick under the box";
-    EXPECT_EQ(f.state.Chars[4][9], 'T');
+    EXPECT_EQ(f.state.field.Chars()[4][9], 'T');
     EXPECT_NE(f.Image1->Image().pixel(4 * 40 + 20, 9 * 40 + 20), qRgb(0, 0, 0))
         << "grid and picture agree";
     EXPECT_TRUE(Counting(*f.Timer1)) << "the game goes on once the box is closed";

@@ -3,7 +3,7 @@
 #include "app/Canvas.h"
 #include "app/FormStyle.h"
 #include "app/GameTimer.h"
-#include "words/WordSearch.h"
+#include "words/PlayField.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +16,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace lexfall::soak {
 namespace {
@@ -143,9 +144,9 @@ void SoakPlayer::Interlude() {
         ClickVisible(form_.Button7, "options to game");
     }
     if (Chance(0.2)) {
-        const TChars before = form_.state.Chars;
+        const TChars before = form_.state.field.Chars();
         Key(Chance(0.5) ? Qt::Key_Left : Qt::Key_Down);
-        if (form_.state.Chars != before)
+        if (form_.state.field.Chars() != before)
             Fail("idle key", "a key changed the board while no game runs");
     }
     if (!form_.PanelRecord->isHidden())
@@ -195,7 +196,7 @@ void SoakPlayer::ChangePage() {
 }
 
 void SoakPlayer::PlayStep() {
-    const TBlock& block = form_.state.CurBlock;
+    const TBlock& block = form_.state.field.Block();
     if (form_.state.GameRec.UsedLetters != lastLetters_) {
         lastLetters_ = form_.state.GameRec.UsedLetters;
         PlanLetter();
@@ -231,8 +232,8 @@ void SoakPlayer::PlayStep() {
 }
 
 int SoakPlayer::LandingRow(int col) const {
-    const TChars& chars = form_.state.Chars;
-    const TBlock& block = form_.state.CurBlock;
+    const TChars& chars = form_.state.field.Chars();
+    const TBlock& block = form_.state.field.Block();
     int row = block.Col == col ? block.Row : 0;
     while (row < MaxRow && chars[col][row + 1] == 0)
         ++row;
@@ -240,25 +241,21 @@ int SoakPlayer::LandingRow(int col) const {
 }
 
 int SoakPlayer::ChooseColumn() {
-    const TBlock& block = form_.state.CurBlock;
+    const TBlock& block = form_.state.field.Block();
     if (patience_ <= 0)
         return block.Col; // given up: stack where it falls
     int best = -1;
     std::size_t bestLength = 0;
     for (int col = 0; col <= MaxCol; ++col) {
-        // Only columns the letter can reach along its row.
+        // Only columns the letter can reach along its row, tried on a copy of the field.
+        PlayField trial = form_.state.field;
         bool reachable = true;
-        for (int c = std::min(col, block.Col); c <= std::max(col, block.Col); ++c)
-            if (c != block.Col && form_.state.Chars[c][block.Row] != 0)
-                reachable = false;
-        const int row = LandingRow(col);
-        if (!reachable || row == 0)
+        while (reachable && trial.Block().Col != col)
+            reachable = trial.Move(col < trial.Block().Col ? -1 : +1);
+        trial.DropToRest();
+        if (!reachable || trial.Block().Row == 0)
             continue;
-        TChars trial = form_.state.Chars;
-        trial[block.Col][block.Row] = 0;
-        trial[col][row] = block.Letter;
-        const TBlock landed{col, row, block.Letter};
-        if (const auto word = FindWord(trial, landed, dictionary_)) {
+        if (const auto word = trial.FindWord(dictionary_)) {
             if (word->Word.size() > bestLength) {
                 best = col;
                 bestLength = word->Word.size();
@@ -280,7 +277,7 @@ int SoakPlayer::ChooseColumn() {
 void SoakPlayer::PlanLetter() {
     --patience_;
     plan_.clear();
-    const TBlock& block = form_.state.CurBlock;
+    const TBlock& block = form_.state.field.Block();
     const int target = ChooseColumn();
     if (patience_ > 0 && Chance(0.05)) {
         plan_.push_back(Qt::Key_Up);
@@ -321,7 +318,7 @@ void SoakPlayer::Check(const char* what) {
 
 void SoakPlayer::CheckBoard(const char* what) {
     const GameState& state = form_.state;
-    const TBlock& block = state.CurBlock;
+    const TBlock& block = state.field.Block();
     if (!IsLetter(state.NextChar))
         Fail(what, "the next letter is not a letter");
     if (started_) {
@@ -336,7 +333,7 @@ void SoakPlayer::CheckBoard(const char* what) {
     const QImage& board = form_.Image1->Image();
     for (int col = 0; col <= MaxCol; ++col) {
         for (int row = 0; row <= MaxRow; ++row) {
-            const std::uint8_t cell = state.Chars[col][row];
+            const std::uint8_t cell = state.field.Chars()[col][row];
             const int x = col * BlockSize, y = row * BlockSize;
             const bool falling = started_ && col == block.Col && row == block.Row;
             if (cell != 0 && !IsLetter(cell))
@@ -365,10 +362,13 @@ void SoakPlayer::CheckFigures(const char* what) {
          game.CompletedWords < lastGame_.CompletedWords))
         Fail(what, "a figure of the game went down");
     lastGame_ = game;
-    const std::int32_t figures[] = {game.UsedTime, game.UsedLetters, game.CompletedWords};
-    for (int i = 0; i < 3; ++i)
-        if (form_.MyScore[i + 1]->text() != QString::number(figures[i]))
-            Fail(what, "the records page shows another figure in row " + std::to_string(i + 1));
+    const std::pair<FigureRow::Row, std::int32_t> figures[] = {
+        {FigureRow::Time, game.UsedTime},
+        {FigureRow::Letters, game.UsedLetters},
+        {FigureRow::Words, game.CompletedWords}};
+    for (const auto& [row, figure] : figures)
+        if (form_.MyScore[row]->text() != QString::number(figure))
+            Fail(what, "the records page shows another figure in row " + std::to_string(row));
 }
 
 void SoakPlayer::CheckRecordFile(const char* what) {

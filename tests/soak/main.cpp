@@ -1,10 +1,13 @@
 // The soak: plays many games through the real window with a fixed seed and reports how they
 // went. A broken invariant stops it with the game and event, and a non-zero exit.
-//   soak_player [--games N] [--seed S]
+//   soak_player [--games N] [--seed S] [--player window|headless]
+// The headless player plays the same rules through the play field alone, without a window.
+#include "HeadlessPlayer.h"
 #include "SoakPlayer.h"
 #include "SoakServices.h"
 #include "records/ScoreRec.h"
 #include "support/ScratchDir.h"
+#include "words/Dictionary.h"
 
 #include <QApplication>
 #include <QFile>
@@ -42,17 +45,47 @@ bool PrepareAppDir(const QString& dir) {
     return records.good() && settings.good();
 }
 
+int PlayHeadless(long games, std::uint64_t seed) {
+    soak::SoakDialogs dialogs;
+    Dictionary words(LEXFALL_BIN_DIR "/", dialogs);
+    words.OpenDict();
+    soak::HeadlessPlayer player(words, seed);
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        for (long game = 0; game < games; ++game)
+            player.PlayGame();
+    } catch (const soak::SoakFailure& failure) {
+        std::fprintf(stderr, "soak: headless, seed %llu, %s\n",
+                     static_cast<unsigned long long>(seed), failure.what());
+        return 1;
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const soak::HeadlessStats& stats = player.Stats();
+    std::printf("soak: %ld headless games in %.1f s, seed %llu\n", stats.games, seconds,
+                static_cast<unsigned long long>(seed));
+    std::printf("  %ld letters, %ld words made, longest game %ld letters, %ld board clears, "
+                "%ld swaps\n",
+                stats.letters, stats.words, stats.longestGameLetters, stats.clears, stats.swaps);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     long games = 50;
     std::uint64_t seed = 1;
+    bool headless = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--games") == 0)
             games = std::atol(argv[i + 1]);
         else if (std::strcmp(argv[i], "--seed") == 0)
             seed = std::strtoull(argv[i + 1], nullptr, 10);
+        else if (std::strcmp(argv[i], "--player") == 0)
+            headless = std::strcmp(argv[i + 1], "headless") == 0;
     }
+    if (headless)
+        return PlayHeadless(games, seed);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const testing::ScratchDir dir;
