@@ -46,7 +46,7 @@ bool PrepareAppDir(const QString& dir) {
 }
 
 int PlayHeadless(long games, std::uint64_t seed) {
-    soak::SoakDialogs dialogs;
+    testing::RecordingDialogs dialogs;
     Dictionary words(LEXFALL_BIN_DIR "/", dialogs);
     words.OpenDict();
     soak::HeadlessPlayer player(words, seed);
