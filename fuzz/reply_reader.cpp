@@ -5,7 +5,7 @@
 #include "FuzzSupport.h"
 #include "online/HttpFailures.h"
 #include "online/ReplyReader.h"
-#include "platform/Error.h"
+#include "text/Error.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,6 +1,6 @@
 #include "online/RecordText.h"
 
-#include "platform/Error.h"
+#include "text/Error.h"
 #include "text/Text.h"
 
 #include <array>

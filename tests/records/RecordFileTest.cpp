@@ -1,10 +1,10 @@
 #include "records/RecordFile.h"
-#include "platform/Error.h"
 #include "records/RecordStream.h"
 #include "support/AsNobody.h"
 #include "support/Doubles.h"
 #include "support/RecordFileFixture.h"
 #include "support/Records.h"
+#include "text/Error.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -302,8 +302,7 @@ TEST_F(RecordFileTest, ReadableButNotWritableFile) {
         TScoreRec mine{}, world{};
         bool read = false;
         LoadRecords(dir_, dialogs, kToday, mine, world, read);
-        bool ok = read && dialogs.messages.empty() &&
-                  RecordBytes(mine) == RecordBytes(kMine) &&
+        bool ok = read && dialogs.messages.empty() && RecordBytes(mine) == RecordBytes(kMine) &&
                   RecordBytes(world) == RecordBytes(kWorld);
         for (const auto save : {&SaveMyRec, &SaveWorldRec}) {
             try {
