@@ -1,16 +1,13 @@
 #include "app/AudioModuleLoader.h"
 
 #include "media/sdl/AudioModule.h"
-
-#include <dlfcn.h>
+#include "platform/posix/ModuleEntry.h"
 
 namespace lexfall {
 
 std::unique_ptr<Sound> OpenAudioModule(const std::string& moduleDir, const std::string& dataDir) {
-    void* module = dlopen((moduleDir + AudioModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr)
-        return nullptr;
-    const auto open = reinterpret_cast<OpenAudioFunction>(dlsym(module, AudioModuleEntry));
+    const auto open = reinterpret_cast<OpenAudioFunction>(
+        posix::LoadModuleEntry(moduleDir + AudioModuleName, AudioModuleEntry));
     if (open == nullptr)
         return nullptr;
     return std::unique_ptr<Sound>(open(dataDir.c_str()));

@@ -1,21 +1,18 @@
 #include "app/CookieModuleLoader.h"
 
 #include "app/FolderSearch.h"
+#include "platform/posix/ModuleEntry.h"
 #include "platform/qt/CookieModule.h"
 
 #include <QCoreApplication>
-
-#include <dlfcn.h>
 
 namespace lexfall {
 namespace {
 
 // The module stays loaded for the rest of the run, since the store's code lives in it.
 std::unique_ptr<CookieStore> LoadCookieModule(const std::string& moduleDir) {
-    void* module = dlopen((moduleDir + CookieModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr)
-        return nullptr;
-    const auto make = reinterpret_cast<NewCookieStoreFunction>(dlsym(module, CookieModuleEntry));
+    const auto make = reinterpret_cast<NewCookieStoreFunction>(
+        posix::LoadModuleEntry(moduleDir + CookieModuleName, CookieModuleEntry));
     return make != nullptr ? std::unique_ptr<CookieStore>(make()) : nullptr;
 }
 

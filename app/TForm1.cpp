@@ -13,11 +13,11 @@
 #include "media/Music.h"
 #include "online/HttpAccess.h"
 #include "online/ServerAddress.h"
-#include "platform/DayCount.h"
 #include "records/GameClock.h"
 #include "records/RecordFile.h"
 #include "records/ScoreRec.h"
 #include "settings/SettingsFile.h"
+#include "text/DayCount.h"
 #include "words/Dictionary.h"
 
 #include <QCloseEvent>

@@ -4,10 +4,10 @@
 #include "online/HttpAccess.h"
 #include "online/RecordText.h"
 #include "online/RecordsExchange.h"
-#include "platform/DayCount.h"
 #include "platform/qt/QtDialogs.h"
 #include "records/RecordFile.h"
 #include "settings/SettingsFile.h"
+#include "text/DayCount.h"
 
 #include <QPushButton>
 

@@ -4,12 +4,12 @@
 #include "app/GameTimer.h"
 #include "app/TForm1.h"
 #include "media/Music.h"
-#include "platform/DayCount.h"
 #include "platform/qt/QtSystemText.h"
 #include "records/EndOfGame.h"
 #include "records/Figures.h"
 #include "records/GameClock.h"
 #include "records/RecordFile.h"
+#include "text/DayCount.h"
 #include "words/Dictionary.h"
 
 #include <QFontMetrics>

@@ -5,8 +5,8 @@
 #include "FuzzSupport.h"
 #include "online/HttpFailures.h"
 #include "online/ReplyReader.h"
-#include "platform/Error.h"
 #include "support/WholeReply.h"
+#include "text/Error.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

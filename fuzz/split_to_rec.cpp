@@ -2,8 +2,8 @@
 // the target as it was, and a parsed record written back and parsed again is the same record.
 #include "FuzzSupport.h"
 #include "online/RecordText.h"
-#include "platform/Error.h"
 #include "records/ScoreRec.h"
+#include "text/Error.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

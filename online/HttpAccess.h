@@ -1,6 +1,6 @@
 #pragma once
-#include "online/CookieStore.h"
 #include "online/HttpRequest.h"
+#include "platform/CookieStore.h"
 #include "platform/Network.h"
 
 #include <atomic>

@@ -1,6 +1,6 @@
 #include "online/ProxySettings.h"
 
-#include "platform/Error.h"
+#include "text/Error.h"
 #include "text/Text.h"
 
 namespace lexfall {

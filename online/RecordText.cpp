@@ -1,7 +1,7 @@
 #include "online/RecordText.h"
 
-#include "platform/Error.h"
 #include "records/RecordsProtocol.h"
+#include "text/Error.h"
 #include "text/Text.h"
 
 #include <optional>

@@ -1,10 +1,10 @@
 #include "online/RecordsExchange.h"
 
 #include "online/ServerAddress.h"
-#include "platform/Error.h"
-#include "platform/SystemText.h"
 #include "records/RecordsProtocol.h"
 #include "settings/ProfileFile.h"
+#include "text/Error.h"
+#include "text/SystemText.h"
 #include "text/Text.h"
 
 namespace lexfall::exchange {

@@ -1,6 +1,6 @@
 #include "online/ShortDate.h"
 
-#include "platform/DayCount.h"
+#include "text/DayCount.h"
 
 #include <cstdio>
 

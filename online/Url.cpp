@@ -1,6 +1,6 @@
 #include "online/Url.h"
 
-#include "platform/Error.h"
+#include "text/Error.h"
 #include "text/Text.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/Error.h"
+#include "text/Error.h"
 
 #include <algorithm>
 #include <atomic>

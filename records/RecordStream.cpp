@@ -1,6 +1,6 @@
 #include "records/RecordStream.h"
 
-#include "platform/Error.h"
+#include "text/Error.h"
 
 #include <array>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "records/ScoreRec.h"
 
-#include "platform/SystemText.h"
+#include "text/SystemText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "server/PostgresStore.h"
 
-#include "platform/SystemText.h"
 #include "records/ScoreRec.h"
 #include "server/AccessCode.h"
+#include "text/SystemText.h"
 
 #include <libpq-fe.h>
 #include <poll.h>

@@ -1,10 +1,10 @@
 #include "server/RecordService.h"
 
-#include "platform/SystemText.h"
 #include "records/RecordsProtocol.h"
 #include "records/ScoreRec.h"
 #include "server/AccessCode.h"
 #include "server/Standings.h"
+#include "text/SystemText.h"
 
 #include <algorithm>
 

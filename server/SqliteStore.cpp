@@ -1,8 +1,8 @@
 #include "server/SqliteStore.h"
 
-#include "platform/SystemText.h"
 #include "records/ScoreRec.h"
 #include "server/AccessCode.h"
+#include "text/SystemText.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 #include "server/Standings.h"
 
-#include "platform/SystemText.h"
+#include "text/SystemText.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
 #include "settings/ProfileFile.h"
 
-#include "platform/Error.h"
-#include "platform/SystemText.h"
 #include "settings/FileReplace.h"
+#include "text/Error.h"
+#include "text/SystemText.h"
 #include "text/Text.h"
 
 #include <algorithm>

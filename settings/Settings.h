@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/SystemText.h"
+#include "text/SystemText.h"
 
 #include <cstddef>
 #include <cstdint>

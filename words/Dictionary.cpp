@@ -1,6 +1,6 @@
 #include "words/Dictionary.h"
 
-#include "platform/Error.h"
+#include "text/Error.h"
 
 #include <algorithm>
 #include <cerrno>

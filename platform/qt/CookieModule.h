@@ -1,5 +1,5 @@
 #pragma once
-#include "online/CookieStore.h"
+#include "platform/CookieStore.h"
 
 // Qt's cookie jar comes with Qt Network and, through it, some ten more shared libraries; linked
 // into the program they would slow every start for a store that only the records server's

@@ -1,5 +1,5 @@
 #pragma once
-#include "online/CookieStore.h"
+#include "platform/CookieStore.h"
 
 #include <QNetworkCookieJar>
 

@@ -1,6 +1,6 @@
 #include "platform/qt/QtSystemText.h"
 
-#include "platform/SystemText.h"
+#include "text/SystemText.h"
 
 namespace lexfall {
 

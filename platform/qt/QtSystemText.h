@@ -7,7 +7,7 @@
 namespace lexfall {
 
 // The one place where the game's single-byte text meets Qt's: UTF-8, with bytes that are not
-// UTF-8 shown as Windows-1252 (see platform/SystemText.h).
+// UTF-8 shown as Windows-1252 (see text/SystemText.h).
 QString FromSystemText(std::string_view text);
 std::string ToSystemText(const QString& text);
 

@@ -1,7 +1,7 @@
 #include "support/FormFixture.h"
 
-#include "platform/Error.h"
 #include "support/Events.h"
+#include "text/Error.h"
 
 #include <QFile>
 #include <QPlainTextEdit>

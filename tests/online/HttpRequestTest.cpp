@@ -1,6 +1,6 @@
 #include "online/HttpRequest.h"
 
-#include "platform/Error.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "online/ProxySettings.h"
 
-#include "platform/Error.h"
 #include "support/Doubles.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

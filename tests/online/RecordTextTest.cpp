@@ -1,7 +1,7 @@
 #include "online/RecordText.h"
 
-#include "platform/DayCount.h"
-#include "platform/Error.h"
+#include "text/DayCount.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

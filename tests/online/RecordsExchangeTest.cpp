@@ -1,8 +1,8 @@
 #include "online/RecordsExchange.h"
 
 #include "online/ServerAddress.h"
-#include "platform/Error.h"
 #include "support/ScratchDir.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

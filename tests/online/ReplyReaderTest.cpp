@@ -1,7 +1,7 @@
 #include "online/ReplyReader.h"
 
 #include "online/HttpFailures.h"
-#include "platform/Error.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "platform/Error.h"
 #include "records/RecordFile.h"
 #include "support/Doubles.h"
 #include "support/Records.h"
 #include "support/ScratchDir.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

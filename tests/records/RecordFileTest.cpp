@@ -1,10 +1,10 @@
 #include "records/RecordFile.h"
-#include "platform/Error.h"
 #include "records/RecordStream.h"
 #include "support/AsNobody.h"
 #include "support/Doubles.h"
 #include "support/RecordFileFixture.h"
 #include "support/Records.h"
+#include "text/Error.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

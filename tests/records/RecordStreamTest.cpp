@@ -1,6 +1,6 @@
 #include "records/RecordStream.h"
-#include "platform/Error.h"
 #include "support/RecordFileFixture.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "settings/ProfileFile.h"
 
-#include "platform/Error.h"
 #include "support/ProfileReads.h"
 #include "support/ScratchDir.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "settings/SettingsFile.h"
 
-#include "platform/Error.h"
 #include "support/ScratchDir.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The settings file is never left half written: a refused write (a full disk) or a killed
 // program leaves the old text or the new one, never a mix; one change is one write.
-#include "platform/Error.h"
 #include "settings/SettingsFile.h"
 #include "support/AsNobody.h"
 #include "support/ScratchDir.h"
 #include "support/Settings.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

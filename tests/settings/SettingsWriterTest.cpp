@@ -1,10 +1,10 @@
 // One change of the options page is one write of the settings file, however many handlers it
 // runs.
 #include "settings/SettingsWriter.h"
-#include "platform/Error.h"
 #include "settings/SettingsFile.h"
 #include "support/ScratchDir.h"
 #include "support/Settings.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "settings/SpeedField.h"
 
-#include "platform/Error.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include "platform/BrowserProxy.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
-#include "platform/Error.h"
 #include "platform/Random.h"
 #include "platform/Sound.h"
+#include "text/Error.h"
 
 #include <deque>
 #include <functional>

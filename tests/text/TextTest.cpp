@@ -1,6 +1,6 @@
 #include "text/Text.h"
 
-#include "platform/Error.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "words/Dictionary.h"
 
-#include "platform/Error.h"
 #include "support/DictFixture.h"
 #include "support/Doubles.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

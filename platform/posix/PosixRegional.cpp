@@ -1,6 +1,6 @@
 #include "platform/Regional.h"
 
-#include "platform/SystemText.h"
+#include "text/SystemText.h"
 
 #include <clocale>
 #include <cstring>

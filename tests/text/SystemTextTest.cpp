@@ -1,4 +1,4 @@
-#include "platform/SystemText.h"
+#include "text/SystemText.h"
 
 #include <gtest/gtest.h>
 

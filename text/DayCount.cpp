@@ -1,4 +1,4 @@
-#include "platform/DayCount.h"
+#include "text/DayCount.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "platform/Clock.h"
 
-#include "platform/DayCount.h"
+#include "text/DayCount.h"
 
 #include <chrono>
 #include <ctime>

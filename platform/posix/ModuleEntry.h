@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+namespace lexfall::posix {
+
+// Loads the shared module at path and looks up its entry function by name: null when the module
+// cannot be loaded or has no such entry. A loaded module is never unloaded, since objects made
+// by its entry keep their code in it for the rest of the run.
+void* LoadModuleEntry(const std::string& path, const char* entryName);
+
+} // namespace lexfall::posix
