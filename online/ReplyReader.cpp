@@ -18,14 +18,6 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
-bool ContainsNoCase(std::string_view text, std::string_view part) {
-    for (std::size_t at = 0; at + part.size() <= text.size(); ++at) {
-        if (text::EqualNoCase(text.substr(at, part.size()), part))
-            return true;
-    }
-    return false;
-}
-
 template <typename Number> bool ParseWhole(std::string_view text, Number& value, int base = 10) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     return !text.empty() && error == std::errc() && end == text.data() + text.size();
@@ -182,7 +174,7 @@ void ReplyReader::EndHead() {
         return;
     }
     if (const std::string* coding = head_.Find("Transfer-Encoding");
-        coding && ContainsNoCase(*coding, "chunked")) {
+        coding && text::ContainsNoCase(*coding, "chunked")) {
         phase_ = Phase::ChunkSize;
         return;
     }

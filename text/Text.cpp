@@ -21,6 +21,25 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string LowerAsciiText(std::string_view text) {
+    std::string lowered(text);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(), LowerAscii);
+    return lowered;
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view part) {
+    for (std::size_t at = 0; at + part.size() <= text.size(); ++at) {
+        if (EqualNoCase(text.substr(at, part.size()), part))
+            return true;
+    }
+    return false;
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           EqualNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
 std::string RemoveBlanks(std::string_view text) {
     std::string kept;
     kept.reserve(text.size());

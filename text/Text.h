@@ -11,6 +11,10 @@ namespace lexfall::text {
 char LowerAscii(char c);
 // Equal without regard to ASCII case: "UserName" equals "Username".
 bool EqualNoCase(std::string_view a, std::string_view b);
+// The text with its ASCII capitals made small; other bytes as they are.
+std::string LowerAsciiText(std::string_view text);
+bool ContainsNoCase(std::string_view text, std::string_view part);
+bool EndsWithNoCase(std::string_view text, std::string_view suffix);
 // The text with every blank (the space character) taken out.
 std::string RemoveBlanks(std::string_view text);
 

@@ -59,6 +59,32 @@ TEST(TextTest, CaseAndBlankHelpersTouchOnlyAsciiLettersAndSpaces) {
 }
 
 // RFC 4648's test vectors, and a byte above 127.
+// Matching without case: only A-Z fold, so bytes past ASCII and signs never match another.
+TEST(TextTest, ContainsAndEndsWithNoCase) {
+    struct Case {
+        const char* text;
+        const char* part;
+        bool contains;
+        bool endsWith;
+    };
+    const Case cases[] = {
+        {"gzip, Chunked", "chunked", true, true},
+        {"CHUNKED;q=1", "chunked", true, false},
+        {"chunke", "chunked", false, false},
+        {"Song.MID", ".mid", true, true},
+        {"song.midi", ".mid", true, false},
+        {"", "", true, true},
+        {"abc", "", true, true},
+        {"\xC4.mid", "\xE4.mid", false, false},
+        {"a@b", "a`b", false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ContainsNoCase(c.text, c.part), c.contains) << c.text << " / " << c.part;
+        EXPECT_EQ(EndsWithNoCase(c.text, c.part), c.endsWith) << c.text << " / " << c.part;
+    }
+    EXPECT_EQ(LowerAsciiText("MiXeD [Z]@\xC4"), "mixed [z]@\xC4");
+}
+
 TEST(TextTest, Base64) {
     const std::pair<const char*, const char*> cases[] = {
         {"", ""},
