@@ -10,13 +10,7 @@
 namespace lexfall {
 namespace {
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
+using text::TrimBlanks;
 
 template <typename Number> bool ParseWhole(std::string_view text, Number& value, int base = 10) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);

@@ -40,6 +40,25 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
            EqualNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
+namespace {
+bool IsSpaceOrTab(char c) {
+    return c == ' ' || c == '\t';
+}
+} // namespace
+
+std::string_view TrimLeadingBlanks(std::string_view text) {
+    while (!text.empty() && IsSpaceOrTab(text.front()))
+        text.remove_prefix(1);
+    return text;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    text = TrimLeadingBlanks(text);
+    while (!text.empty() && IsSpaceOrTab(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 std::string RemoveBlanks(std::string_view text) {
     std::string kept;
     kept.reserve(text.size());

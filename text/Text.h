@@ -15,6 +15,9 @@ bool EqualNoCase(std::string_view a, std::string_view b);
 std::string LowerAsciiText(std::string_view text);
 bool ContainsNoCase(std::string_view text, std::string_view part);
 bool EndsWithNoCase(std::string_view text, std::string_view suffix);
+// Spaces and tabs off the start, or off both ends, as header and INI lines are read.
+std::string_view TrimLeadingBlanks(std::string_view text);
+std::string_view TrimBlanks(std::string_view text);
 // The text with every blank (the space character) taken out.
 std::string RemoveBlanks(std::string_view text);
 

@@ -85,6 +85,24 @@ TEST(TextTest, ContainsAndEndsWithNoCase) {
     EXPECT_EQ(LowerAsciiText("MiXeD [Z]@\xC4"), "mixed [z]@\xC4");
 }
 
+// Only spaces and tabs are blanks here: a CR or NUL left on a line stays part of it.
+TEST(TextTest, TrimBlanksTakesSpacesAndTabsOnly) {
+    struct Case {
+        std::string_view text, leading, both;
+    };
+    const Case cases[] = {
+        {" \t a b\t ", "a b\t ", "a b"},
+        {"", "", ""},
+        {" \t", "", ""},
+        {"\rx\n", "\rx\n", "\rx\n"},
+        {std::string_view(" \0 ", 3), std::string_view("\0 ", 2), std::string_view("\0", 1)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TrimLeadingBlanks(c.text), c.leading);
+        EXPECT_EQ(TrimBlanks(c.text), c.both);
+    }
+}
+
 TEST(TextTest, Base64) {
     const std::pair<const char*, const char*> cases[] = {
         {"", ""},
