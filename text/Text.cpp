@@ -40,6 +40,11 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
            EqualNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
+bool IsControlAscii(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7f;
+}
+
 namespace {
 bool IsSpaceOrTab(char c) {
     return c == ' ' || c == '\t';

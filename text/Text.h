@@ -15,6 +15,8 @@ bool EqualNoCase(std::string_view a, std::string_view b);
 std::string LowerAsciiText(std::string_view text);
 bool ContainsNoCase(std::string_view text, std::string_view part);
 bool EndsWithNoCase(std::string_view text, std::string_view suffix);
+// An ASCII control character: below space, or DEL. Bytes above 127 are not.
+bool IsControlAscii(char c);
 // Spaces and tabs off the start, or off both ends, as header and INI lines are read.
 std::string_view TrimLeadingBlanks(std::string_view text);
 std::string_view TrimBlanks(std::string_view text);

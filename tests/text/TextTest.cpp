@@ -103,6 +103,13 @@ TEST(TextTest, TrimBlanksTakesSpacesAndTabsOnly) {
     }
 }
 
+TEST(TextTest, ControlCharactersAreBelowSpaceAndDelOnly) {
+    for (const char c : {'\0', '\t', '\n', '\x1f', '\x7f'})
+        EXPECT_TRUE(IsControlAscii(c)) << int(c);
+    for (const char c : {' ', '~', '\x80', '\x9f', '\xff'})
+        EXPECT_FALSE(IsControlAscii(c)) << int(c);
+}
+
 TEST(TextTest, Base64) {
     const std::pair<const char*, const char*> cases[] = {
         {"", ""},
