@@ -2,6 +2,7 @@
 
 #include "online/HttpFailures.h"
 #include "platform/Error.h"
+#include "text/Numbers.h"
 #include "text/Text.h"
 
 #include <algorithm>
@@ -12,10 +13,7 @@ namespace {
 
 using text::TrimBlanks;
 
-template <typename Number> bool ParseWhole(std::string_view text, Number& value, int base = 10) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size();
-}
+using text::ParseWhole;
 
 // "HTTP/1.1 404 Not Found" gives 404.
 int StatusCode(std::string_view statusLine) {

@@ -1,4 +1,5 @@
 #include "text/Text.h"
+#include "text/Numbers.h"
 
 #include "platform/Error.h"
 
@@ -108,6 +109,39 @@ TEST(TextTest, ControlCharactersAreBelowSpaceAndDelOnly) {
         EXPECT_TRUE(IsControlAscii(c)) << int(c);
     for (const char c : {' ', '~', '\x80', '\x9f', '\xff'})
         EXPECT_FALSE(IsControlAscii(c)) << int(c);
+}
+
+// Each reader keeps its own rules on signs, bases and range.
+TEST(TextTest, DigitAndWholeTextReaders) {
+    struct Case {
+        const char* text;
+        std::optional<std::int32_t> digits;
+    };
+    const Case cases[] = {
+        {"0", 0},
+        {"0042", 42},
+        {"2147483647", 2147483647},
+        {"2147483648", std::nullopt},
+        {"", {}},
+        {"+1", {}},
+        {"-1", {}},
+        {" 1", {}},
+        {"1 ", {}},
+        {"12a", {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseDigits(c.text), c.digits) << c.text;
+
+    std::uint64_t size = 7;
+    EXPECT_TRUE(ParseWhole("1aF", size, 16));
+    EXPECT_EQ(size, 0x1afu);
+    EXPECT_FALSE(ParseWhole("-1", size));
+    EXPECT_FALSE(ParseWhole("", size));
+    EXPECT_FALSE(ParseWhole("18446744073709551616", size));
+    EXPECT_FALSE(ParseWhole("12 ", size));
+    int code = 0;
+    EXPECT_TRUE(ParseWhole("-404", code));
+    EXPECT_EQ(code, -404);
 }
 
 TEST(TextTest, Base64) {
