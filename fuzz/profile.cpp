@@ -1,18 +1,25 @@
 // The settings file's INI rules over any bytes: reading never fails, a write reads back as
 // written, touches no other key, and writing the same value twice changes nothing.
 #include "FuzzSupport.h"
+#include "settings/FileReplace.h"
 #include "settings/ProfileFile.h"
+#include "settings/SettingsFile.h"
+#include "text/Error.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
 #include <cctype>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
 namespace {
 
 using namespace lexfall;
+using fuzz::ReadFile;
+using fuzz::ScratchDir;
+using fuzz::WriteFile;
 
 // What a read gives back for a value written by the layer: cut at its first line break or
 // NUL, then to the read limit.
@@ -111,6 +118,57 @@ void CheckIntegers(const std::string& text, std::int32_t number) {
     FUZZ_CHECK(profile::ParseInteger(std::to_string(number)) == number);
 }
 
+// The input as the settings file on disk, read and written through the real file layer: a
+// write the layer takes reads back as written, keeps the file's permissions, leaves section
+// Register and no temporary file behind; a refused one leaves the bytes as they were.
+void CheckFileLayer(const std::string& content, FuzzedDataProvider& data) {
+    namespace fs = std::filesystem;
+    static constexpr std::array<fs::perms, 3> kModes = {
+        fs::perms::owner_read | fs::perms::owner_write,
+        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
+        fs::perms::owner_read};
+    const fs::path dir = ScratchDir() / "profile";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path path = dir / SettingsFileName;
+    WriteFile(path, content);
+    const fs::perms mode = kModes[data.ConsumeIntegralInRange<std::size_t>(0, kModes.size() - 1)];
+    fs::permissions(path, mode);
+
+    Settings settings = LoadSettings(path.string());
+    FUZZ_CHECK(settings.Music.size() <= 255 && settings.Proxy.size() <= 15 &&
+               settings.ProxyUser.size() <= 255 && settings.ProxyPwd.size() <= 128);
+    const RegisterInfo identity = ReadRegisterInfo(path.string());
+    settings.AutoSave = data.ConsumeBool();
+    settings.Music = KeepFirst(AsRead(Text(data)), 255);
+    settings.Speed = data.ConsumeIntegral<std::int16_t>();
+
+    const bool mayWrite = MayReplaceExistingFile(path.string());
+    bool refused = false;
+    try {
+        WriteIni(path.string(), settings);
+    } catch (const Error&) {
+        refused = true;
+    }
+    FUZZ_CHECK(refused == !mayWrite);
+    if (refused) {
+        FUZZ_CHECK(ReadFile(path) == content);
+    } else {
+        const Settings back = LoadSettings(path.string());
+        FUZZ_CHECK(back.AutoSave == settings.AutoSave && back.Music == settings.Music &&
+                   back.Speed == settings.Speed);
+        const RegisterInfo after = ReadRegisterInfo(path.string());
+        FUZZ_CHECK(after.UserName == identity.UserName && after.Email == identity.Email &&
+                   after.RegCode == identity.RegCode);
+        FUZZ_CHECK((fs::status(path).permissions() & fs::perms::all) == mode);
+    }
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir))
+        ++files;
+    FUZZ_CHECK(files == 1);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
@@ -127,6 +185,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     // The whole pass parses the file eighteen times; one input in four is enough for it.
     if (data.ConsumeIntegralInRange(0, 3) == 0)
         CheckSettingsPass(content, data);
+    CheckFileLayer(content, data);
     CheckIntegers(data.ConsumeRandomLengthString(24), data.ConsumeIntegral<std::int32_t>());
     return 0;
 }

@@ -10,22 +10,10 @@
 namespace lexfall {
 namespace {
 
-using text::LowerAscii;
-
-bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
-    if (text.size() < suffix.size())
-        return false;
-    const std::string_view tail = text.substr(text.size() - suffix.size());
-    return std::equal(tail.begin(), tail.end(), suffix.begin(),
-                      [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
-}
-
 // Case-insensitive order, with byte order between names that differ only in case.
 bool NameBefore(const std::string& a, const std::string& b) {
-    std::string foldedA = a;
-    std::string foldedB = b;
-    std::transform(a.begin(), a.end(), foldedA.begin(), LowerAscii);
-    std::transform(b.begin(), b.end(), foldedB.begin(), LowerAscii);
+    const std::string foldedA = text::LowerAsciiText(a);
+    const std::string foldedB = text::LowerAsciiText(b);
     return foldedA != foldedB ? foldedA < foldedB : a < b;
 }
 
@@ -50,7 +38,7 @@ std::vector<std::string> ListMusicFiles(const std::string& appDir) {
     std::filesystem::directory_iterator entry(appDir + "sound", error);
     for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
         std::string name = entry->path().filename().string();
-        if (EndsWithNoCase(name, ".mid"))
+        if (text::EndsWithNoCase(name, ".mid"))
             names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end(), NameBefore);

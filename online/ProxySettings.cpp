@@ -62,10 +62,7 @@ bool BypassesProxy(std::string_view host, std::string_view noProxy) {
         const auto comma = noProxy.find(',');
         std::string_view entry = noProxy.substr(0, comma);
         noProxy.remove_prefix(comma == std::string_view::npos ? noProxy.size() : comma + 1);
-        while (!entry.empty() && (entry.front() == ' ' || entry.front() == '\t'))
-            entry.remove_prefix(1);
-        while (!entry.empty() && (entry.back() == ' ' || entry.back() == '\t'))
-            entry.remove_suffix(1);
+        entry = text::TrimBlanks(entry);
         if (entry == "*")
             return true;
         // ".example.org" and "example.org" both name the domain and every host under it.

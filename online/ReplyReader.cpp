@@ -2,6 +2,7 @@
 
 #include "online/HttpFailures.h"
 #include "text/Error.h"
+#include "text/Numbers.h"
 #include "text/Text.h"
 
 #include <algorithm>
@@ -10,26 +11,9 @@
 namespace lexfall {
 namespace {
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
+using text::TrimBlanks;
 
-bool ContainsNoCase(std::string_view text, std::string_view part) {
-    for (std::size_t at = 0; at + part.size() <= text.size(); ++at) {
-        if (text::EqualNoCase(text.substr(at, part.size()), part))
-            return true;
-    }
-    return false;
-}
-
-template <typename Number> bool ParseWhole(std::string_view text, Number& value, int base = 10) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size();
-}
+using text::ParseWhole;
 
 // "HTTP/1.1 404 Not Found" gives 404.
 int StatusCode(std::string_view statusLine) {
@@ -182,7 +166,7 @@ void ReplyReader::EndHead() {
         return;
     }
     if (const std::string* coding = head_.Find("Transfer-Encoding");
-        coding && ContainsNoCase(*coding, "chunked")) {
+        coding && text::ContainsNoCase(*coding, "chunked")) {
         phase_ = Phase::ChunkSize;
         return;
     }

@@ -9,10 +9,7 @@ namespace lexfall::server {
 
 namespace {
 
-bool IsControl(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7f;
-}
+using text::IsControlAscii;
 
 // Longer than any mailbox can be.
 constexpr std::size_t kMaxEmailLength = 254;
@@ -28,7 +25,7 @@ std::optional<std::string> NameProblem(std::string_view name) {
     // The record text joins its fields with ",": such a player could never store a record.
     if (name.find(',') != std::string_view::npos)
         return "the name holds a comma, which the record text uses between its fields";
-    if (std::any_of(name.begin(), name.end(), IsControl))
+    if (std::any_of(name.begin(), name.end(), IsControlAscii))
         return "the name may not hold control characters";
     // The settings file drops blanks around a value, so the game would send another name.
     if (name.front() == ' ' || name.back() == ' ')
@@ -43,7 +40,8 @@ std::optional<std::string> EmailProblem(std::string_view email) {
         return "the e-mail address is not of the form local@domain";
     if (email.size() > kMaxEmailLength)
         return "the e-mail address is longer than " + std::to_string(kMaxEmailLength) + " bytes";
-    if (std::any_of(email.begin(), email.end(), [](char c) { return c == ' ' || IsControl(c); }))
+    if (std::any_of(email.begin(), email.end(),
+                    [](char c) { return c == ' ' || IsControlAscii(c); }))
         return "the e-mail address may not hold blanks or control characters";
     const std::string_view domain = email.substr(at + 1);
     if (domain.front() == '.' || domain.back() == '.' ||

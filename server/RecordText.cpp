@@ -2,6 +2,7 @@
 
 #include "records/RecordsProtocol.h"
 #include "server/RecordRules.h"
+#include "text/Numbers.h"
 
 #include <algorithm>
 #include <charconv>
@@ -13,14 +14,7 @@ namespace {
 // Digits only: the game writes counts in plain decimal, so a sign or a blank means a
 // damaged or hand-made text.
 std::optional<std::int32_t> Count(std::string_view field) {
-    if (field.empty() ||
-        !std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (error != std::errc() || end != field.data() + field.size())
-        return std::nullopt;
-    return value;
+    return text::ParseDigits(field);
 }
 
 } // namespace

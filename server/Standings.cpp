@@ -1,6 +1,7 @@
 #include "server/Standings.h"
 
 #include "text/SystemText.h"
+#include "text/Text.h"
 
 #include <cstdio>
 
@@ -31,7 +32,7 @@ std::string Html(std::string_view bytes) {
             break;
         default:
             // Control characters are not allowed in a page; none reaches a stored name.
-            out += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
+            out += text::IsControlAscii(c) ? '?' : c;
         }
     }
     return out;
@@ -44,7 +45,7 @@ std::string Json(std::string_view bytes) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
-        } else if (byte < 0x20 || byte == 0x7f) {
+        } else if (text::IsControlAscii(c)) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
             out += escaped;

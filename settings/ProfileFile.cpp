@@ -28,18 +28,8 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string_view TrimLeft(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    return text;
-}
-
-std::string_view Trim(std::string_view text) {
-    text = TrimLeft(text);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
+using text::TrimBlanks;
+using text::TrimLeadingBlanks;
 
 using text::EqualNoCase;
 
@@ -119,11 +109,11 @@ std::string_view WithoutBom(std::string_view line) {
 
 // The name of a section header "[name]"; nothing for any other line.
 std::optional<std::string_view> SectionName(std::string_view line) {
-    const std::string_view rest = TrimLeft(line);
+    const std::string_view rest = TrimLeadingBlanks(line);
     if (rest.empty() || rest.front() != '[')
         return std::nullopt;
     const auto close = rest.find(']', 1);
-    return Trim(rest.substr(1, close == std::string_view::npos ? close : close - 1));
+    return TrimBlanks(rest.substr(1, close == std::string_view::npos ? close : close - 1));
 }
 
 std::optional<std::string_view> HeaderOf(const LineReader& reader, const Line& line) {
@@ -137,13 +127,13 @@ struct KeyLine {
 
 // A "name=value" line; comments (";") and headers are not keys.
 std::optional<KeyLine> ParseKeyLine(std::string_view line) {
-    const std::string_view rest = TrimLeft(line);
+    const std::string_view rest = TrimLeadingBlanks(line);
     if (rest.empty() || rest.front() == ';' || rest.front() == '[')
         return std::nullopt;
     const auto equals = line.find('=');
     if (equals == std::string_view::npos)
         return std::nullopt;
-    return KeyLine{Trim(line.substr(0, equals)), equals + 1};
+    return KeyLine{TrimBlanks(line.substr(0, equals)), equals + 1};
 }
 
 bool IsQuote(char c) {
@@ -161,13 +151,13 @@ std::string_view Unquote(std::string_view text) {
 // The text as written: one line at most, quoted when a read would change it otherwise.
 std::string EncodeValue(std::string_view value) {
     value = value.substr(0, value.find_first_of(std::string_view("\r\n\0", 3)));
-    if (Unquote(Trim(value)) == value)
+    if (Unquote(TrimBlanks(value)) == value)
         return std::string(value);
     return "\"" + std::string(value) + "\"";
 }
 
 bool ValidName(std::string_view name, std::string_view forbidden) {
-    return !name.empty() && Trim(name) == name &&
+    return !name.empty() && TrimBlanks(name) == name &&
            name.find_first_of(forbidden) == std::string_view::npos;
 }
 
@@ -216,7 +206,7 @@ std::vector<std::optional<std::string>> FindValues(std::string_view content,
             if (!EqualNoCase(keyLine->name, keys[i].key))
                 continue;
             const std::string_view raw = line.text.substr(keyLine->valueStart);
-            values[i] = std::string(KeepFirstBytes(Unquote(Trim(raw)), MaxValueLength));
+            values[i] = std::string(KeepFirstBytes(Unquote(TrimBlanks(raw)), MaxValueLength));
             --open;
         }
     }
@@ -338,7 +328,7 @@ std::optional<std::string> ChangedContents(std::string_view content,
             }
             continue;
         }
-        const bool blank = Trim(line.text).empty();
+        const bool blank = TrimBlanks(line.text).empty();
         std::optional<KeyLine> keyLine;
         bool parsed = false;
         for (SectionWrite& section : sections) {
@@ -382,7 +372,7 @@ std::optional<std::string> ChangedContents(std::string_view content,
         std::string text;
     };
     std::vector<Change> changes;
-    bool lastNonBlank = !content.empty() && !Trim(last.text).empty();
+    bool lastNonBlank = !content.empty() && !TrimBlanks(last.text).empty();
     bool lastHasBreak = content.empty() || !last.end.empty();
     for (const SectionWrite& section : sections) {
         if (section.seen == Seen::Before)

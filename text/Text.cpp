@@ -21,6 +21,49 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string LowerAsciiText(std::string_view text) {
+    std::string lowered(text);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(), LowerAscii);
+    return lowered;
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view part) {
+    for (std::size_t at = 0; at + part.size() <= text.size(); ++at) {
+        if (EqualNoCase(text.substr(at, part.size()), part))
+            return true;
+    }
+    return false;
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           EqualNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+bool IsControlAscii(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7f;
+}
+
+namespace {
+bool IsSpaceOrTab(char c) {
+    return c == ' ' || c == '\t';
+}
+} // namespace
+
+std::string_view TrimLeadingBlanks(std::string_view text) {
+    while (!text.empty() && IsSpaceOrTab(text.front()))
+        text.remove_prefix(1);
+    return text;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    text = TrimLeadingBlanks(text);
+    while (!text.empty() && IsSpaceOrTab(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 std::string RemoveBlanks(std::string_view text) {
     std::string kept;
     kept.reserve(text.size());

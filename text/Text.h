@@ -11,6 +11,15 @@ namespace lexfall::text {
 char LowerAscii(char c);
 // Equal without regard to ASCII case: "UserName" equals "Username".
 bool EqualNoCase(std::string_view a, std::string_view b);
+// The text with its ASCII capitals made small; other bytes as they are.
+std::string LowerAsciiText(std::string_view text);
+bool ContainsNoCase(std::string_view text, std::string_view part);
+bool EndsWithNoCase(std::string_view text, std::string_view suffix);
+// An ASCII control character: below space, or DEL. Bytes above 127 are not.
+bool IsControlAscii(char c);
+// Spaces and tabs off the start, or off both ends, as header and INI lines are read.
+std::string_view TrimLeadingBlanks(std::string_view text);
+std::string_view TrimBlanks(std::string_view text);
 // The text with every blank (the space character) taken out.
 std::string RemoveBlanks(std::string_view text);
 

@@ -17,7 +17,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -70,22 +74,68 @@ int PlayHeadless(long games, std::uint64_t seed) {
     return 0;
 }
 
+// Every option takes one value; a new one is a new row.
+struct Option {
+    const char* name;
+    const char* value;
+    const char* help;
+    std::function<void(const char*)> set;
+};
+
+void PrintUsage(std::FILE* out, const std::vector<Option>& options) {
+    std::fprintf(
+        out, "usage: soak_player [options]\n"
+             "Plays games through the real window offscreen, or the play field alone, and checks\n"
+             "the game's rules.\n");
+    for (const Option& option : options)
+        std::fprintf(out, "  %-8s %-2s %s\n", option.name, option.value, option.help);
+    std::fprintf(out, "  --help      show this text\n");
+}
+
+// An exit code when the program should stop at once (help asked, or a bad command line).
+std::optional<int> ParseOptions(int argc, char** argv, const std::vector<Option>& options) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            PrintUsage(stdout, options);
+            return 0;
+        }
+        const Option* match = nullptr;
+        for (const Option& option : options)
+            if (std::strcmp(argv[i], option.name) == 0)
+                match = &option;
+        if (match == nullptr || i + 1 >= argc) {
+            std::fprintf(stderr, "soak_player: %s '%s'\n",
+                         match == nullptr ? "unknown option" : "missing value for", argv[i]);
+            PrintUsage(stderr, options);
+            return 2;
+        }
+        match->set(argv[++i]);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     long games = 50;
     std::uint64_t seed = 1;
-    bool headless = false;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--games") == 0)
-            games = std::atol(argv[i + 1]);
-        else if (std::strcmp(argv[i], "--seed") == 0)
-            seed = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (std::strcmp(argv[i], "--player") == 0)
-            headless = std::strcmp(argv[i + 1], "headless") == 0;
-    }
-    if (headless)
+    std::string player = "window";
+    const std::vector<Option> options = {
+        {"--games", "N", "games to play (50)", [&](const char* v) { games = std::atol(v); }},
+        {"--seed", "S", "seed of the scripted player (1)",
+         [&](const char* v) { seed = std::strtoull(v, nullptr, 10); }},
+        {"--player", "P", "window, or headless: the play field alone (window)",
+         [&](const char* v) { player = v; }},
+    };
+    if (const std::optional<int> exitCode = ParseOptions(argc, argv, options))
+        return *exitCode;
+    if (player == "headless")
         return PlayHeadless(games, seed);
+    if (player != "window") {
+        std::fprintf(stderr, "soak_player: unknown player '%s'\n", player.c_str());
+        PrintUsage(stderr, options);
+        return 2;
+    }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const testing::ScratchDir dir;
