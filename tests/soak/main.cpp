@@ -119,20 +119,20 @@ std::optional<int> ParseOptions(int argc, char** argv, const std::vector<Option>
 int main(int argc, char** argv) {
     long games = 50;
     std::uint64_t seed = 1;
-    std::string player = "window";
+    std::string playerKind = "window";
     const std::vector<Option> options = {
         {"--games", "N", "games to play (50)", [&](const char* v) { games = std::atol(v); }},
         {"--seed", "S", "seed of the scripted player (1)",
          [&](const char* v) { seed = std::strtoull(v, nullptr, 10); }},
         {"--player", "P", "window, or headless: the play field alone (window)",
-         [&](const char* v) { player = v; }},
+         [&](const char* v) { playerKind = v; }},
     };
     if (const std::optional<int> exitCode = ParseOptions(argc, argv, options))
         return *exitCode;
-    if (player == "headless")
+    if (playerKind == "headless")
         return PlayHeadless(games, seed);
-    if (player != "window") {
-        std::fprintf(stderr, "soak_player: unknown player '%s'\n", player.c_str());
+    if (playerKind != "window") {
+        std::fprintf(stderr, "soak_player: unknown player '%s'\n", playerKind.c_str());
         PrintUsage(stderr, options);
         return 2;
     }
