@@ -158,6 +158,9 @@ def planted_errors(root, layers):
 
 
 def main():
+    if len(sys.argv) == 2 and sys.argv[1] in ("-h", "--help"):
+        print(__doc__)
+        return 0
     if len(sys.argv) not in (2, 3):
         sys.exit(__doc__)
     root = pathlib.Path(sys.argv[1])
