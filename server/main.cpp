@@ -120,6 +120,21 @@ Arguments Parse(int argc, char** argv) {
     return args;
 }
 
+// The whole text as std::stoll reads a number (leading blanks and a sign allowed), from low to
+// high; nothing otherwise.
+std::optional<long long> WholeNumberIn(const std::string& text, long long low, long long high) {
+    std::size_t used = 0;
+    long long value = 0;
+    try {
+        value = std::stoll(text, &used);
+    } catch (const std::logic_error&) {
+        return std::nullopt;
+    }
+    if (text.empty() || used != text.size() || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
 // A whole number from low to high; an error names the option.
 long long NumberOption(const Arguments& args, const std::string& name, long long fallback,
                        long long low, long long high) {
@@ -127,17 +142,11 @@ long long NumberOption(const Arguments& args, const std::string& name, long long
     if (found == args.Options.end())
         return fallback;
     const std::string& text = found->second;
-    std::size_t used = 0;
-    long long value = 0;
-    try {
-        value = std::stoll(text, &used);
-    } catch (const std::logic_error&) {
-        used = 0;
-    }
-    if (text.empty() || used != text.size() || value < low || value > high)
+    const auto value = WholeNumberIn(text, low, high);
+    if (!value)
         throw UsageError(name + " takes a whole number from " + std::to_string(low) + " to " +
                          std::to_string(high) + ", not '" + text + "'");
-    return value;
+    return *value;
 }
 
 void ExpectWords(const Arguments& args, std::size_t count, const char* shape) {
@@ -295,15 +304,11 @@ ServeOptions ServeOptionsOf(const Arguments& args) {
     if (options.Host.size() > 2 && options.Host.front() == '[' && options.Host.back() == ']')
         options.Host = options.Host.substr(1, options.Host.size() - 2);
     const std::string port = listen.substr(colon + 1);
-    std::size_t used = 0;
-    try {
-        options.Port = std::stoi(port, &used);
-    } catch (const std::logic_error&) {
-        used = 0;
-    }
-    if (port.empty() || used != port.size() || options.Port < 0 || options.Port > 65535)
+    const auto portNumber = WholeNumberIn(port, 0, 65535);
+    if (!portNumber)
         throw UsageError("--listen takes HOST:PORT with a port of 0 to 65535, not '" + listen +
                          "'");
+    options.Port = static_cast<int>(*portNumber);
     options.Threads = static_cast<std::size_t>(NumberOption(args, "--threads", 8, 1, 256));
     options.ReadTimeout = std::chrono::seconds(NumberOption(args, "--read-timeout", 5, 1, 600));
     options.HeadTimeout = std::chrono::seconds(NumberOption(args, "--head-timeout", 10, 1, 600));

@@ -4,6 +4,10 @@
 // - ParseDigits: decimal digits only, no sign; the counts of a record text.
 // - text::ParseDecimal / text::StrToInt (Text.h): an optional '+' or '-'; StrToInt throws.
 // - profile::ParseInteger (settings/ProfileFile.h): ParseDecimal, or "0x" hex filling 32 bits.
+// - WholeNumberIn (server/main.cpp): std::stoll with a range, so a command line may carry
+//   leading blanks or a '+', as it always could.
+// Two more read only text written by this system: the exponent of printf's own output
+// (records/Figures.cpp, strtol) and database columns (server/*Store.cpp, std::stoi).
 #include <charconv>
 #include <cstdint>
 #include <optional>
