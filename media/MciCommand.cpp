@@ -1,4 +1,5 @@
 #include "media/MciCommand.h"
+#include "text/Text.h"
 
 #include <vector>
 
@@ -36,7 +37,7 @@ std::optional<std::vector<std::string>> SplitWords(std::string_view text) {
 }
 
 bool Is(const std::string& word, std::string_view keyword) {
-    return FoldCase(word) == keyword;
+    return text::LowerAsciiText(word) == keyword;
 }
 
 std::optional<MciCommand> ParseOpen(const std::vector<std::string>& words) {
@@ -61,15 +62,6 @@ std::optional<MciCommand> ParseOpen(const std::vector<std::string>& words) {
 }
 
 } // namespace
-
-std::string FoldCase(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
-}
 
 std::optional<MciCommand> ParseMciCommand(std::string_view text) {
     const std::optional<std::vector<std::string>> split = SplitWords(text);

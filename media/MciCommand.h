@@ -20,7 +20,4 @@ struct MciCommand {
 // other options and positions, gives nothing.
 std::optional<MciCommand> ParseMciCommand(std::string_view text);
 
-// Lower-case ASCII copy, for matching keywords and aliases.
-std::string FoldCase(std::string_view text);
-
 } // namespace lexfall

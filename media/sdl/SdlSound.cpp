@@ -2,6 +2,7 @@
 
 #include "media/DefaultSound.h"
 #include "media/MciCommand.h"
+#include "text/Text.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -308,7 +309,7 @@ struct SdlSound::Mixer {
     ChunkPtr defaultWave;                   // made on first use
 
     void Run(const MciCommand& command) {
-        const std::string alias = FoldCase(command.alias);
+        const std::string alias = text::LowerAsciiText(command.alias);
         const auto piece = pieces.find(alias);
         const bool open = piece != pieces.end();
         switch (command.verb) {
@@ -455,7 +456,7 @@ bool SdlSound::Resting() const {
 }
 
 bool SdlSound::IsOpen(const std::string& alias) const {
-    return mixer_ && mixer_->pieces.count(FoldCase(alias)) != 0;
+    return mixer_ && mixer_->pieces.count(text::LowerAsciiText(alias)) != 0;
 }
 
 } // namespace lexfall
