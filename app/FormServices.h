@@ -1,4 +1,5 @@
 #pragma once
+#include "online/HttpAccess.h"
 #include "platform/BrowserProxy.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -31,6 +32,7 @@ struct FormServices {
     std::function<void(const QString&)> openLink;
     Network& network;
     BrowserProxy& browserProxy; // the web browser's proxy settings
+    HttpLimits httpLimits = {}; // how long the records server may take over each step
 };
 
 } // namespace lexfall

@@ -36,7 +36,7 @@ TForm1::TForm1(FormServices services, QWidget* parent)
       dictionary_(std::make_unique<Dictionary>(services_.appDir, services_.dialogs)),
       cookies_(std::make_unique<LazyCookieStore>()),
       settingsWriter_(services_.settingsDir + SettingsFileName) {
-    IdHTTP1 = std::make_unique<HttpAccess>(services_.network, *cookies_);
+    IdHTTP1 = std::make_unique<HttpAccess>(services_.network, *cookies_, services_.httpLimits);
     Timer1 = std::make_unique<GameTimer>(kDefaultDropInterval,
                                          [this] { GuardTick([this] { Timer1Timer(); }); });
     Timer2 = std::make_unique<GameTimer>(kClockInterval,

@@ -37,8 +37,6 @@ public:
     // thread) it ends soon with RequestCancelled.
     std::string HttpGet(const std::string& url, const std::atomic<bool>* cancelled = nullptr);
 
-    void SetLimits(const HttpLimits& limits) { limits_ = limits; }
-
     ProxyParams proxy;
 
 private:

@@ -311,9 +311,9 @@ TEST_F(OnlineExchange, TricklingReplyEndsAtTheDeadlineAndTheWindowPaints) {
     TricklingServer server("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n",
                            std::chrono::milliseconds(20));
     LayRegister("http://127.0.0.1:" + std::to_string(server.Port()) + "/");
-    TForm1& f = RecordsPage();
     using namespace std::chrono_literals;
-    f.IdHTTP1->SetLimits(HttpLimits{500ms, 60s, 2s, 1500ms});
+    httpLimits = HttpLimits{500ms, 60s, 2s, 1500ms};
+    TForm1& f = RecordsPage();
 
     // Counts the window's paints while something asks it to repaint, as the desktop would.
     struct PaintLog final : QObject {

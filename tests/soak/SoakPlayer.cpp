@@ -362,10 +362,11 @@ void SoakPlayer::CheckFigures(const char* what) {
          game.CompletedWords < lastGame_.CompletedWords))
         Fail(what, "a figure of the game went down");
     lastGame_ = game;
+    // Copied out: the record's fields are packed, so no reference may bind to them.
     const std::pair<FigureRow::Row, std::int32_t> figures[] = {
-        {FigureRow::Time, game.UsedTime},
-        {FigureRow::Letters, game.UsedLetters},
-        {FigureRow::Words, game.CompletedWords}};
+        {FigureRow::Time, std::int32_t{game.UsedTime}},
+        {FigureRow::Letters, std::int32_t{game.UsedLetters}},
+        {FigureRow::Words, std::int32_t{game.CompletedWords}}};
     for (const auto& [row, figure] : figures)
         if (form_.MyScore[row]->text() != QString::number(figure))
             Fail(what, "the records page shows another figure in row " + std::to_string(row));

@@ -62,6 +62,7 @@ public:
             .openLink = [this](const QString& link) { links.push_back(link.toStdString()); },
             .network = network,
             .browserProxy = browserProxy,
+            .httpLimits = httpLimits,
         };
     }
 
@@ -73,6 +74,7 @@ public:
     std::vector<std::string> links; // every address the window opened
     HookedNetwork network;
     FixedBrowserProxy browserProxy;
+    HttpLimits httpLimits; // the records server's time limits of every window made after
 };
 
 } // namespace lexfall::testing
