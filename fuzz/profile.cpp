@@ -136,11 +136,12 @@ void CheckFileLayer(const std::string& content, FuzzedDataProvider& data) {
     fs::permissions(path, mode);
 
     Settings settings = LoadSettings(path.string());
-    FUZZ_CHECK(settings.Music.size() <= 255 && settings.Proxy.size() <= 15 &&
-               settings.ProxyUser.size() <= 255 && settings.ProxyPwd.size() <= 128);
+    FUZZ_CHECK(settings.Music.size() <= MusicLimit && settings.Proxy.size() <= ProxyLimit &&
+               settings.ProxyUser.size() <= ProxyUserLimit &&
+               settings.ProxyPwd.size() <= ProxyPwdLimit);
     const RegisterInfo identity = ReadRegisterInfo(path.string());
     settings.AutoSave = data.ConsumeBool();
-    settings.Music = KeepFirst(AsRead(Text(data)), 255);
+    settings.Music = KeepFirst(AsRead(Text(data)), MusicLimit);
     settings.Speed = data.ConsumeIntegral<std::int16_t>();
 
     const bool mayWrite = MayReplaceExistingFile(path.string());

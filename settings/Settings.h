@@ -16,7 +16,7 @@ struct Settings {
     std::int16_t Speed = 750; // drop interval in ms at the start of a game
     std::string Music;        // at most 255 characters; empty means no music
     bool EnableProxy = false;
-    std::string Proxy; // at most 15 characters
+    std::string Proxy; // at most 255 characters; 15 when typed on the options page
     std::int16_t Port = 8080;
     std::string ProxyUser; // at most 255 characters
     std::string ProxyPwd;  // at most 128 characters
