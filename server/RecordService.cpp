@@ -5,24 +5,12 @@
 #include "server/AccessCode.h"
 #include "server/Standings.h"
 #include "text/SystemText.h"
-
-#include <algorithm>
+#include "text/Text.h"
 
 namespace lexfall::server {
 
-namespace {
-
 using protocol::ReplyCode;
 using protocol::ReplyText;
-
-// Addresses are matched without regard to letter case, as mail systems do in practice.
-bool SameEmail(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-} // namespace
 
 RecordService::RecordService(RecordStore& store, ErrorLog logError, ErrorLog logNotice,
                              WrongCodeLimit::Clock clock)
@@ -45,8 +33,9 @@ std::variant<PlayerEntry, ReplyCode> RecordService::Identify(const Query& query,
     // A query without both is no guess and is not counted.
     if (!email || !code)
         return ReplyCode::CodeRefused;
+    // Addresses are matched without regard to letter case, as mail systems do in practice.
     const bool matches = SameHash(HashAccessCode(store_.HashKey(), *code), player->CodeHash) &&
-                         SameEmail(*email, player->Email);
+                         text::EqualNoCase(*email, player->Email);
     if (!matches) {
         wrongCodes_.Wrong(*user, peer);
         return ReplyCode::CodeRefused;

@@ -5,6 +5,7 @@
 //   kill_during_save [--rounds N] [--seed S] [--max-delay-ms MS]
 #include "platform/Clock.h"
 #include "records/ScoreRec.h"
+#include "support/CommandLine.h"
 #include "support/ScratchDir.h"
 
 #include <chrono>
@@ -13,14 +14,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <optional>
 #include <random>
 #include <set>
 #include <sstream>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include <csignal>
 #include <sys/wait.h>
@@ -189,59 +188,24 @@ private:
     int maxDelayMs_ = 1500;
 };
 
-// Every option takes one value; a new one is a new row.
-struct Option {
-    const char* name;
-    const char* value;
-    const char* help;
-    std::function<void(const char*)> set;
-};
-
-void PrintUsage(std::FILE* out, const std::vector<Option>& options) {
-    std::fprintf(out, "usage: kill_during_save [options]\n"
-                      "Kills the program while it saves and checks the record file after each "
-                      "kill.\n");
-    for (const Option& option : options)
-        std::fprintf(out, "  %-14s %-3s %s\n", option.name, option.value, option.help);
-    std::fprintf(out, "  --help             show this text\n");
-}
-
-// An exit code when the program should stop at once (help asked, or a bad command line).
-std::optional<int> ParseOptions(int argc, char** argv, const std::vector<Option>& options) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            PrintUsage(stdout, options);
-            return 0;
-        }
-        const Option* match = nullptr;
-        for (const Option& option : options)
-            if (std::strcmp(argv[i], option.name) == 0)
-                match = &option;
-        if (match == nullptr || i + 1 >= argc) {
-            std::fprintf(stderr, "kill_during_save: %s '%s'\n",
-                         match == nullptr ? "unknown option" : "missing value for", argv[i]);
-            PrintUsage(stderr, options);
-            return 2;
-        }
-        match->set(argv[++i]);
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     int rounds = 20;
     std::uint64_t seed = 1;
     int maxDelay = 1500;
-    const std::vector<Option> options = {
-        {"--rounds", "N", "kills to try (20)", [&](const char* v) { rounds = std::atoi(v); }},
-        {"--seed", "S", "seed of the kill moments (1)",
-         [&](const char* v) { seed = std::strtoull(v, nullptr, 10); }},
-        {"--max-delay-ms", "MS", "latest kill after start, in ms (1500)",
-         [&](const char* v) { maxDelay = std::atoi(v); }},
-    };
-    if (const std::optional<int> exitCode = ParseOptions(argc, argv, options))
+    const testing::CommandLine commandLine{
+        "kill_during_save",
+        "Kills the program while it saves and checks the record file after each "
+        "kill.\n",
+        {
+            {"--rounds", "N", "kills to try (20)", [&](const char* v) { rounds = std::atoi(v); }},
+            {"--seed", "S", "seed of the kill moments (1)",
+             [&](const char* v) { seed = std::strtoull(v, nullptr, 10); }},
+            {"--max-delay-ms", "MS", "latest kill after start, in ms (1500)",
+             [&](const char* v) { maxDelay = std::atoi(v); }},
+        }};
+    if (const std::optional<int> exitCode = commandLine.Parse(argc, argv))
         return *exitCode;
     KillTest test(LEXFALL_BIN_DIR, LEXFALL_PLUGIN_DIR, seed);
     test.SetMaxDelay(maxDelay);

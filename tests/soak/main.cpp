@@ -6,6 +6,7 @@
 #include "SoakPlayer.h"
 #include "SoakServices.h"
 #include "records/ScoreRec.h"
+#include "support/CommandLine.h"
 #include "support/ScratchDir.h"
 #include "words/Dictionary.h"
 
@@ -17,11 +18,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -74,66 +73,30 @@ int PlayHeadless(long games, std::uint64_t seed) {
     return 0;
 }
 
-// Every option takes one value; a new one is a new row.
-struct Option {
-    const char* name;
-    const char* value;
-    const char* help;
-    std::function<void(const char*)> set;
-};
-
-void PrintUsage(std::FILE* out, const std::vector<Option>& options) {
-    std::fprintf(
-        out, "usage: soak_player [options]\n"
-             "Plays games through the real window offscreen, or the play field alone, and checks\n"
-             "the game's rules.\n");
-    for (const Option& option : options)
-        std::fprintf(out, "  %-8s %-2s %s\n", option.name, option.value, option.help);
-    std::fprintf(out, "  --help      show this text\n");
-}
-
-// An exit code when the program should stop at once (help asked, or a bad command line).
-std::optional<int> ParseOptions(int argc, char** argv, const std::vector<Option>& options) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            PrintUsage(stdout, options);
-            return 0;
-        }
-        const Option* match = nullptr;
-        for (const Option& option : options)
-            if (std::strcmp(argv[i], option.name) == 0)
-                match = &option;
-        if (match == nullptr || i + 1 >= argc) {
-            std::fprintf(stderr, "soak_player: %s '%s'\n",
-                         match == nullptr ? "unknown option" : "missing value for", argv[i]);
-            PrintUsage(stderr, options);
-            return 2;
-        }
-        match->set(argv[++i]);
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     long games = 50;
     std::uint64_t seed = 1;
     std::string playerKind = "window";
-    const std::vector<Option> options = {
-        {"--games", "N", "games to play (50)", [&](const char* v) { games = std::atol(v); }},
-        {"--seed", "S", "seed of the scripted player (1)",
-         [&](const char* v) { seed = std::strtoull(v, nullptr, 10); }},
-        {"--player", "P", "window, or headless: the play field alone (window)",
-         [&](const char* v) { playerKind = v; }},
-    };
-    if (const std::optional<int> exitCode = ParseOptions(argc, argv, options))
+    const testing::CommandLine commandLine{
+        "soak_player",
+        "Plays games through the real window offscreen, or the play field alone, and checks\n"
+        "the game's rules.\n",
+        {
+            {"--games", "N", "games to play (50)", [&](const char* v) { games = std::atol(v); }},
+            {"--seed", "S", "seed of the scripted player (1)",
+             [&](const char* v) { seed = std::strtoull(v, nullptr, 10); }},
+            {"--player", "P", "window, or headless: the play field alone (window)",
+             [&](const char* v) { playerKind = v; }},
+        }};
+    if (const std::optional<int> exitCode = commandLine.Parse(argc, argv))
         return *exitCode;
     if (playerKind == "headless")
         return PlayHeadless(games, seed);
     if (playerKind != "window") {
         std::fprintf(stderr, "soak_player: unknown player '%s'\n", playerKind.c_str());
-        PrintUsage(stderr, options);
+        commandLine.PrintUsage(stderr);
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
