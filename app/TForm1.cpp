@@ -25,6 +25,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <utility>
+
 namespace lexfall {
 
 namespace {
@@ -46,19 +48,57 @@ TForm1::TForm1(FormServices services, QWidget* parent)
         this, [this](int key, ShiftState shift) { Guard([&] { FormKeyDown(key, shift); }); });
     OnClick(Button1, &TForm1::Button1Click);
     OnClick(Button2, &TForm1::Button2Click);
-    OnClick(Button3, &TForm1::Button3Click);
-    OnClick(Button4, &TForm1::Button4Click);
-    OnClick(Button5, &TForm1::Button5Click);
-    OnClick(Button6, &TForm1::Button6Click);
-    OnClick(Button7, &TForm1::Button7Click);
-    OnClick(Button8, &TForm1::Button8Click);
-    OnClick(Button9, &TForm1::Button9Click);
-    ConnectOptionsPage();
-    ConnectProxyControls();
     Image4->onClick = [this] { Image4Click(); };
-    LabelURL->onClick = [this] { LabelURLClick(); };
-    LabelEmail->onClick = [this] { LabelEmailClick(); };
     FormCreate();
+}
+
+RecordsPage& TForm1::Records() {
+    if (!records_) {
+        records_ = std::make_unique<RecordsPage>();
+        BuildRecordsPage(*records_);
+        ConnectRecordsPage(*records_);
+        for (const auto& show : std::exchange(recordsShows_, {}))
+            show(*records_);
+    }
+    return *records_;
+}
+
+OptionsPage& TForm1::Options() {
+    if (!options_) {
+        options_ = std::make_unique<OptionsPage>();
+        BuildOptionsPage(*options_);
+        OnClick(options_->Button7, &TForm1::Button7Click);
+        ConnectOptionsPage(*options_);
+        ConnectProxyControls(*options_);
+        options_->LabelURL->onClick = [this] { LabelURLClick(); };
+        options_->LabelEmail->onClick = [this] { LabelEmailClick(); };
+        for (const auto& show : std::exchange(optionsShows_, {}))
+            show(*options_);
+    }
+    return *options_;
+}
+
+void TForm1::OnRecordsPage(std::function<void(RecordsPage&)> show) {
+    if (records_)
+        show(*records_);
+    else
+        recordsShows_.push_back(std::move(show));
+}
+
+void TForm1::OnOptionsPage(std::function<void(OptionsPage&)> show) {
+    if (options_)
+        show(*options_);
+    else
+        optionsShows_.push_back(std::move(show));
+}
+
+void TForm1::ConnectRecordsPage(const RecordsPage& page) {
+    OnClick(page.Button3, &TForm1::Button3Click);
+    OnClick(page.Button4, &TForm1::Button4Click);
+    OnClick(page.Button5, &TForm1::Button5Click);
+    OnClick(page.Button6, &TForm1::Button6Click);
+    OnClick(page.Button8, &TForm1::Button8Click);
+    OnClick(page.Button9, &TForm1::Button9Click);
 }
 
 TForm1::~TForm1() {
@@ -116,8 +156,11 @@ void TForm1::FormCreate() {
                     state.WorldRec, state.RecordsRead);
     });
     Guard([this] {
-        Label1->setText(QString::fromStdString(FormatIsoDate(services_.clock.Today())));
-        Label1->adjustSize();
+        OnRecordsPage([today = QString::fromStdString(FormatIsoDate(services_.clock.Today()))](
+                          RecordsPage& page) {
+            page.Label1->setText(today);
+            page.Label1->adjustSize();
+        });
     });
     Guard([this] { LoadSettingsStep(); });
     // The proxy steps: the browser's proxy when the stored one has no host, then applied. Each
@@ -131,12 +174,16 @@ void TForm1::FormCreate() {
             SetProxy();
     });
     Guard([this] {
-        ShowMyRec();
-        ShowWorldRec();
+        OnRecordsPage([this, mine = state.MyRec, world = state.WorldRec](RecordsPage& page) {
+            ShowRecord(page.MyRecord, page.Label2, mine);
+            ShowRecord(page.WRecord, page.Label3, world);
+        });
     });
     Guard([this] {
-        for (QPushButton* button : {Button5, Button8, Button9})
-            button->setEnabled(true);
+        OnRecordsPage([](RecordsPage& page) {
+            for (QPushButton* button : {page.Button5, page.Button8, page.Button9})
+                button->setEnabled(true);
+        });
     });
     GuardOptionChange([this] { StartMusic(); });
     GuardOptionChange([this] { FillOptionsPage(); });
@@ -155,13 +202,13 @@ void TForm1::ShowPage(QFrame* target, QFrame* leaving) {
 }
 
 void TForm1::Button3Click(QObject*) {
-    ShowPage(PanelGame, PanelRecord);
+    ShowPage(PanelGame, Records().PanelRecord);
 }
 void TForm1::Button6Click(QObject*) {
-    ShowPage(PanelOptions, PanelRecord);
+    ShowPage(Options().PanelOptions, Records().PanelRecord);
 }
 void TForm1::Button7Click(QObject*) {
-    ShowPage(PanelGame, PanelOptions);
+    ShowPage(PanelGame, Options().PanelOptions);
 }
 
 void TForm1::Image4Click() {

@@ -1,7 +1,9 @@
 #pragma once
 // The window's controls: where each sits, what it says, what runs it, and where that code is.
 // Controls are made in TForm1Layout.cpp and wired in TForm1.cpp (buttons, timers, keys),
-// TForm1Options.cpp and TForm1Proxy.cpp; the figure labels are indexed by FigureRow.
+// TForm1Options.cpp and TForm1Proxy.cpp; the figure labels are indexed by FigureRow. The game
+// page's controls are the window's members; the records and options pages' are members of
+// Records() and Options() (FormPages.h), which make their page when first asked.
 //
 //   Control        Page     Caption / shows           Handler             File
 //   Image4         banner   the banner picture        Image4Click         TForm1.cpp
@@ -44,6 +46,7 @@
 //   LabelURL       options  web site (about box)      LabelURLClick       TForm1.cpp
 //   LabelEmail     options  support mail (about box)  LabelEmailClick     TForm1.cpp
 #include "app/FigureRow.h"
+#include "app/FormPages.h"
 #include "app/FormServices.h"
 #include "app/GameState.h"
 #include "board/GameKeys.h"
@@ -58,14 +61,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QFrame;
-class QCheckBox;
 class QLineEdit;
-class QToolButton;
 
 namespace lexfall {
 
@@ -75,8 +77,6 @@ class HttpAccess;
 class GameTimer;
 class Dictionary;
 class KeyPreview;
-class LinkLabel;
-class MusicComboBox;
 
 // The main window. Its handlers translate an event, call the rules and apply what they report
 // to the controls; the game state itself lives in `state`.
@@ -115,7 +115,7 @@ public:
     // Marks one broken figure: its sound and the colour of its two labels.
     void NewRecord(QLabel* ownLabel, QLabel* gameLabel, QColor colour);
 
-    // Options page.
+    // Options page. FillOptionsPage is the start-up's step that fills it from the settings.
     void FillOptionsPage();
     void WriteIni();
     void CheckBoxSoundClick(QObject* sender);
@@ -152,8 +152,6 @@ public:
     // Controls, named as the layout names them.
     Canvas* Image4 = nullptr; // banner
     QFrame* PanelGame = nullptr;
-    QFrame* PanelRecord = nullptr;
-    QFrame* PanelOptions = nullptr;
     QFrame* Panel1 = nullptr;
     Canvas* Image1 = nullptr; // board
     Canvas* Image2 = nullptr; // preview
@@ -161,39 +159,10 @@ public:
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
-    QPushButton* Button3 = nullptr;
-    QPushButton* Button4 = nullptr;
-    QPushButton* Button5 = nullptr;
-    QPushButton* Button6 = nullptr;
-    QPushButton* Button7 = nullptr;
-    QPushButton* Button8 = nullptr;
-    QPushButton* Button9 = nullptr;
-    // Indexed by FigureRow.
-    std::array<QLabel*, FigureRow::kCount> MyScore{};
-    std::array<QLabel*, FigureRow::kCount> MyRecord{};
-    std::array<QLabel*, FigureRow::kCount> WRecord{};
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* LabelBroken = nullptr;
-    QLabel* LabelPaused = nullptr; // "Paused" over the board, made when first needed
-    MusicComboBox* ComboBox1 = nullptr;
-    QCheckBox* CheckBoxMusic = nullptr;
-    QCheckBox* CheckBoxSound = nullptr;
-    QCheckBox* CheckBox2 = nullptr;
-    QLineEdit* MaskEdit1 = nullptr;
-    QToolButton* UpDownUp = nullptr;
-    QToolButton* UpDownDown = nullptr;
-    QLineEdit* EditIP = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* EditPort = nullptr;
-    QCheckBox* CheckBox3 = nullptr;
-    QLineEdit* EditProxyUser = nullptr;
-    QLineEdit* EditProxyPwd = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QFrame* PanelAbout = nullptr;
-    LinkLabel* LabelURL = nullptr;
-    LinkLabel* LabelEmail = nullptr;
+    QLabel* LabelPaused = nullptr; // "Paused", over the board, made when first needed
+    // The records and options pages, made the first time anything needs them.
+    RecordsPage& Records();
+    OptionsPage& Options();
     std::unique_ptr<GameTimer> Timer1;   // drop timer
     std::unique_ptr<GameTimer> Timer2;   // game clock
     std::unique_ptr<HttpAccess> IdHTTP1; // the HTTP client, with its proxy parameters
@@ -205,9 +174,14 @@ public:
 private:
     void BuildLayout();
     void BuildGamePage();
-    void BuildRecordsPage();
-    void BuildOptionsPage();
-    void BuildAboutBox();
+    void BuildRecordsPage(RecordsPage& page);
+    void BuildOptionsPage(OptionsPage& page);
+    void BuildAboutBox(OptionsPage& page);
+    void ConnectRecordsPage(const RecordsPage& page);
+    // Runs show on the page now, or as soon as the page is made: the start-up fills pages that
+    // may never be looked at.
+    void OnRecordsPage(std::function<void(RecordsPage&)> show);
+    void OnOptionsPage(std::function<void(OptionsPage&)> show);
     void ShowPage(QFrame* target, QFrame* leaving);
     void PlaceSprite();
     void StartNewGame();
@@ -233,8 +207,12 @@ private:
     void ShowKeeper(QLabel* label, const std::string& name);
     void LoadSettingsStep();
     void StartMusic();
-    void ConnectOptionsPage();
-    void ConnectProxyControls();
+    // The music box's handler when it is unticked, less the box itself.
+    void TurnMusicOff();
+    void ShowOptions(OptionsPage& page, const Settings& settings);
+    void ShowProxyFields(OptionsPage& page, const Settings& settings);
+    void ConnectOptionsPage(const OptionsPage& page);
+    void ConnectProxyControls(const OptionsPage& page);
     void SetProxyFieldsEnabled(bool enabled);
     void RejectProxyField(const char* text, QLineEdit* field);
     std::string SettingsPath() const;
@@ -259,6 +237,10 @@ private:
     std::unique_ptr<KeyPreview> keyPreview_;
     std::unique_ptr<Dictionary> dictionary_;
     std::unique_ptr<CookieStore> cookies_; // the run's cookies, never written to disk
+    std::unique_ptr<RecordsPage> records_;
+    std::unique_ptr<OptionsPage> options_;
+    std::vector<std::function<void(RecordsPage&)>> recordsShows_;
+    std::vector<std::function<void(OptionsPage&)>> optionsShows_;
     std::string brokenText_;
     SettingsWriter settingsWriter_;
     int speedArrowPosition_ = 750; // the up-down control's own position

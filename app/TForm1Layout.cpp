@@ -88,6 +88,21 @@ QLineEdit* MakeEdit(QWidget* parent, int left, int top, int width, int height, i
     return edit;
 }
 
+// Labels size themselves to their text from their stated position, as the original toolkit's
+// labels do, so no caption is clipped in another font; none gets smaller.
+void SizeLabelsToText(QWidget* parent) {
+    for (QLabel* label : parent->findChildren<QLabel*>())
+        label->resize(label->size().expandedTo(label->sizeHint()));
+}
+
+// A page the start does not show: made hidden and disabled, as ShowPage leaves a page it left.
+QFrame* MakeHiddenPage(QWidget* parent) {
+    QFrame* page = MakePage(parent);
+    page->hide();
+    page->setEnabled(false);
+    return page;
+}
+
 } // namespace
 
 void TForm1::BuildLayout() {
@@ -115,20 +130,7 @@ void TForm1::BuildLayout() {
     setWindowIcon(icon);
 
     PanelGame = MakePage(client);
-    PanelRecord = MakePage(client);
-    PanelOptions = MakePage(client);
     BuildGamePage();
-    BuildRecordsPage();
-    BuildOptionsPage();
-    BuildAboutBox();
-    // Labels size themselves to their text from their stated position, as the original
-    // toolkit's labels do, so no caption is clipped in another font; none gets smaller.
-    for (QLabel* label : client->findChildren<QLabel*>())
-        label->resize(label->size().expandedTo(label->sizeHint()));
-    PanelRecord->hide();
-    PanelRecord->setEnabled(false);
-    PanelOptions->hide();
-    PanelOptions->setEnabled(false);
 }
 
 void TForm1::BuildGamePage() {
@@ -164,17 +166,18 @@ void TForm1::BuildGamePage() {
     Button2->setFocusPolicy(Qt::ClickFocus); // not a tab stop
 }
 
-void TForm1::BuildRecordsPage() {
-    QWidget* page = PanelRecord;
+void TForm1::BuildRecordsPage(RecordsPage& records) {
+    records.PanelRecord = MakeHiddenPage(centralWidget());
+    QWidget* page = records.PanelRecord;
     style::SetTextColour(MakeLabel(page, "Records", 24, 24, true), style::kMaroon);
     MakeLabel(page, "Game Score", 168, 24, true);
     style::SetTextColour(MakeLabel(page, "Your Record", 280, 24, true), style::kGreen);
     style::SetTextColour(MakeLabel(page, "World Record", 392, 24, true), style::kRed);
 
-    Label1 = MakeLabel(page, "", 168, 40);
-    Label2 = MakeLabel(page, "", 280, 40);
-    Label3 = MakeLabel(page, "", 392, 40);
-    for (QLabel* date : {Label1, Label2, Label3})
+    records.Label1 = MakeLabel(page, "", 168, 40);
+    records.Label2 = MakeLabel(page, "", 280, 40);
+    records.Label3 = MakeLabel(page, "", 392, 40);
+    for (QLabel* date : {records.Label1, records.Label2, records.Label3})
         style::SetTextColour(date, style::kInactiveCaption);
 
     struct Row {
@@ -200,98 +203,104 @@ void TForm1::BuildRecordsPage() {
             style::SetTextColour(heading, style::kInactiveCaption);
         const int shift =
             row.index == FigureRow::Keeper ? 8 : 0; // the keeper row sits 8 pixels further left
-        MyScore[row.index] = MakeLabel(page, row.initial, 184 - shift, row.top);
-        MyRecord[row.index] = MakeLabel(page, row.initial, 296 - shift, row.top);
-        WRecord[row.index] = MakeLabel(page, row.initial, 408 - shift, row.top);
+        records.MyScore[row.index] = MakeLabel(page, row.initial, 184 - shift, row.top);
+        records.MyRecord[row.index] = MakeLabel(page, row.initial, 296 - shift, row.top);
+        records.WRecord[row.index] = MakeLabel(page, row.initial, 408 - shift, row.top);
     }
-    MyScore[FigureRow::Keeper]->setText(QStringLiteral("Player1"));
-    MyRecord[FigureRow::Keeper]->setText(QStringLiteral("Player1"));
-    WRecord[FigureRow::Keeper]->setText(QStringLiteral("No Record"));
-    for (auto* column : {&MyScore, &MyRecord, &WRecord})
+    records.MyScore[FigureRow::Keeper]->setText(QStringLiteral("Player1"));
+    records.MyRecord[FigureRow::Keeper]->setText(QStringLiteral("Player1"));
+    records.WRecord[FigureRow::Keeper]->setText(QStringLiteral("No Record"));
+    for (auto* column : {&records.MyScore, &records.MyRecord, &records.WRecord})
         for (QLabel* label : *column)
             label->adjustSize();
 
-    LabelBroken = MakeLabel(page, "", 40, 328, true);
-    style::SetTextColour(LabelBroken, style::kGreen);
+    records.LabelBroken = MakeLabel(page, "", 40, 328, true);
+    style::SetTextColour(records.LabelBroken, style::kGreen);
 
-    Button9 = MakeButton(page, "&Get MyRec", 72, 412, "Get my best record from game server.");
-    Button5 =
+    records.Button9 =
+        MakeButton(page, "&Get MyRec", 72, 412, "Get my best record from game server.");
+    records.Button5 =
         MakeButton(page, "&Put MyRec", 152, 412, "Put my current saved record to game server.");
-    Button4 = MakeButton(page, "Check &WR", 232, 412, "Get the newest World Record.");
-    Button8 = MakeButton(page, "&Save Rec", 312, 412, "Save my current record on my computer.");
-    Button6 = MakeButton(page, "&Options", 392, 380, "Go Setting");
-    Button3 = MakeButton(page, "&Continue", 392, 412, "To Game");
+    records.Button4 = MakeButton(page, "Check &WR", 232, 412, "Get the newest World Record.");
+    records.Button8 =
+        MakeButton(page, "&Save Rec", 312, 412, "Save my current record on my computer.");
+    records.Button6 = MakeButton(page, "&Options", 392, 380, "Go Setting");
+    records.Button3 = MakeButton(page, "&Continue", 392, 412, "To Game");
     // Enabled by the start-up sequence once the records are loaded.
-    for (QPushButton* button : {Button9, Button5, Button8})
+    for (QPushButton* button : {records.Button9, records.Button5, records.Button8})
         button->setEnabled(false);
+    SizeLabelsToText(page);
 }
 
-void TForm1::BuildOptionsPage() {
-    QWidget* page = PanelOptions;
+void TForm1::BuildOptionsPage(OptionsPage& options) {
+    options.PanelOptions = MakeHiddenPage(centralWidget());
+    QWidget* page = options.PanelOptions;
     MakeHeading(page, "Music", 24, 65);
-    ComboBox1 = new MusicComboBox(page);
-    Place(ComboBox1, 104, 22, 185, 21);
-    CheckBoxMusic = MakeCheckBox(page, "Enable", true, 312, 24, 97);
+    options.ComboBox1 = new MusicComboBox(page);
+    Place(options.ComboBox1, 104, 22, 185, 21);
+    options.CheckBoxMusic = MakeCheckBox(page, "Enable", true, 312, 24, 97);
 
     MakeHeading(page, "Sound", 48, 65);
-    CheckBoxSound = MakeCheckBox(page, "Enable", true, 104, 48, 97);
+    options.CheckBoxSound = MakeCheckBox(page, "Enable", true, 104, 48, 97);
 
     MakeHeading(page, "AutoSave", 72, 65);
-    CheckBox2 = MakeCheckBox(page, "Enable", false, 104, 72, 97);
+    options.CheckBox2 = MakeCheckBox(page, "Enable", false, 104, 72, 97);
     Place(MakeLabel(page, "AutoSave new Record", 200, 72), 200, 72, 112, 17);
 
     MakeHeading(page, "Speed", 96, 65);
-    MaskEdit1 = MakeEdit(page, 104, 94, 40, 21, 4, false);
-    MaskEdit1->setText(QStringLiteral(" 750"));
-    MaskEdit1->setAlignment(Qt::AlignLeft);
-    UpDownUp = new QToolButton(page);
-    UpDownUp->setArrowType(Qt::UpArrow);
-    UpDownUp->setFocusPolicy(Qt::NoFocus); // the keyboard's arrows do not work it
-    Place(UpDownUp, 144, 94, 15, 10);
-    UpDownDown = new QToolButton(page);
-    UpDownDown->setArrowType(Qt::DownArrow);
-    UpDownDown->setFocusPolicy(Qt::NoFocus);
-    Place(UpDownDown, 144, 104, 15, 11);
+    options.MaskEdit1 = MakeEdit(page, 104, 94, 40, 21, 4, false);
+    options.MaskEdit1->setText(QStringLiteral(" 750"));
+    options.MaskEdit1->setAlignment(Qt::AlignLeft);
+    options.UpDownUp = new QToolButton(page);
+    options.UpDownUp->setArrowType(Qt::UpArrow);
+    options.UpDownUp->setFocusPolicy(Qt::NoFocus); // the keyboard's arrows do not work it
+    Place(options.UpDownUp, 144, 94, 15, 10);
+    options.UpDownDown = new QToolButton(page);
+    options.UpDownDown->setArrowType(Qt::DownArrow);
+    options.UpDownDown->setFocusPolicy(Qt::NoFocus);
+    Place(options.UpDownDown, 144, 104, 15, 11);
     Place(MakeLabel(page, "ms      Letter block dropping speed", 168, 96), 168, 96, 167, 17);
 
     MakeHeading(page, "Http Proxy", 120, 64);
-    EditIP = MakeEdit(page, 104, 118, 121, 21, 15, false);
-    Label4 = MakeLabel(page, ":", 229, 121, true);
-    EditPort = MakeEdit(page, 240, 118, 44, 19, 32767, true);
-    CheckBox3 = MakeCheckBox(page, "Use IE Proxy Setting", false, 312, 120, 145);
+    options.EditIP = MakeEdit(page, 104, 118, 121, 21, 15, false);
+    options.Label4 = MakeLabel(page, ":", 229, 121, true);
+    options.EditPort = MakeEdit(page, 240, 118, 44, 19, 32767, true);
+    options.CheckBox3 = MakeCheckBox(page, "Use IE Proxy Setting", false, 312, 120, 145);
     MakeHeading(page, "ProxyUser", 144, 64);
-    EditProxyUser = MakeEdit(page, 104, 142, 121, 21, 255, false);
+    options.EditProxyUser = MakeEdit(page, 104, 142, 121, 21, 255, false);
     MakeHeading(page, "ProxyPwd", 168, 64);
-    EditProxyPwd = MakeEdit(page, 104, 166, 121, 21, 128, false); // shown in clear
-    CheckBox1 = MakeCheckBox(page, "Enable Proxy", false, 312, 168, 97);
-    for (QLineEdit* edit : {EditIP, EditProxyUser, EditProxyPwd})
+    options.EditProxyPwd = MakeEdit(page, 104, 166, 121, 21, 128, false); // shown in clear
+    options.CheckBox1 = MakeCheckBox(page, "Enable Proxy", false, 312, 168, 97);
+    for (QLineEdit* edit : {options.EditIP, options.EditProxyUser, options.EditProxyPwd})
         edit->setEnabled(false);
 
-    Button7 = MakeButton(page, "&Game", 392, 412);
+    options.Button7 = MakeButton(page, "&Game", 392, 412);
+    BuildAboutBox(options);
+    SizeLabelsToText(page);
 }
 
-void TForm1::BuildAboutBox() {
-    PanelAbout = new QFrame(PanelOptions);
-    SetBevels(PanelAbout);
-    Place(PanelAbout, 16, 192, 457, 201);
+void TForm1::BuildAboutBox(OptionsPage& options) {
+    options.PanelAbout = new QFrame(options.PanelOptions);
+    SetBevels(options.PanelAbout);
+    Place(options.PanelAbout, 16, 192, 457, 201);
 
-    auto* title = new QLabel(QStringLiteral("Lexfall"), PanelAbout);
+    auto* title = new QLabel(QStringLiteral("Lexfall"), options.PanelAbout);
     QFont titleFont = style::BoldFont(24);
     title->setFont(titleFont);
     style::SetTextColour(title, style::kDesktop);
     Place(title, 48, 8, 87, 33);
-    Place(MakeLabel(PanelAbout, "Version " LEXFALL_VERSION, 48, 34), 48, 34, 65, 17);
-    MakeLabel(PanelAbout,
+    Place(MakeLabel(options.PanelAbout, "Version " LEXFALL_VERSION, 48, 34), 48, 34, 65, 17);
+    MakeLabel(options.PanelAbout,
               QStringLiteral("Copyright (C) 2026 the Lexfall developers. Free to play and share."),
               48, 72);
 
     QFont linkFont = style::WindowFont();
     linkFont.setUnderline(true);
-    LabelURL = new LinkLabel(QString::fromLatin1(WebSite), PanelAbout);
-    LabelEmail = new LinkLabel(QString::fromLatin1(SupportMail), PanelAbout);
-    LabelURL->move(48, 112);
-    LabelEmail->move(48, 128);
-    for (LinkLabel* link : {LabelURL, LabelEmail}) {
+    options.LabelURL = new LinkLabel(QString::fromLatin1(WebSite), options.PanelAbout);
+    options.LabelEmail = new LinkLabel(QString::fromLatin1(SupportMail), options.PanelAbout);
+    options.LabelURL->move(48, 112);
+    options.LabelEmail->move(48, 128);
+    for (LinkLabel* link : {options.LabelURL, options.LabelEmail}) {
         link->setFont(linkFont);
         link->adjustSize();
     }
@@ -299,7 +308,7 @@ void TForm1::BuildAboutBox() {
     // The [Register] lines go into this file by hand; an installed copy keeps it in the
     // player's home, so the box says where.
     constexpr int kSettingsTop = 160, kSettingsWidth = 401;
-    QLabel* settingsFile = MakeLabel(PanelAbout, QString(), 48, kSettingsTop);
+    QLabel* settingsFile = MakeLabel(options.PanelAbout, QString(), 48, kSettingsTop);
     settingsFile->setText(settingsFile->fontMetrics().elidedText(QStringLiteral("Settings: ") +
                                                                      FromSystemText(SettingsPath()),
                                                                  Qt::ElideMiddle, kSettingsWidth));

@@ -78,7 +78,7 @@ std::optional<RegisterInfo> TForm1::ConfirmedIdentity(const std::string& questio
 
 void TForm1::Button4Click(QObject*) {
     const std::string base = exchange::ReadServerBase(SettingsPath());
-    const std::string reply = RequestWhileBusy(Button4, exchange::CheckWrUrl(base));
+    const std::string reply = RequestWhileBusy(Records().Button4, exchange::CheckWrUrl(base));
     if (const auto failure = exchange::CheckWrFailure(reply)) {
         services_.dialogs.ShowMessage(*failure);
         return;
@@ -94,7 +94,8 @@ void TForm1::Button9Click(QObject*) {
     if (!identity)
         return;
     const std::string base = exchange::ReadServerBase(SettingsPath());
-    const std::string reply = RequestWhileBusy(Button9, exchange::GetMyRecUrl(base, *identity));
+    const std::string reply =
+        RequestWhileBusy(Records().Button9, exchange::GetMyRecUrl(base, *identity));
     const exchange::GetMyRecOutcome outcome = exchange::GetMyRecReply(reply);
     if (!outcome.isRecord) {
         if (outcome.message)
@@ -114,7 +115,7 @@ void TForm1::Button5Click(QObject*) {
     const std::string base = exchange::ReadServerBase(SettingsPath());
     const std::string recordText = RecordText(state.MyRec);
     const std::string reply =
-        RequestWhileBusy(Button5, exchange::PutMyRecUrl(base, *identity, recordText));
+        RequestWhileBusy(Records().Button5, exchange::PutMyRecUrl(base, *identity, recordText));
     // Sending changes nothing here: the record stays as saved on this computer.
     services_.dialogs.ShowMessage(exchange::PutMyRecMessage(reply));
 }

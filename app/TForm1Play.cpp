@@ -37,20 +37,21 @@ void TForm1::Button1Click(QObject* sender) {
 }
 
 void TForm1::StartNewGame() {
+    const RecordsPage& page = Records();
     Button1->setEnabled(false);
-    Button8->setEnabled(false);
+    page.Button8->setEnabled(false);
     state.field.NewGame();
     ClearArea();
     ClearScore();
     for (FigureRow::Row row : {FigureRow::Letters, FigureRow::Words, FigureRow::Time})
-        MyScore[row]->setText(QStringLiteral("0"));
+        page.MyScore[row]->setText(QStringLiteral("0"));
     Timer2->SetEnabled(true);
     for (FigureRow::Row row : kRecordFigureRows)
-        for (QLabel* label : {MyScore[row], MyRecord[row], WRecord[row]})
+        for (QLabel* label : {page.MyScore[row], page.MyRecord[row], page.WRecord[row]})
             style::SetTextColour(label, style::kBlack);
     Timer1->SetInterval(StartDropInterval(state.settings.Speed));
     SetBrokenText("");
-    style::SetTextColour(LabelBroken, style::kBlack);
+    style::SetTextColour(page.LabelBroken, style::kBlack);
     Memo1->clear();
     state.Cheated = false;
 }
@@ -93,8 +94,9 @@ void TForm1::Timer1Timer() {
 void TForm1::FixBlock() {
     const Landing landing = state.field.Land();
     ++state.GameRec.UsedLetters;
-    MyScore[FigureRow::Letters]->setText(QString::number(state.GameRec.UsedLetters));
-    MyScore[FigureRow::Letters]->adjustSize();
+    QLabel* letters = Records().MyScore[FigureRow::Letters];
+    letters->setText(QString::number(state.GameRec.UsedLetters));
+    letters->adjustSize();
     if (landing.gameOver) {
         Timer1->SetEnabled(false);
         Timer2->SetEnabled(false);
@@ -130,12 +132,13 @@ void TForm1::ClearWord(int startCol, int endCol, const std::string& word, int ro
     PlayWave(ChimesWave);
     TScoreRec& game = state.GameRec;
     ++game.CompletedWords;
-    style::SetCaption(MyScore[FigureRow::Words], FormatWhole(game.CompletedWords));
+    const auto& figures = Records().MyScore;
+    style::SetCaption(figures[FigureRow::Words], FormatWhole(game.CompletedWords));
     if (const auto perMinute = WordsPerMinute(game))
-        style::SetCaption(MyScore[FigureRow::WordsPerMinute],
+        style::SetCaption(figures[FigureRow::WordsPerMinute],
                           FormatRatio(*perMinute, services_.regional));
     if (const auto perWord = SecondsPerWord(game))
-        style::SetCaption(MyScore[FigureRow::SecondsPerWord],
+        style::SetCaption(figures[FigureRow::SecondsPerWord],
                           FormatRatio(*perWord, services_.regional));
     Memo1->appendPlainText(QString::number(game.CompletedWords) + ':' + FromSystemText(word));
     // The picture is moved in pixels, never redrawn from the grid; the grid follows it.

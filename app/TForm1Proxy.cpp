@@ -24,14 +24,14 @@ void SetFieldText(QLineEdit* field, const std::string& text) {
 
 } // namespace
 
-void TForm1::ConnectProxyControls() {
+void TForm1::ConnectProxyControls(const OptionsPage& page) {
     // `toggled` runs for a program's change of the tick too, and not when the tick stays.
-    connect(CheckBox1, &QCheckBox::toggled, this,
-            [this] { GuardOptionChange([this] { CheckBox1Click(CheckBox1); }); });
-    connect(CheckBox3, &QCheckBox::toggled, this,
-            [this] { GuardOptionChange([this] { CheckBox3Click(CheckBox3); }); });
+    connect(page.CheckBox1, &QCheckBox::toggled, this,
+            [this] { GuardOptionChange([this] { CheckBox1Click(Options().CheckBox1); }); });
+    connect(page.CheckBox3, &QCheckBox::toggled, this,
+            [this] { GuardOptionChange([this] { CheckBox3Click(Options().CheckBox3); }); });
     // Only the player's edits run the handler; filling the fields from the program does not.
-    for (QLineEdit* field : {EditIP, EditPort, EditProxyUser, EditProxyPwd})
+    for (QLineEdit* field : {page.EditIP, page.EditPort, page.EditProxyUser, page.EditProxyPwd})
         connect(field, &QLineEdit::textEdited, this,
                 [this, field] { GuardOptionChange([this, field] { CheckBox1Click(field); }); });
 }
@@ -46,14 +46,18 @@ void TForm1::SetProxy() {
 }
 
 void TForm1::ShowProxy() {
-    const ProxyFields fields = ::lexfall::ShowProxy(state.settings);
+    ShowProxyFields(Options(), state.settings);
+}
+
+void TForm1::ShowProxyFields(OptionsPage& page, const Settings& settings) {
+    const ProxyFields fields = ::lexfall::ShowProxy(settings);
     // The field takes 15 typed characters, but a host taken from the proxy variable is shown
     // whole, since the proxy handler takes it back from the field.
-    EditIP->setMaxLength(std::max(kTypedProxyHostLength, static_cast<int>(fields.ip.size())));
-    SetFieldText(EditIP, fields.ip);
-    SetFieldText(EditPort, fields.port);
-    SetFieldText(EditProxyUser, fields.user);
-    SetFieldText(EditProxyPwd, fields.password);
+    page.EditIP->setMaxLength(std::max(kTypedProxyHostLength, static_cast<int>(fields.ip.size())));
+    SetFieldText(page.EditIP, fields.ip);
+    SetFieldText(page.EditPort, fields.port);
+    SetFieldText(page.EditProxyUser, fields.user);
+    SetFieldText(page.EditProxyPwd, fields.password);
 }
 
 void TForm1::GetProxyFromIE() {
@@ -61,13 +65,15 @@ void TForm1::GetProxyFromIE() {
 }
 
 void TForm1::SetProxyFieldsEnabled(bool enabled) {
-    for (QLineEdit* field : {EditIP, EditPort, EditProxyUser, EditProxyPwd})
+    const OptionsPage& page = Options();
+    for (QLineEdit* field : {page.EditIP, page.EditPort, page.EditProxyUser, page.EditProxyPwd})
         field->setEnabled(enabled);
 }
 
 void TForm1::CheckBox1Click(QObject*) {
     Settings& settings = state.settings;
-    if (!CheckBox1->isChecked()) {
+    const OptionsPage& page = Options();
+    if (!page.CheckBox1->isChecked()) {
         // While the box is clear the stored settings are written again and the proxy stays off;
         // the fields' texts are taken only when it is ticked.
         SetProxyFieldsEnabled(true);
@@ -76,14 +82,14 @@ void TForm1::CheckBox1Click(QObject*) {
         SetProxy();
         return;
     }
-    const ProxyFields fields{FieldText(EditIP), FieldText(EditPort), FieldText(EditProxyUser),
-                             FieldText(EditProxyPwd)};
+    const ProxyFields fields{FieldText(page.EditIP), FieldText(page.EditPort),
+                             FieldText(page.EditProxyUser), FieldText(page.EditProxyPwd)};
     switch (CheckProxyFields(fields)) {
     case ProxyCheck::HostTooShort:
-        RejectProxyField(InvalidProxyServerText, EditIP);
+        RejectProxyField(InvalidProxyServerText, page.EditIP);
         return;
     case ProxyCheck::PortEmpty:
-        RejectProxyField(InvalidProxyPortText, EditPort);
+        RejectProxyField(InvalidProxyPortText, page.EditPort);
         return;
     case ProxyCheck::Accepted:
         break;
@@ -98,16 +104,16 @@ void TForm1::CheckBox1Click(QObject*) {
 
 void TForm1::RejectProxyField(const char* text, QLineEdit* field) {
     services_.dialogs.ShowMessage(text);
-    CheckBox1->setChecked(false); // runs this handler again, which turns the proxy off
+    Options().CheckBox1->setChecked(false); // runs this handler again, which turns the proxy off
     field->setFocus();
 }
 
 void TForm1::CheckBox3Click(QObject*) {
-    if (!CheckBox3->isChecked())
+    if (!Options().CheckBox3->isChecked())
         return;
     GetProxyFromIE();
     ShowProxy();
-    CheckBox1Click(CheckBox3);
+    CheckBox1Click(Options().CheckBox3);
 }
 
 } // namespace lexfall

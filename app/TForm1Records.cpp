@@ -39,7 +39,7 @@ void TForm1::ClearScore() {
 void TForm1::Timer2Timer() {
     ++state.GameRec.UsedTime;
     Timer1->SetInterval(SpeedUpInterval(Timer1->Interval(), state.GameRec.UsedTime));
-    style::SetCaption(MyScore[FigureRow::Time], FormatWhole(state.GameRec.UsedTime));
+    style::SetCaption(Records().MyScore[FigureRow::Time], FormatWhole(state.GameRec.UsedTime));
 }
 
 void TForm1::Button2Click(QObject* sender) {
@@ -50,9 +50,10 @@ void TForm1::Button2Click(QObject* sender) {
 
 void TForm1::ShowRecordsPage() {
     // Whichever page the player is on gives way: a game can end behind the options page.
-    for (QFrame* page : {PanelGame, PanelOptions})
-        if (!page->isHidden())
-            ShowPage(PanelRecord, page);
+    QFrame* records = Records().PanelRecord;
+    for (QFrame* page : {PanelGame, options_ ? options_->PanelOptions : nullptr})
+        if (page != nullptr && !page->isHidden())
+            ShowPage(records, page);
 }
 
 void TForm1::EvaluateGame() {
@@ -67,25 +68,26 @@ void TForm1::EvaluateGame() {
         }
     }
     TScoreRec& game = state.GameRec;
+    const RecordsPage& page = Records();
     const EndOfGameVerdict verdict =
         EvaluateEndOfGame({state.GameRec, state.MyRec, state.WorldRec, state.Cheated,
                            state.settings.AutoSave, state.RecordsRead});
     game.Total = verdict.total;
-    style::SetCaption(MyScore[FigureRow::Total], FormatWhole(game.Total));
-    ShowRatios(MyScore, game);
+    style::SetCaption(page.MyScore[FigureRow::Total], FormatWhole(game.Total));
+    ShowRatios(page.MyScore, game);
 
     for (std::size_t i = 0; i < kRecordFigureRows.size(); ++i)
         if (verdict.figures[i] != Broken::None)
-            NewRecord(MyRecord[kRecordFigureRows[i]], MyScore[kRecordFigureRows[i]],
+            NewRecord(page.MyRecord[kRecordFigureRows[i]], page.MyScore[kRecordFigureRows[i]],
                       BrokenColour(verdict.figures[i]));
-    if (verdict.banner != Broken::None && style::TextColour(LabelBroken) != style::kRed)
-        style::SetTextColour(LabelBroken, BrokenColour(verdict.banner));
+    if (verdict.banner != Broken::None && style::TextColour(page.LabelBroken) != style::kRed)
+        style::SetTextColour(page.LabelBroken, BrokenColour(verdict.banner));
     if (!verdict.text.empty())
         SetBrokenText(verdict.text);
 
     if (verdict.save == SaveStep::None)
         return;
-    Button8->setEnabled(true);
+    page.Button8->setEnabled(true);
     if (verdict.save == SaveStep::Run && AutoSave() && !verdict.savedText.empty())
         AppendBroken(verdict.savedText);
     // Offered, not saved: asked about before it is dropped by a new game or closing.
@@ -134,11 +136,12 @@ void TForm1::SetBrokenText(const std::string& text) {
     // The texts are joined by two carriage returns; on screen that is one empty line.
     QString shown = FromSystemText(text);
     shown.replace('\r', '\n');
-    LabelBroken->setText(shown);
+    const RecordsPage& page = Records();
+    page.LabelBroken->setText(shown);
     // Wrapped at the page's right margin, so no text runs off the window.
-    LabelBroken->setWordWrap(true);
-    const int width = PanelRecord->width() - LabelBroken->x() - kBorderWidth;
-    LabelBroken->resize(width, LabelBroken->heightForWidth(width));
+    page.LabelBroken->setWordWrap(true);
+    const int width = page.PanelRecord->width() - page.LabelBroken->x() - kBorderWidth;
+    page.LabelBroken->resize(width, page.LabelBroken->heightForWidth(width));
 }
 
 void TForm1::AppendBroken(const std::string& text) {
@@ -178,7 +181,7 @@ bool TForm1::SaveRec(bool ask, bool seenByPlayer) {
                                           return KeepStoredMyRec(stored, state.GameRec,
                                                                  seenByPlayer ? &seen : nullptr);
                                       });
-    Button8->setEnabled(false);
+    Records().Button8->setEnabled(false);
     state.UnsavedRecord = false;
     if (!kept)
         return true;
@@ -238,8 +241,8 @@ void TForm1::ShowKeeper(QLabel* label, const std::string& name) {
     if (!label->property(kRowTop).isValid())
         label->setProperty(kRowTop, label->y());
     const int rowTop = label->property(kRowTop).toInt();
-    const int width =
-        std::min(kColumnWidth - kBorderWidth, PanelRecord->width() - kBorderWidth - label->x());
+    const int width = std::min(kColumnWidth - kBorderWidth,
+                               Records().PanelRecord->width() - kBorderWidth - label->x());
     // Broken after the last blank that fits, else anywhere: twenty letters fit in two lines.
     const QString text = FromSystemText(name);
     const QFontMetrics metrics(label->font());
@@ -267,11 +270,13 @@ void TForm1::ShowKeeper(QLabel* label, const std::string& name) {
 }
 
 void TForm1::ShowMyRec() {
-    ShowRecord(MyRecord, Label2, state.MyRec);
+    const RecordsPage& page = Records();
+    ShowRecord(page.MyRecord, page.Label2, state.MyRec);
 }
 
 void TForm1::ShowWorldRec() {
-    ShowRecord(WRecord, Label3, state.WorldRec);
+    const RecordsPage& page = Records();
+    ShowRecord(page.WRecord, page.Label3, state.WorldRec);
 }
 
 } // namespace lexfall

@@ -59,15 +59,16 @@ protected:
         TForm1& f = Form();
         std::string colours;
         for (FigureRow::Row row : kRecordFigureRows)
-            colours += std::string(colours.empty() ? "" : " ") + ColourLetter(f.MyScore[row]) +
-                       ColourLetter(f.MyRecord[row]);
+            colours += std::string(colours.empty() ? "" : " ") +
+                       ColourLetter(f.Records().MyScore[row]) +
+                       ColourLetter(f.Records().MyRecord[row]);
         return colours;
     }
 
     // The world column is never recoloured.
     void ExpectWorldColumnBlack() {
         for (FigureRow::Row row : kRecordFigureRows)
-            EXPECT_EQ(ColourLetter(Form().WRecord[row]), 'k') << "WRecord" << row;
+            EXPECT_EQ(ColourLetter(Form().Records().WRecord[row]), 'k') << "WRecord" << row;
     }
 };
 
@@ -81,20 +82,20 @@ TEST_F(EndOfGame, FirstGameAgainstFreshRecords) {
 
     EXPECT_EQ(RowColours(), "GG GG kk kk");
     ExpectWorldColumnBlack();
-    EXPECT_EQ(f.MyScore[FigureRow::Time]->text(), "40");
-    EXPECT_EQ(f.MyScore[FigureRow::Letters]->text(), "15");
-    EXPECT_EQ(f.MyScore[FigureRow::Total]->text(), "0");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::Time]->text(), "40");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::Letters]->text(), "15");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::Total]->text(), "0");
     EXPECT_EQ(f.BrokenText(), kYours + "\r\r" + kCantSave);
-    EXPECT_EQ(f.LabelBroken->text().toStdString(), kYours + "\n\n" + kCantSave);
-    EXPECT_EQ(ColourLetter(f.LabelBroken), 'G');
-    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+    EXPECT_EQ(f.Records().LabelBroken->text().toStdString(), kYours + "\n\n" + kCantSave);
+    EXPECT_EQ(ColourLetter(f.Records().LabelBroken), 'G');
+    EXPECT_FALSE(style::OwnEnabled(f.Records().Button8));
     EXPECT_EQ(sound.waves, (std::vector<std::string>{kGameOver, kRecBroken, kRecBroken}));
     EXPECT_EQ(RecordsBytes(), fileBefore);
 
     EXPECT_FALSE(f.Timer1->Enabled());
     EXPECT_FALSE(f.Timer2->Enabled());
-    EXPECT_FALSE(f.PanelRecord->isHidden());
-    EXPECT_TRUE(f.PanelRecord->isEnabled());
+    EXPECT_FALSE(f.Records().PanelRecord->isHidden());
+    EXPECT_TRUE(f.Records().PanelRecord->isEnabled());
     EXPECT_TRUE(f.PanelGame->isHidden());
     EXPECT_FALSE(f.PanelGame->isEnabled());
 }
@@ -105,21 +106,21 @@ TEST_F(EndOfGame, PreviousWorldRecordDoesNotLeakIntoTheNextGame) {
     TForm1& f = Form();
     Start();
     EndWith(50, 12, 8);
-    ASSERT_EQ(ColourLetter(f.LabelBroken), 'R');
+    ASSERT_EQ(ColourLetter(f.Records().LabelBroken), 'R');
 
     dialogs.answer = false; // not saved when Start asks: the next game still meets kMine
     Start();
     EXPECT_EQ(RowColours(), "kk kk kk kk");
-    EXPECT_EQ(ColourLetter(f.LabelBroken), 'k');
+    EXPECT_EQ(ColourLetter(f.Records().LabelBroken), 'k');
     EXPECT_EQ(f.BrokenText(), "");
-    EXPECT_TRUE(f.LabelBroken->text().isEmpty());
-    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+    EXPECT_TRUE(f.Records().LabelBroken->text().isEmpty());
+    EXPECT_FALSE(style::OwnEnabled(f.Records().Button8));
 
     EndWith(30, 5, 0); // only the own time record
     EXPECT_EQ(RowColours(), "GG kk kk kk");
-    EXPECT_EQ(ColourLetter(f.LabelBroken), 'G');
+    EXPECT_EQ(ColourLetter(f.Records().LabelBroken), 'G');
     EXPECT_EQ(f.BrokenText(), kYours + "\r\r" + kCantSave);
-    EXPECT_EQ(f.LabelBroken->text().toStdString(), kYours + "\n\n" + kCantSave);
+    EXPECT_EQ(f.Records().LabelBroken->text().toStdString(), kYours + "\n\n" + kCantSave);
 }
 
 // A game of 50 s, 12 letters and 8 words against kMine and `world`.
@@ -151,10 +152,10 @@ TEST_P(AutoSaveOn, SavesTheGameIntoSlotZero) {
     EndWith(50, 12, 8); // total 24584
     EXPECT_EQ(RowColours(), GetParam().rows);
     ExpectWorldColumnBlack();
-    EXPECT_EQ(ColourLetter(f.LabelBroken), GetParam().labelColour);
+    EXPECT_EQ(ColourLetter(f.Records().LabelBroken), GetParam().labelColour);
     EXPECT_EQ(f.BrokenText(), GetParam().text);
     EXPECT_TRUE(dialogs.questions.empty());
-    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+    EXPECT_FALSE(style::OwnEnabled(f.Records().Button8));
 
     const std::string file = RecordsBytes();
     ASSERT_EQ(file.size(), 90u);
@@ -167,7 +168,7 @@ TEST_P(AutoSaveOn, SavesTheGameIntoSlotZero) {
     EXPECT_EQ((std::int32_t{saved.Total}), 24584);
     EXPECT_EQ((double{saved.Date}), clock.today);
     EXPECT_EQ(file.substr(45), RecordBytes(GetParam().world));
-    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "24584")
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Total]->text(), "24584")
         << "the own column shows the saved record";
     EXPECT_TRUE(sound.waves.empty()) << "sound effects are off";
 }
@@ -186,17 +187,17 @@ TEST_F(EndOfGame, GameOverBeforeTheFirstTick) {
     TForm1& f = Form();
     Start();
     EndWith(48, 20, 5);
-    EXPECT_EQ(f.MyScore[FigureRow::LettersPerWord]->text(), "4.00");
-    EXPECT_EQ(f.MyScore[FigureRow::WordsPerMinute]->text(), "6.25");
-    EXPECT_EQ(f.MyScore[FigureRow::SecondsPerWord]->text(), "9.60");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::LettersPerWord]->text(), "4.00");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::WordsPerMinute]->text(), "6.25");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::SecondsPerWord]->text(), "9.60");
 
     Start();
     EndWith(0, 1, 0);
-    EXPECT_EQ(f.MyScore[FigureRow::Time]->text(), "0");
-    EXPECT_EQ(f.MyScore[FigureRow::Total]->text(), "0");
-    EXPECT_EQ(f.MyScore[FigureRow::LettersPerWord]->text(), "4.00");
-    EXPECT_EQ(f.MyScore[FigureRow::WordsPerMinute]->text(), "6.25");
-    EXPECT_EQ(f.MyScore[FigureRow::SecondsPerWord]->text(), "9.60");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::Time]->text(), "0");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::Total]->text(), "0");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::LettersPerWord]->text(), "4.00");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::WordsPerMinute]->text(), "6.25");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::SecondsPerWord]->text(), "9.60");
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -204,20 +205,20 @@ TEST_F(EndOfGame, GameOverBeforeTheFirstTick) {
 TEST_F(EndOfGame, OwnColumnShowsRatiosAndDate) {
     LayRecords(ValidRecord("Alice", 48, 20, 5), kNoRecord);
     TForm1& f = Form();
-    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Alice");
-    EXPECT_EQ(f.MyRecord[FigureRow::LettersPerWord]->text(), "4.00");
-    EXPECT_EQ(f.MyRecord[FigureRow::WordsPerMinute]->text(), "6.25");
-    EXPECT_EQ(f.MyRecord[FigureRow::SecondsPerWord]->text(), "9.60");
-    EXPECT_EQ(f.Label2->text(), "2023-03-15");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), "Alice");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::LettersPerWord]->text(), "4.00");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::WordsPerMinute]->text(), "6.25");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::SecondsPerWord]->text(), "9.60");
+    EXPECT_EQ(f.Records().Label2->text(), "2023-03-15");
 
     Start();
     EndWith(45, 18, 8);
-    f.Button8Click(f.Button8);
-    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Player1");
-    EXPECT_EQ(f.MyRecord[FigureRow::LettersPerWord]->text(), "2.25");
-    EXPECT_EQ(f.MyRecord[FigureRow::WordsPerMinute]->text(), "10.67");
-    EXPECT_EQ(f.MyRecord[FigureRow::SecondsPerWord]->text(), "5.63");
-    EXPECT_EQ(f.Label2->text(), "2026-12-10");
+    f.Button8Click(f.Records().Button8);
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), "Player1");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::LettersPerWord]->text(), "2.25");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::WordsPerMinute]->text(), "10.67");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::SecondsPerWord]->text(), "5.63");
+    EXPECT_EQ(f.Records().Label2->text(), "2026-12-10");
 }
 
 // The drop interval (750) first shrinks at the tick that makes the time 751, then every tick.
@@ -231,7 +232,7 @@ TEST_F(EndOfGame, ClockSpeedsUpAfter750Seconds) {
     };
     for (const Tick tick : {Tick{750, 750}, Tick{751, 749}, Tick{752, 748}}) {
         f.Timer2Timer();
-        EXPECT_EQ(f.MyScore[FigureRow::Time]->text(), QString::number(tick.seconds));
+        EXPECT_EQ(f.Records().MyScore[FigureRow::Time]->text(), QString::number(tick.seconds));
         EXPECT_EQ(f.Timer1->Interval(), tick.interval) << "after second " << tick.seconds;
     }
     EXPECT_TRUE(f.Timer1->Enabled());
@@ -243,7 +244,7 @@ TEST_F(EndOfGame, RecordsButtonDuringAGameKeepsItRunning) {
     Start();
     f.Timer2Timer();
     f.Button2Click(f.Button2);
-    EXPECT_FALSE(f.PanelRecord->isHidden());
+    EXPECT_FALSE(f.Records().PanelRecord->isHidden());
     EXPECT_TRUE(f.PanelGame->isHidden());
     EXPECT_TRUE(f.GameRunning());
     EXPECT_TRUE(f.Timer1->Enabled());
@@ -251,7 +252,7 @@ TEST_F(EndOfGame, RecordsButtonDuringAGameKeepsItRunning) {
     EXPECT_TRUE(sound.waves.empty()) << "no game-over sound";
     f.Timer2Timer();
     f.Timer1Timer();
-    EXPECT_EQ(f.MyScore[FigureRow::Time]->text(), "2");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::Time]->text(), "2");
     EXPECT_EQ(f.state.field.Block().Row, 1);
 }
 

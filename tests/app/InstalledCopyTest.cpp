@@ -116,7 +116,7 @@ TEST_F(InstalledCopyTest, FirstStartInAnEmptyHomeWritesOnlyThere) {
 
     // A game starts on the installed dictionary, and an option change goes to the home.
     form.Button1Click(form.Button1);
-    form.CheckBoxSound->setChecked(false);
+    form.Options().CheckBoxSound->setChecked(false);
     EXPECT_EQ(services.dialogs.messages.size(), 1u) << services.dialogs.messages.back();
     EXPECT_NE(ReadAll(iniPath).find("Sound=0"), std::string::npos);
     for (const auto& entry : fs::recursive_directory_iterator(root.Path())) {
@@ -127,11 +127,11 @@ TEST_F(InstalledCopyTest, FirstStartInAnEmptyHomeWritesOnlyThere) {
     }
 
     bool named = false;
-    for (const QLabel* label : form.PanelAbout->findChildren<QLabel*>())
+    for (const QLabel* label : form.Options().PanelAbout->findChildren<QLabel*>())
         named = named || label->text().contains(QString::fromStdString(iniPath));
     EXPECT_TRUE(named) << "the about box names " << iniPath;
 
-    form.Button9Click(form.Button9); // Get MyRec, with no [Register] lines yet
+    form.Button9Click(form.Records().Button9); // Get MyRec, with no [Register] lines yet
     ASSERT_EQ(services.dialogs.messages.size(), 2u);
     EXPECT_NE(services.dialogs.messages.back().find(iniPath), std::string::npos)
         << services.dialogs.messages.back();

@@ -58,10 +58,10 @@ TEST_F(MusicChoice, StartUpWithAMusicNamePlaysIt) {
     const std::string ini = "[Options]\r\nMusic=b.mid\r\n";
     LayIni(ini);
     TForm1& f = Form();
-    EXPECT_EQ(f.ComboBox1->currentText(), "b.mid");
-    EXPECT_TRUE(f.CheckBoxMusic->isChecked());
-    EXPECT_TRUE(style::OwnEnabled(f.ComboBox1));
-    EXPECT_EQ(f.ComboBox1->count(), 0) << "the list is filled by the first drop-down";
+    EXPECT_EQ(f.Options().ComboBox1->currentText(), "b.mid");
+    EXPECT_TRUE(f.Options().CheckBoxMusic->isChecked());
+    EXPECT_TRUE(style::OwnEnabled(f.Options().ComboBox1));
+    EXPECT_EQ(f.Options().ComboBox1->count(), 0) << "the list is filled by the first drop-down";
     EXPECT_EQ(sound.commands, Play("b.mid"));
     EXPECT_EQ(writes->Take(), 0);
     EXPECT_EQ(Ini(), ini);
@@ -72,9 +72,10 @@ TEST_F(MusicChoice, StartUpWithAMusicNamePlaysIt) {
 TEST_F(MusicChoice, ChoosingAnotherEntrySwitchesOnce) {
     TForm1& f = StartWithMusic("a.mid");
     auto choose = [&](const char* entry) {
-        f.ComboBox1->showPopup();
-        QAbstractItemView* list = f.ComboBox1->view();
-        list->setCurrentIndex(f.ComboBox1->model()->index(f.ComboBox1->findText(entry), 0));
+        f.Options().ComboBox1->showPopup();
+        QAbstractItemView* list = f.Options().ComboBox1->view();
+        list->setCurrentIndex(
+            f.Options().ComboBox1->model()->index(f.Options().ComboBox1->findText(entry), 0));
         Key(list, Qt::Key_Return);
     };
     choose("b.mid");
@@ -82,7 +83,7 @@ TEST_F(MusicChoice, ChoosingAnotherEntrySwitchesOnce) {
     EXPECT_EQ(writes->TakePasses(), 1);
     EXPECT_EQ(Option("Music"), "b.mid");
     EXPECT_EQ(f.state.settings.Music, "b.mid");
-    EXPECT_EQ(f.ComboBox1->currentText(), "b.mid");
+    EXPECT_EQ(f.Options().ComboBox1->currentText(), "b.mid");
 
     sound.commands.clear();
     choose("b.mid");
@@ -93,21 +94,21 @@ TEST_F(MusicChoice, ChoosingAnotherEntrySwitchesOnce) {
 // Each keystroke runs the change with the text as it then stands, wherever the player types.
 TEST_F(MusicChoice, TypingRunsTheChangeAtEachKeystroke) {
     TForm1& f = StartWithMusic("a.mid");
-    QLineEdit* field = f.ComboBox1->lineEdit();
-    f.ComboBox1->setFocus();
+    QLineEdit* field = f.Options().ComboBox1->lineEdit();
+    f.Options().ComboBox1->setFocus();
     field->setCursorPosition(5);
     Key(field, Qt::Key_Backspace);
-    EXPECT_EQ(f.ComboBox1->currentText(), "a.mi");
+    EXPECT_EQ(f.Options().ComboBox1->currentText(), "a.mi");
     EXPECT_EQ(sound.commands, Switch("a.mi"));
     EXPECT_EQ(Option("Music"), "a.mi");
     EXPECT_EQ(writes->TakePasses(), 1);
-    EXPECT_EQ(f.ComboBox1->count(), 4) << "typing drops the list down";
+    EXPECT_EQ(f.Options().ComboBox1->count(), 4) << "typing drops the list down";
 
     sound.commands.clear();
     field->setCursorPosition(1);
     Key(field, Qt::Key_B, QStringLiteral("b"));
     Key(field, Qt::Key_C, QStringLiteral("c"));
-    EXPECT_EQ(f.ComboBox1->currentText(), "abc.mi");
+    EXPECT_EQ(f.Options().ComboBox1->currentText(), "abc.mi");
     std::vector<std::string> expected = Switch("ab.mi");
     for (const std::string& command : Switch("abc.mi"))
         expected.push_back(command);
@@ -121,27 +122,27 @@ TEST_F(MusicChoice, TypingRunsTheChangeAtEachKeystroke) {
 TEST_F(MusicChoice, TypingDropsTheListDownOnce) {
     TForm1& f = StartWithMusic("a.mid");
     int dropDowns = 0;
-    const std::function<void()> dropDown = f.ComboBox1->onDropDown;
-    f.ComboBox1->onDropDown = [&] {
+    const std::function<void()> dropDown = f.Options().ComboBox1->onDropDown;
+    f.Options().ComboBox1->onDropDown = [&] {
         ++dropDowns;
         dropDown();
     };
-    QLineEdit* field = f.ComboBox1->lineEdit();
-    f.ComboBox1->setFocus();
+    QLineEdit* field = f.Options().ComboBox1->lineEdit();
+    f.Options().ComboBox1->setFocus();
     field->setCursorPosition(1);
     for (const char* letter : {"b", "c", "d"})
         Key(field, Qt::Key_unknown, QString::fromLatin1(letter));
-    EXPECT_EQ(f.ComboBox1->currentText(), "abcd.mid");
+    EXPECT_EQ(f.Options().ComboBox1->currentText(), "abcd.mid");
     EXPECT_EQ(dropDowns, 1);
-    EXPECT_EQ(f.ComboBox1->count(), 4);
+    EXPECT_EQ(f.Options().ComboBox1->count(), 4);
 }
 
 // Moving through the list shown while typing takes each entry as the player reaches it;
 // confirming the entry reached switches nothing more.
 TEST_F(MusicChoice, MovingThroughTheTypingListSwitchesAtEachEntry) {
     TForm1& f = StartWithMusic("a.mid");
-    QLineEdit* field = f.ComboBox1->lineEdit();
-    f.ComboBox1->setFocus();
+    QLineEdit* field = f.Options().ComboBox1->lineEdit();
+    f.Options().ComboBox1->setFocus();
     field->setCursorPosition(5);
     Key(field, Qt::Key_Backspace);
     ASSERT_NE(QApplication::activePopupWidget(), nullptr) << "typing shows the list";
@@ -149,17 +150,17 @@ TEST_F(MusicChoice, MovingThroughTheTypingListSwitchesAtEachEntry) {
     std::vector<std::string> reached;
     for (int step = 0; step < 2; ++step) {
         Key(field, Qt::Key_Down);
-        reached.push_back(f.ComboBox1->currentText().toStdString());
+        reached.push_back(f.Options().ComboBox1->currentText().toStdString());
         for (const std::string& command : Switch(reached.back()))
             expected.push_back(command);
     }
     ASSERT_NE(reached[0], reached[1]);
-    EXPECT_NE(f.ComboBox1->findText(QString::fromStdString(reached[1])), -1);
+    EXPECT_NE(f.Options().ComboBox1->findText(QString::fromStdString(reached[1])), -1);
     Key(field, Qt::Key_Return);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 
     EXPECT_EQ(sound.commands, expected);
-    EXPECT_EQ(f.ComboBox1->currentText().toStdString(), reached[1]);
+    EXPECT_EQ(f.Options().ComboBox1->currentText().toStdString(), reached[1]);
     EXPECT_EQ(Option("Music"), reached[1]);
     EXPECT_EQ(writes->TakePasses(), 3);
 }
@@ -168,18 +169,18 @@ TEST_F(MusicChoice, MovingThroughTheTypingListSwitchesAtEachEntry) {
 // plays the shown name.
 TEST_F(MusicChoice, UntickKeepsTheShownNameAndTickPlaysIt) {
     TForm1& f = StartWithMusic("a.mid");
-    f.CheckBoxMusic->click();
+    f.Options().CheckBoxMusic->click();
     EXPECT_EQ(sound.commands, Stop());
-    EXPECT_EQ(f.ComboBox1->currentText(), "a.mid");
-    EXPECT_FALSE(style::OwnEnabled(f.ComboBox1));
+    EXPECT_EQ(f.Options().ComboBox1->currentText(), "a.mid");
+    EXPECT_FALSE(style::OwnEnabled(f.Options().ComboBox1));
     EXPECT_EQ(f.state.settings.Music, "");
     EXPECT_EQ(Option("Music"), "");
     EXPECT_EQ(writes->TakePasses(), 1);
 
     sound.commands.clear();
-    f.CheckBoxMusic->click();
+    f.Options().CheckBoxMusic->click();
     EXPECT_EQ(sound.commands, Play("a.mid"));
-    EXPECT_TRUE(style::OwnEnabled(f.ComboBox1));
+    EXPECT_TRUE(style::OwnEnabled(f.Options().ComboBox1));
     EXPECT_EQ(Option("Music"), "a.mid");
     EXPECT_EQ(writes->TakePasses(), 1);
 }
@@ -190,16 +191,16 @@ TEST_F(MusicChoice, TickingAnEmptyBoxBeforeAnyDropDownPlaysNothing) {
     TForm1& f = ShowOptionsPage();
     sound.commands.clear();
     writes->Take();
-    f.CheckBoxMusic->click();
-    ASSERT_TRUE(f.CheckBoxMusic->isChecked());
+    f.Options().CheckBoxMusic->click();
+    ASSERT_TRUE(f.Options().CheckBoxMusic->isChecked());
     EXPECT_EQ(sound.commands, Play("")) << "the open names the folder itself";
-    EXPECT_EQ(f.ComboBox1->currentText(), "");
+    EXPECT_EQ(f.Options().ComboBox1->currentText(), "");
     EXPECT_EQ(f.state.settings.Music, "");
     EXPECT_EQ(Option("Music"), "");
     EXPECT_EQ(writes->TakePasses(), 1);
 
     form.reset();
-    EXPECT_FALSE(Form().CheckBoxMusic->isChecked());
+    EXPECT_FALSE(Form().Options().CheckBoxMusic->isChecked());
 }
 
 // Each drop-down lists the folder afresh, every *.mid entry once, sorted, and shows Music.
@@ -207,10 +208,10 @@ TEST_F(MusicChoice, DroppingTheListTwiceListsEachEntryOnce) {
     TForm1& f = StartWithMusic("b.mid");
     const std::vector<std::string> expected{".hidden.mid", "a.mid", "b.mid", "x.mid"};
     for (int drop = 0; drop < 2; ++drop) {
-        f.ComboBox1->showPopup();
-        EXPECT_EQ(Listed(f.ComboBox1), expected);
-        EXPECT_EQ(f.ComboBox1->currentText(), "b.mid");
-        f.ComboBox1->hidePopup();
+        f.Options().ComboBox1->showPopup();
+        EXPECT_EQ(Listed(f.Options().ComboBox1), expected);
+        EXPECT_EQ(f.Options().ComboBox1->currentText(), "b.mid");
+        f.Options().ComboBox1->hidePopup();
     }
     EXPECT_TRUE(sound.commands.empty());
     EXPECT_EQ(writes->Take(), 0);
@@ -224,17 +225,17 @@ TEST_F(MusicChoice, NamesKeepTheirCharacters) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
     TForm1& f = StartWithMusic("a.mid");
-    f.ComboBox1->showPopup();
-    const int cafe = f.ComboBox1->findText(QStringLiteral("Caf\u00E9.mid"));
+    f.Options().ComboBox1->showPopup();
+    const int cafe = f.Options().ComboBox1->findText(QStringLiteral("Caf\u00E9.mid"));
     ASSERT_NE(cafe, -1);
-    QAbstractItemView* list = f.ComboBox1->view();
-    list->setCurrentIndex(f.ComboBox1->model()->index(cafe, 0));
+    QAbstractItemView* list = f.Options().ComboBox1->view();
+    list->setCurrentIndex(f.Options().ComboBox1->model()->index(cafe, 0));
     Key(list, Qt::Key_Return);
     EXPECT_EQ(f.state.settings.Music, "Caf\xC3\xA9.mid");
     EXPECT_EQ(sound.commands, Switch("Caf\xC3\xA9.mid"));
 
-    QLineEdit* field = f.ComboBox1->lineEdit();
-    f.ComboBox1->setFocus();
+    QLineEdit* field = f.Options().ComboBox1->lineEdit();
+    f.Options().ComboBox1->setFocus();
     field->selectAll();
     Key(field, Qt::Key_unknown, QStringLiteral("\u20AC"));
     EXPECT_EQ(f.state.settings.Music, "\xE2\x82\xAC");

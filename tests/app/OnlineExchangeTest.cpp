@@ -45,8 +45,8 @@ protected:
         return request.substr(4, request.find(" HTTP/1.1") - 4);
     }
     static bool ButtonsEnabled(TForm1& f) {
-        return style::OwnEnabled(f.Button4) && style::OwnEnabled(f.Button5) &&
-               style::OwnEnabled(f.Button9);
+        return style::OwnEnabled(f.Records().Button4) && style::OwnEnabled(f.Records().Button5) &&
+               style::OwnEnabled(f.Records().Button9);
     }
     // The records page in front, as the player reaches it.
     TForm1& RecordsPage() {
@@ -71,15 +71,15 @@ TEST_F(OnlineExchange, RecordsPageRoundTrip) {
                   RecordBytes(ValidRecord("Old", 30, 10, 2)));
     TForm1& f = RecordsPage();
 
-    f.Button4->click();
+    f.Records().Button4->click();
     EXPECT_EQ(RecordName(f.state.WorldRec), "Champion");
     EXPECT_EQ(std::int32_t{f.state.WorldRec.Total}, 3010);
-    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "Champion");
-    EXPECT_EQ(f.Label3->text(), "2003-03-28");
+    EXPECT_EQ(f.Records().WRecord[FigureRow::Keeper]->text(), "Champion");
+    EXPECT_EQ(f.Records().Label3->text(), "2003-03-28");
     EXPECT_EQ(RecordsBytes().substr(45, 45), RecordBytes(f.state.WorldRec));
 
-    f.Button5->click();
-    f.Button9->click();
+    f.Records().Button5->click();
+    f.Records().Button9->click();
     EXPECT_EQ(dialogs.messages,
               (std::vector<std::string>{" Get World Record success. ", " Put Record success. ",
                                         " Get Record success. "}));
@@ -88,7 +88,7 @@ TEST_F(OnlineExchange, RecordsPageRoundTrip) {
                                         "Your current record maybe better than the server's, "
                                         "are you sure to get it?"}));
     EXPECT_EQ(RecordName(f.state.MyRec), "Keeper");
-    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Keeper");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), "Keeper");
     EXPECT_EQ(RecordsBytes().substr(0, 45), RecordBytes(f.state.MyRec));
     EXPECT_TRUE(ButtonsEnabled(f));
 
@@ -110,17 +110,17 @@ TEST_F(OnlineExchange, FailuresChangeNothingAndEnableTheButtonsAgain) {
     TForm1& f = RecordsPage();
     std::vector<bool> enabledDuringRequest;
     network.onConnect = [&] {
-        for (QPushButton* button : {f.Button4, f.Button9, f.Button5})
+        for (QPushButton* button : {f.Records().Button4, f.Records().Button9, f.Records().Button5})
             enabledDuringRequest.push_back(style::OwnEnabled(button));
     };
     const std::string file = RecordsBytes();
     const std::string mine = RecordBytes(f.state.MyRec);
     const std::string world = RecordBytes(f.state.WorldRec);
 
-    f.Button4->click();
-    f.Button9->click();
-    f.Button4->click();
-    f.Button4->click();
+    f.Records().Button4->click();
+    f.Records().Button9->click();
+    f.Records().Button4->click();
+    f.Records().Button4->click();
     EXPECT_EQ(dialogs.messages,
               (std::vector<std::string>{
                   "HTTP/1.1 404 Not Found", "'' is not a valid integer value",
@@ -134,7 +134,7 @@ TEST_F(OnlineExchange, FailuresChangeNothingAndEnableTheButtonsAgain) {
     const std::uint16_t refused = RefusedPort();
     LayRegister("http://127.0.0.1:" + std::to_string(refused) + "/");
     dialogs.messages.clear();
-    f.Button5->click();
+    f.Records().Button5->click();
     EXPECT_EQ(dialogs.messages,
               std::vector<std::string>{"Socket Error # 10061\nConnection refused."});
     EXPECT_TRUE(ButtonsEnabled(f));
@@ -152,13 +152,13 @@ TEST_F(OnlineExchange, NothingIsSentWithoutConsentIdentityOrAValidServer) {
     TForm1& f = RecordsPage();
 
     dialogs.answer = false; // No, or Esc
-    f.Button5->click();
-    f.Button9->click();
+    f.Records().Button5->click();
+    f.Records().Button9->click();
     EXPECT_TRUE(dialogs.messages.empty());
 
     dialogs.answer = true;
-    f.Button5->click();
-    f.Button9->click();
+    f.Records().Button5->click();
+    f.Records().Button9->click();
     const std::string missing = " User information is not enough: please fill in UserName, "
                                 "Email and RegCode in section [Register] of " +
                                 IniPath() + ". ";
@@ -166,7 +166,7 @@ TEST_F(OnlineExchange, NothingIsSentWithoutConsentIdentityOrAValidServer) {
 
     LayRegister("records.example.org");
     dialogs.messages.clear();
-    f.Button4->click();
+    f.Records().Button4->click();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].find("Server= in section [Register]"), std::string::npos);
     EXPECT_TRUE(server.Requests().empty());
@@ -183,11 +183,11 @@ TEST_F(OnlineExchange, DatesTravelAsIsoAndOldOnesStillRead) {
     LayRecordFile(RecordBytes(ValidRecord("Player1", 300, 40, 10, 37708.0 /* 2003-03-28 */)) +
                   RecordBytes(ValidRecord("Old", 30, 10, 2)));
     TForm1& f = RecordsPage();
-    f.Button5->click();
-    f.Button4->click();
-    EXPECT_EQ(f.Label3->text(), "2003-03-05");
-    f.Button4->click();
-    EXPECT_EQ(f.Label3->text(), "2003-03-06");
+    f.Records().Button5->click();
+    f.Records().Button4->click();
+    EXPECT_EQ(f.Records().Label3->text(), "2003-03-05");
+    f.Records().Button4->click();
+    EXPECT_EQ(f.Records().Label3->text(), "2003-03-06");
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(Target(requests[0]), "/putmyrec.asp?u=Joe%20Bloggs%26x%3D1&e=joe@example.org&c=AB12"
@@ -206,18 +206,18 @@ TEST_F(OnlineExchange, ServerUnderAFolderOverBothSchemes) {
 
     LayRegister("http://127.0.0.1:" + std::to_string(plain.Port()) + "/club/lexfall/");
     TForm1& f = RecordsPage();
-    f.Button4->click();
-    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "<h1>X");
-    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->textFormat(), Qt::PlainText);
+    f.Records().Button4->click();
+    EXPECT_EQ(f.Records().WRecord[FigureRow::Keeper]->text(), "<h1>X");
+    EXPECT_EQ(f.Records().WRecord[FigureRow::Keeper]->textFormat(), Qt::PlainText);
     ASSERT_EQ(plain.Requests().size(), 1u);
     EXPECT_EQ(Target(plain.Requests()[0]), "/club/lexfall/checkwr.asp");
 
     LayRegister("https://localhost:" + std::to_string(secure.Port()) + "/club/");
-    f.Button4->click();
+    f.Records().Button4->click();
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{" Get World Record success. ",
                                                           " Get World Record success. "}));
     EXPECT_EQ(RecordName(f.state.WorldRec), "<img src=x>");
-    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "<img src=x>");
+    EXPECT_EQ(f.Records().WRecord[FigureRow::Keeper]->text(), "<img src=x>");
     ASSERT_EQ(secure.Requests().size(), 1u);
     EXPECT_EQ(Target(secure.Requests()[0]), "/club/checkwr.asp");
     unsetenv("SSL_CERT_FILE");
@@ -267,7 +267,7 @@ TEST_F(OnlineExchange, WaitingBoxCancelsAndNothingChanges) {
                 return;
             watch.stop();
             sawBox = box->text() == QString::fromUtf8("Contacting the records server\u2026");
-            buttonDisabled = !style::OwnEnabled(f.Button4);
+            buttonDisabled = !style::OwnEnabled(f.Records().Button4);
             busyCursor = QApplication::overrideCursor() != nullptr &&
                          QApplication::overrideCursor()->shape() == Qt::BusyCursor;
             timersHeld = !Counting(*f.Timer2);
@@ -276,8 +276,8 @@ TEST_F(OnlineExchange, WaitingBoxCancelsAndNothingChanges) {
                               Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
             QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5),
                                 Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(f.Button9, &press);
-            QApplication::sendEvent(f.Button9, &release);
+            QApplication::sendEvent(f.Records().Button9, &press);
+            QApplication::sendEvent(f.Records().Button9, &release);
             QWidget* waiting = QApplication::activeModalWidget();
             if (const char* shot = std::getenv("LEXFALL_WAITING_BOX_SHOT"); shot && !byEscape)
                 waiting->grab().save(QString::fromLocal8Bit(shot));
@@ -290,7 +290,7 @@ TEST_F(OnlineExchange, WaitingBoxCancelsAndNothingChanges) {
             }
         });
         watch.start(20);
-        f.Button4->click();
+        f.Records().Button4->click();
         EXPECT_TRUE(sawBox);
         EXPECT_TRUE(buttonDisabled);
         EXPECT_TRUE(busyCursor);
@@ -324,16 +324,16 @@ TEST_F(OnlineExchange, TricklingReplyEndsAtTheDeadlineAndTheWindowPaints) {
             return false;
         }
     } log;
-    f.Label3->installEventFilter(&log);
+    f.Records().Label3->installEventFilter(&log);
     f.show();
     QTimer repaint;
     QObject::connect(&repaint, &QTimer::timeout, [&] {
-        f.Label3->repaint();
-        f.Label3->update();
+        f.Records().Label3->repaint();
+        f.Records().Label3->update();
     });
     repaint.start(50);
     const auto start = std::chrono::steady_clock::now();
-    f.Button4->click();
+    f.Records().Button4->click();
     const auto end = std::chrono::steady_clock::now();
     repaint.stop();
 

@@ -21,19 +21,19 @@ class OptionsPage : public SettingsFormTest {
 protected:
     // Focus in the speed field, everything in it selected, then the given keys typed.
     void TypeIntoSpeedField(TForm1& f, const QString& typed) {
-        f.MaskEdit1->setFocus();
-        ASSERT_EQ(QApplication::focusWidget(), f.MaskEdit1);
-        Key(f.MaskEdit1, Qt::Key_A, QStringLiteral("\x01"), Qt::ControlModifier);
+        f.Options().MaskEdit1->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), f.Options().MaskEdit1);
+        Key(f.Options().MaskEdit1, Qt::Key_A, QStringLiteral("\x01"), Qt::ControlModifier);
         if (typed.isEmpty())
-            Key(f.MaskEdit1, Qt::Key_Delete);
+            Key(f.Options().MaskEdit1, Qt::Key_Delete);
         for (QChar c : typed)
-            Key(f.MaskEdit1, Qt::Key_0 + (c.unicode() - '0'), QString(c));
+            Key(f.Options().MaskEdit1, Qt::Key_0 + (c.unicode() - '0'), QString(c));
     }
 
     // Tab takes the focus on to the next control.
     static void LeaveSpeedField(TForm1& f) {
-        Key(f.MaskEdit1, Qt::Key_Tab);
-        ASSERT_NE(QApplication::focusWidget(), f.MaskEdit1);
+        Key(f.Options().MaskEdit1, Qt::Key_Tab);
+        ASSERT_NE(QApplication::focusWidget(), f.Options().MaskEdit1);
     }
 };
 
@@ -44,21 +44,56 @@ TEST_F(OptionsPage, FirstRunShowsTheDefaultsAndWritesTheFileOnce) {
     EXPECT_EQ(writes->TakePasses(), 1);
     EXPECT_EQ(Ini(), "[Options]\r\nAutoSave=0\r\nEnableProxy=0\r\nMusic=\r\nProxy=\r\n"
                      "ProxyUser=\r\nProxyPwd=\r\nPort=8080\r\nSpeed=750\r\nSound=1\r\n");
-    EXPECT_TRUE(f.CheckBoxSound->isChecked());
-    EXPECT_FALSE(f.CheckBox2->isChecked());
-    EXPECT_EQ(f.MaskEdit1->displayText(), " 750");
-    EXPECT_FALSE(f.CheckBoxMusic->isChecked());
-    EXPECT_FALSE(style::OwnEnabled(f.ComboBox1));
-    EXPECT_EQ(f.ComboBox1->currentText(), "");
+    EXPECT_TRUE(f.Options().CheckBoxSound->isChecked());
+    EXPECT_FALSE(f.Options().CheckBox2->isChecked());
+    EXPECT_EQ(f.Options().MaskEdit1->displayText(), " 750");
+    EXPECT_FALSE(f.Options().CheckBoxMusic->isChecked());
+    EXPECT_FALSE(style::OwnEnabled(f.Options().ComboBox1));
+    EXPECT_EQ(f.Options().ComboBox1->currentText(), "");
     EXPECT_EQ(sound.commands,
               (std::vector<std::string>{"STOP LexfallMusic", "CLOSE LexfallMusic"}));
-    EXPECT_FALSE(f.CheckBox1->isChecked());
-    EXPECT_EQ(f.EditIP->text(), "");
-    EXPECT_EQ(f.EditPort->text(), "8080");
-    for (QLineEdit* field : {f.EditIP, f.EditPort, f.EditProxyUser, f.EditProxyPwd})
+    EXPECT_FALSE(f.Options().CheckBox1->isChecked());
+    EXPECT_EQ(f.Options().EditIP->text(), "");
+    EXPECT_EQ(f.Options().EditPort->text(), "8080");
+    for (QLineEdit* field : {f.Options().EditIP, f.Options().EditPort, f.Options().EditProxyUser,
+                             f.Options().EditProxyPwd})
         EXPECT_TRUE(style::OwnEnabled(field));
-    EXPECT_EQ(f.MyScore[FigureRow::Keeper]->text(), "Player1");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::Keeper]->text(), "Player1");
     EXPECT_EQ(RecordName(f.state.GameRec), "Player1");
+}
+
+// The start-up does the work of each box the file's options change without making the page:
+// the music stops and the file is written once per step. The page, made later, shows those
+// options, and making it runs no handler.
+TEST_F(OptionsPage, StartUpDoesTheBoxesWorkAndThePageIsMadeWhenFirstNeeded) {
+    LayIni("[Options]\r\nSound=0\r\nAutoSave=1\r\nSpeed=500\r\nEnableProxy=1\r\n"
+           "Proxy=10.0.0.1\r\nPort=3128\r\n");
+    TForm1& f = Form();
+    EXPECT_TRUE(f.findChildren<QCheckBox*>().isEmpty());
+    EXPECT_EQ(writes->TakePasses(), 2); // the music box's step, then the sound and auto-save boxes'
+    EXPECT_EQ(Option("Music"), "");
+    EXPECT_EQ(sound.commands,
+              (std::vector<std::string>{"STOP LexfallMusic", "CLOSE LexfallMusic"}));
+
+    f.Button2->click();
+    f.Records().Button6->click();
+    const auto& page = f.Options();
+    EXPECT_FALSE(page.PanelOptions->isHidden());
+    EXPECT_FALSE(page.CheckBoxMusic->isChecked());
+    EXPECT_FALSE(style::OwnEnabled(page.ComboBox1));
+    EXPECT_FALSE(page.CheckBoxSound->isChecked());
+    EXPECT_TRUE(page.CheckBox2->isChecked());
+    EXPECT_EQ(page.MaskEdit1->displayText(), " 500");
+    EXPECT_TRUE(page.CheckBox1->isChecked());
+    EXPECT_EQ(page.EditIP->text(), "10.0.0.1");
+    EXPECT_EQ(page.EditPort->text(), "3128");
+    EXPECT_FALSE(style::OwnEnabled(page.EditIP));
+    EXPECT_EQ(writes->TakePasses(), 0);
+    EXPECT_EQ(sound.commands.size(), 2u);
+    // Made and wired: its boxes work as before.
+    page.CheckBoxSound->click();
+    EXPECT_TRUE(f.state.settings.Sound);
+    EXPECT_EQ(writes->TakePasses(), 1);
 }
 
 // The game is named after the first 20 characters of the player's name; an empty name
@@ -75,7 +110,7 @@ TEST_F(OptionsPage, UserNameNamesTheGame) {
         const std::string registerSection = "[Register]\r\nUserName=" + c.stored + "\r\n";
         LayIni(registerSection);
         TForm1& f = Form();
-        EXPECT_EQ(f.MyScore[FigureRow::Keeper]->text().remove('\n').toStdString(),
+        EXPECT_EQ(f.Records().MyScore[FigureRow::Keeper]->text().remove('\n').toStdString(),
                   c.shown); // wrapped when long
         EXPECT_EQ(RecordName(f.state.GameRec), c.shown);
         EXPECT_EQ(f.state.settings.UserName, c.stored.empty() ? "Player1" : c.stored);
@@ -89,7 +124,7 @@ TEST_F(OptionsPage, UserNameNamesTheGame) {
 TEST_F(OptionsPage, SoundOffInTheFileUnticksTheBoxAndSilencesTheWaves) {
     LayIni("[Options]\r\nSound=0\r\nMusic=a.mid\r\n"); // music named: its step writes nothing
     TForm1& f = Form();
-    EXPECT_FALSE(f.CheckBoxSound->isChecked());
+    EXPECT_FALSE(f.Options().CheckBoxSound->isChecked());
     EXPECT_FALSE(f.state.settings.Sound);
     EXPECT_EQ(writes->TakePasses(), 1);
     EXPECT_EQ(Ini(), "[Options]\r\nSound=0\r\nMusic=a.mid\r\nAutoSave=0\r\nEnableProxy=0\r\n"
@@ -102,8 +137,8 @@ TEST_F(OptionsPage, SoundOffInTheFileUnticksTheBoxAndSilencesTheWaves) {
     EXPECT_TRUE(sound.waves.empty());
 
     f.Button2Click(f.Button2);
-    f.Button6Click(f.Button6);
-    f.CheckBoxSound->click();
+    f.Button6Click(f.Records().Button6);
+    f.Options().CheckBoxSound->click();
     ASSERT_TRUE(f.state.settings.Sound);
     f.FormKeyDown(vk::Delete, {true, false, false});
     EXPECT_EQ(sound.waves, std::vector<std::string>{"sound\\chimes.wav"});
@@ -114,9 +149,9 @@ TEST_F(OptionsPage, SoundOffInTheFileUnticksTheBoxAndSilencesTheWaves) {
 TEST_F(OptionsPage, AutoSaveOnInTheFileTicksTheBoxAndRewritesOnce) {
     LayIni("[Options]\r\nAutoSave=1\r\nSpeed=500\r\nMusic=a.mid\r\n");
     TForm1& f = Form();
-    EXPECT_TRUE(f.CheckBox2->isChecked());
+    EXPECT_TRUE(f.Options().CheckBox2->isChecked());
     EXPECT_TRUE(f.state.settings.AutoSave);
-    EXPECT_EQ(f.MaskEdit1->displayText(), " 500");
+    EXPECT_EQ(f.Options().MaskEdit1->displayText(), " 500");
     EXPECT_EQ(writes->TakePasses(), 1);
     EXPECT_EQ(Option("AutoSave"), "1");
     EXPECT_EQ(Option("Speed"), "500");
@@ -130,8 +165,8 @@ TEST_F(OptionsPage, TickBoxesWriteTheirSettingAtOnce) {
         QCheckBox* box;
         const char* key;
         bool Settings::*setting;
-    } boxes[] = {{f.CheckBoxSound, "Sound", &Settings::Sound},
-                 {f.CheckBox2, "AutoSave", &Settings::AutoSave}};
+    } boxes[] = {{f.Options().CheckBoxSound, "Sound", &Settings::Sound},
+                 {f.Options().CheckBox2, "AutoSave", &Settings::AutoSave}};
     for (const auto& b : boxes) {
         SCOPED_TRACE(b.key);
         for (int click = 0; click < 2; ++click) {
@@ -149,7 +184,7 @@ TEST_F(OptionsPage, TypedZeroSpeedIsStoredAndTheNextGameStillDrops) {
     TForm1& f = ShowOptionsPage();
     dialogs.messages.clear();
     TypeIntoSpeedField(f, QStringLiteral("0"));
-    ASSERT_EQ(f.MaskEdit1->displayText(), "0   ");
+    ASSERT_EQ(f.Options().MaskEdit1->displayText(), "0   ");
     writes->Take();
     EXPECT_EQ(f.state.settings.Speed, 750) << "nothing is taken before the field is left";
     LeaveSpeedField(f);
@@ -158,7 +193,7 @@ TEST_F(OptionsPage, TypedZeroSpeedIsStoredAndTheNextGameStillDrops) {
     EXPECT_EQ(writes->TakePasses(), 1);
     EXPECT_TRUE(dialogs.messages.empty());
 
-    f.Button7Click(f.Button7);
+    f.Button7Click(f.Options().Button7);
     f.Button1Click(f.Button1);
     EXPECT_GE(f.Timer1->Interval(), 1);
     EXPECT_TRUE(Counting(*f.Timer1));
@@ -171,12 +206,12 @@ TEST_F(OptionsPage, ClearedSpeedFieldShowsTheConversionError) {
     dialogs.messages.clear();
     const std::string before = Ini();
     TypeIntoSpeedField(f, {});
-    ASSERT_EQ(f.MaskEdit1->displayText(), "    ");
+    ASSERT_EQ(f.Options().MaskEdit1->displayText(), "    ");
     writes->Take();
     QApplication::setActiveWindow(nullptr);
     EXPECT_TRUE(dialogs.messages.empty());
     QApplication::setActiveWindow(&f);
-    ASSERT_EQ(QApplication::focusWidget(), f.MaskEdit1);
+    ASSERT_EQ(QApplication::focusWidget(), f.Options().MaskEdit1);
     LeaveSpeedField(f);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"'' is not a valid integer value"});
     EXPECT_EQ(f.state.settings.Speed, 750);
@@ -189,10 +224,10 @@ TEST_F(OptionsPage, ClearedSpeedFieldShowsTheConversionError) {
 // The field has four digit places: typing overwrites the place under the cursor.
 TEST_F(OptionsPage, TypingOverwritesADigitPlace) {
     TForm1& f = ShowOptionsPage();
-    f.MaskEdit1->setFocus();
-    f.MaskEdit1->setCursorPosition(1);
-    Key(f.MaskEdit1, Qt::Key_5, QStringLiteral("5"));
-    EXPECT_EQ(f.MaskEdit1->displayText(), " 550");
+    f.Options().MaskEdit1->setFocus();
+    f.Options().MaskEdit1->setCursorPosition(1);
+    Key(f.Options().MaskEdit1, Qt::Key_5, QStringLiteral("5"));
+    EXPECT_EQ(f.Options().MaskEdit1->displayText(), " 550");
     LeaveSpeedField(f);
     EXPECT_EQ(f.state.settings.Speed, 550);
 }
@@ -200,18 +235,18 @@ TEST_F(OptionsPage, TypingOverwritesADigitPlace) {
 TEST_F(OptionsPage, ArrowsStepByTenAndTheNextGameTakesTheSpeed) {
     TForm1& f = ShowOptionsPage();
     writes->Take();
-    f.UpDownUp->click();
-    EXPECT_EQ(f.MaskEdit1->displayText(), " 760");
+    f.Options().UpDownUp->click();
+    EXPECT_EQ(f.Options().MaskEdit1->displayText(), " 760");
     EXPECT_EQ(f.state.settings.Speed, 760);
     EXPECT_EQ(Option("Speed"), "760");
     EXPECT_EQ(writes->TakePasses(), 1);
-    f.UpDownDown->click();
-    f.UpDownDown->click();
-    EXPECT_EQ(f.MaskEdit1->displayText(), " 740");
+    f.Options().UpDownDown->click();
+    f.Options().UpDownDown->click();
+    EXPECT_EQ(f.Options().MaskEdit1->displayText(), " 740");
     EXPECT_EQ(Option("Speed"), "740");
     EXPECT_EQ(writes->TakePasses(), 2);
 
-    f.Button7Click(f.Button7);
+    f.Button7Click(f.Options().Button7);
     f.Button1Click(f.Button1);
     EXPECT_EQ(f.Timer1->Interval(), 740);
 }
@@ -221,10 +256,10 @@ TEST_F(OptionsPage, ArrowsStepByTenAndTheNextGameTakesTheSpeed) {
 TEST_F(OptionsPage, StoredSpeedOutOfRangeShowsTheNearestValue) {
     LayIni("[Options]\r\nSpeed=0\r\n");
     TForm1& f = ShowOptionsPage();
-    EXPECT_EQ(f.MaskEdit1->displayText(), "   1");
+    EXPECT_EQ(f.Options().MaskEdit1->displayText(), "   1");
     EXPECT_EQ(f.state.settings.Speed, 0) << "showing changes no setting";
-    f.UpDownUp->click();
-    EXPECT_EQ(f.MaskEdit1->displayText(), "  11");
+    f.Options().UpDownUp->click();
+    EXPECT_EQ(f.Options().MaskEdit1->displayText(), "  11");
     EXPECT_EQ(Option("Speed"), "11");
 }
 
@@ -238,10 +273,10 @@ TEST_F(OptionsPage, RefusedWriteShowsTheErrorAndKeepsTheNewValue) {
         << "the start-up write";
 
     dialogs.messages.clear();
-    f.CheckBoxSound->click();
+    f.Options().CheckBoxSound->click();
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{refused});
     EXPECT_FALSE(f.state.settings.Sound);
-    f.UpDownUp->click();
+    f.Options().UpDownUp->click();
     EXPECT_EQ(f.state.settings.Speed, 760);
     EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_TRUE(std::filesystem::is_directory(IniPath()));

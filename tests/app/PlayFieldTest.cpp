@@ -28,7 +28,7 @@ TEST_F(PlayField, StartBringsInThePreviewedLetter) {
     EXPECT_EQ(f.Image3->pos(), QPoint(128, 8));
     EXPECT_FALSE(f.Image3->Transparent());
     EXPECT_FALSE(style::OwnEnabled(f.Button1));
-    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+    EXPECT_FALSE(style::OwnEnabled(f.Records().Button8));
     EXPECT_TRUE(f.Timer1->Enabled());
     EXPECT_TRUE(f.Timer2->Enabled());
     EXPECT_EQ(f.Timer1->Interval(), 750);
@@ -44,7 +44,7 @@ TEST_F(PlayField, LandingFixesTheTileAndBringsTheNextLetter) {
     TickUntilLanded();
     EXPECT_EQ(f.state.field.Chars()[3][9], 'A');
     EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 1);
-    EXPECT_EQ(f.MyScore[FigureRow::Letters]->text(), "1");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::Letters]->text(), "1");
     EXPECT_EQ(f.Image1->Image().copy(120, 360, 40, 40), sprite);
     EXPECT_EQ(f.state.field.Block().Letter, 'B');
     EXPECT_EQ(f.state.field.Block().Row, 0);
@@ -81,7 +81,7 @@ TEST_F(PlayField, BlockedEntryEndsTheGame) {
     EXPECT_FALSE(f.Timer1->Enabled());
     EXPECT_FALSE(f.Timer2->Enabled());
     EXPECT_TRUE(style::OwnEnabled(f.Button1));
-    EXPECT_TRUE(f.PanelRecord->isVisible() || !f.PanelRecord->isHidden());
+    EXPECT_TRUE(f.Records().PanelRecord->isVisible() || !f.Records().PanelRecord->isHidden());
     EXPECT_TRUE(f.PanelGame->isHidden());
     EXPECT_EQ(BoardPixel(140, 20), kBlackPixel) << "the letter of row 0 is never painted";
 }
@@ -168,7 +168,7 @@ TEST_F(PlayField, StartAfterGameOver) {
     EXPECT_EQ(f.state.field.Chars()[3][1], 0);
     EXPECT_EQ(BoardPixel(140, 380), kBlackPixel);
     EXPECT_EQ(std::int32_t{f.state.GameRec.UsedLetters}, 0);
-    EXPECT_EQ(f.MyScore[FigureRow::Letters]->text(), "0");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::Letters]->text(), "0");
 }
 
 // The key handler sees keys that go to a focused control and leaves them to that control.
@@ -177,19 +177,19 @@ TEST_F(PlayField, KeyPreviewSeesKeysOfFocusedControlsWithoutConsumingThem) {
     f.show();
     f.Button1Click(f.Button1);
     f.Button2Click(f.Button2);
-    f.Button6Click(f.Button6);
-    f.EditPort->setFocus();
+    f.Button6Click(f.Records().Button6);
+    f.Options().EditPort->setFocus();
     QApplication::setActiveWindow(&f);
-    f.EditPort->setFocus();
-    ASSERT_EQ(QApplication::focusWidget(), f.EditPort);
-    f.EditPort->setText("80");
-    f.EditPort->setCursorPosition(2);
+    f.Options().EditPort->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), f.Options().EditPort);
+    f.Options().EditPort->setText("80");
+    f.Options().EditPort->setCursorPosition(2);
     QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
-    QApplication::sendEvent(f.EditPort, &left);
+    QApplication::sendEvent(f.Options().EditPort, &left);
     EXPECT_EQ(f.state.field.Block().Col, 2) << "the game saw the key";
-    EXPECT_EQ(f.EditPort->cursorPosition(), 1) << "the control handled it as well";
+    EXPECT_EQ(f.Options().EditPort->cursorPosition(), 1) << "the control handled it as well";
     QKeyEvent pad9(QEvent::KeyPress, Qt::Key_9, Qt::KeypadModifier, "9");
-    QApplication::sendEvent(f.EditPort, &pad9);
+    QApplication::sendEvent(f.Options().EditPort, &pad9);
     EXPECT_EQ(f.state.field.Block().Col, 3);
 }
 

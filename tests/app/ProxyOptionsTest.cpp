@@ -17,7 +17,8 @@ constexpr const char* kQuietOptions = "[Options]\r\nMusic=a.mid\r\n";
 class ProxyOptions : public SettingsFormTest {
 protected:
     static bool FieldsEnabled(TForm1& f, bool enabled) {
-        for (QLineEdit* field : {f.EditIP, f.EditPort, f.EditProxyUser, f.EditProxyPwd})
+        for (QLineEdit* field : {f.Options().EditIP, f.Options().EditPort,
+                                 f.Options().EditProxyUser, f.Options().EditProxyPwd})
             if (style::OwnEnabled(field) != enabled)
                 return false;
         return true;
@@ -40,11 +41,11 @@ TEST_F(ProxyOptions, StartUpWithAStoredProxy) {
     EXPECT_EQ(f.IdHTTP1->proxy.host, "10.0.0.1");
     EXPECT_EQ(f.IdHTTP1->proxy.ConnectPort(), 65535);
     EXPECT_EQ(f.IdHTTP1->proxy.user, "joe");
-    EXPECT_TRUE(f.CheckBox1->isChecked());
+    EXPECT_TRUE(f.Options().CheckBox1->isChecked());
     EXPECT_TRUE(FieldsEnabled(f, false));
-    EXPECT_EQ(f.EditIP->text(), "10.0.0.1");
-    EXPECT_EQ(f.EditPort->text(), "-1");
-    EXPECT_EQ(f.EditProxyUser->text(), "joe");
+    EXPECT_EQ(f.Options().EditIP->text(), "10.0.0.1");
+    EXPECT_EQ(f.Options().EditPort->text(), "-1");
+    EXPECT_EQ(f.Options().EditProxyUser->text(), "joe");
     EXPECT_EQ(writes->Take(), 0);
     EXPECT_EQ(Ini(), ini);
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
@@ -63,9 +64,9 @@ TEST_F(ProxyOptions, StartUpEnabledWithoutAHostTakesTheBrowsersProxy) {
         TForm1& f = Form();
         EXPECT_EQ(f.IdHTTP1->proxy.host, browserHasOne ? "proxy.lan" : "");
         EXPECT_EQ(f.IdHTTP1->proxy.port, browserHasOne ? 3128 : 8080);
-        EXPECT_EQ(f.EditIP->text().toStdString(), browserHasOne ? "proxy.lan" : "");
-        EXPECT_EQ(f.EditProxyPwd->text().toStdString(), browserHasOne ? "pw" : "");
-        EXPECT_TRUE(f.CheckBox1->isChecked());
+        EXPECT_EQ(f.Options().EditIP->text().toStdString(), browserHasOne ? "proxy.lan" : "");
+        EXPECT_EQ(f.Options().EditProxyPwd->text().toStdString(), browserHasOne ? "pw" : "");
+        EXPECT_TRUE(f.Options().CheckBox1->isChecked());
         EXPECT_EQ(writes->Take(), 0);
         EXPECT_EQ(Ini(), ini);
     }
@@ -77,23 +78,23 @@ TEST_F(ProxyOptions, TickingChecksTheHostLength) {
     LayIni(kQuietOptions);
     TForm1& f = ShowOptionsPage();
     dialogs.messages.clear();
-    Type(f.EditIP, "1.2.3");
+    Type(f.Options().EditIP, "1.2.3");
     EXPECT_EQ(writes->TakePasses(), 1) << "an edit with the box clear writes the stored settings";
     EXPECT_EQ(Option("Proxy"), "") << "the text being typed is not taken";
 
-    f.CheckBox1->click();
+    f.Options().CheckBox1->click();
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{" Please enter a valid proxy server. "});
-    EXPECT_FALSE(f.CheckBox1->isChecked());
+    EXPECT_FALSE(f.Options().CheckBox1->isChecked());
     EXPECT_TRUE(FieldsEnabled(f, true));
-    EXPECT_TRUE(f.EditIP->hasFocus());
+    EXPECT_TRUE(f.Options().EditIP->hasFocus());
     EXPECT_FALSE(f.state.settings.EnableProxy);
     EXPECT_EQ(f.IdHTTP1->proxy.host, "");
 
-    Type(f.EditIP, "1.2.3.4");
-    Type(f.EditPort, " 80 80");
-    Type(f.EditProxyUser, "joe");
+    Type(f.Options().EditIP, "1.2.3.4");
+    Type(f.Options().EditPort, " 80 80");
+    Type(f.Options().EditProxyUser, "joe");
     writes->Take();
-    f.CheckBox1->click();
+    f.Options().CheckBox1->click();
     EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(FieldsEnabled(f, false));
     EXPECT_EQ(writes->TakePasses(), 1);
@@ -104,7 +105,7 @@ TEST_F(ProxyOptions, TickingChecksTheHostLength) {
     EXPECT_EQ(f.IdHTTP1->proxy.host, "1.2.3.4");
     EXPECT_EQ(f.IdHTTP1->proxy.port, 8080);
 
-    f.CheckBox1->click();
+    f.Options().CheckBox1->click();
     EXPECT_TRUE(FieldsEnabled(f, true));
     EXPECT_EQ(Option("EnableProxy"), "0");
     EXPECT_EQ(f.IdHTTP1->proxy.host, "") << "unticked, requests go directly";
@@ -113,19 +114,19 @@ TEST_F(ProxyOptions, TickingChecksTheHostLength) {
 TEST_F(ProxyOptions, EmptyPortIsRefusedAndLettersRaiseTheConversionError) {
     LayIni(kQuietOptions);
     TForm1& f = ShowOptionsPage();
-    Type(f.EditIP, "proxyhost");
-    Type(f.EditPort, "");
+    Type(f.Options().EditIP, "proxyhost");
+    Type(f.Options().EditPort, "");
     writes->Take();
-    f.CheckBox1->click();
+    f.Options().CheckBox1->click();
     EXPECT_EQ(dialogs.messages.back(), " Please enter a valid proxy port. ");
-    EXPECT_FALSE(f.CheckBox1->isChecked());
-    EXPECT_TRUE(f.EditPort->hasFocus());
+    EXPECT_FALSE(f.Options().CheckBox1->isChecked());
+    EXPECT_TRUE(f.Options().EditPort->hasFocus());
 
-    Type(f.EditPort, "8o");
+    Type(f.Options().EditPort, "8o");
     writes->Take();
-    f.CheckBox1->click();
+    f.Options().CheckBox1->click();
     EXPECT_EQ(dialogs.messages.back(), "'8o' is not a valid integer value");
-    EXPECT_TRUE(f.CheckBox1->isChecked()) << "the box stays ticked";
+    EXPECT_TRUE(f.Options().CheckBox1->isChecked()) << "the box stays ticked";
     EXPECT_TRUE(FieldsEnabled(f, false));
     EXPECT_TRUE(f.state.settings.EnableProxy) << "taken in memory before the port";
     EXPECT_EQ(f.state.settings.Proxy, "proxyhost");
@@ -141,14 +142,14 @@ TEST_F(ProxyOptions, HighPortIsSignedInTheSettingsAndUnsignedOnTheWire) {
         GTEST_SKIP() << "the kernel gave a port below 32768";
     LayIni(kQuietOptions);
     TForm1& f = ShowOptionsPage();
-    Type(f.EditIP, "localhost");
-    Type(f.EditPort, QString::number(proxyServer.Port()));
-    f.CheckBox1->click();
+    Type(f.Options().EditIP, "localhost");
+    Type(f.Options().EditPort, QString::number(proxyServer.Port()));
+    f.Options().CheckBox1->click();
     const int signedPort = proxyServer.Port() - 65536;
     EXPECT_EQ(f.state.settings.Port, signedPort);
     EXPECT_EQ(Option("Port"), std::to_string(signedPort));
     f.ShowProxy();
-    EXPECT_EQ(f.EditPort->text().toStdString(), std::to_string(signedPort));
+    EXPECT_EQ(f.Options().EditPort->text().toStdString(), std::to_string(signedPort));
 
     EXPECT_EQ(f.IdHTTP1->HttpGet("http://records.lexfall.example.org/checkwr.asp"), "0");
     ASSERT_EQ(proxyServer.Requests().size(), 1u);
@@ -162,18 +163,18 @@ TEST_F(ProxyOptions, BrowserProxyBox) {
     LayIni(kQuietOptions);
     browserProxy.values = BrowserProxyValues{"proxy.lan:3128", "joe", "pw"};
     TForm1& f = ShowOptionsPage();
-    f.CheckBox3->click();
-    EXPECT_EQ(f.EditIP->text(), "proxy.lan");
-    EXPECT_EQ(f.EditPort->text(), "3128");
+    f.Options().CheckBox3->click();
+    EXPECT_EQ(f.Options().EditIP->text(), "proxy.lan");
+    EXPECT_EQ(f.Options().EditPort->text(), "3128");
     EXPECT_EQ(Option("Proxy"), "proxy.lan");
     EXPECT_EQ(Option("ProxyPwd"), "pw");
     EXPECT_EQ(f.IdHTTP1->proxy.host, "");
 
-    f.CheckBox3->click(); // clear: nothing happens
-    f.CheckBox1->click();
+    f.Options().CheckBox3->click(); // clear: nothing happens
+    f.Options().CheckBox1->click();
     browserProxy.values = BrowserProxyValues{"other.lan:8000", std::nullopt, std::nullopt};
-    f.CheckBox3->click();
-    EXPECT_TRUE(f.CheckBox1->isChecked());
+    f.Options().CheckBox3->click();
+    EXPECT_TRUE(f.Options().CheckBox1->isChecked());
     EXPECT_EQ(f.IdHTTP1->proxy.host, "other.lan");
     EXPECT_EQ(f.IdHTTP1->proxy.port, 8000);
     EXPECT_EQ(Option("Proxy"), "other.lan");
@@ -187,9 +188,9 @@ TEST_F(ProxyOptions, ProxyVariableRules) {
     browserProxy.values = posix::ProxyValuesFromVariable("http://proxy.example.lan:3128/");
     browserProxy.values->NoProxy = "localhost,.lan";
     TForm1& f = ShowOptionsPage();
-    f.CheckBox3->click();
-    f.CheckBox1->click();
-    EXPECT_EQ(f.EditIP->text(), "proxy.example.lan");
+    f.Options().CheckBox3->click();
+    f.Options().CheckBox1->click();
+    EXPECT_EQ(f.Options().EditIP->text(), "proxy.example.lan");
     EXPECT_EQ(f.IdHTTP1->proxy.host, "proxy.example.lan");
     EXPECT_EQ(f.IdHTTP1->proxy.port, 3128);
     EXPECT_EQ(f.IdHTTP1->proxy.user, "");
@@ -200,8 +201,8 @@ TEST_F(ProxyOptions, ProxyVariableRules) {
 
     dialogs.messages.clear();
     browserProxy.values = posix::ProxyValuesFromVariable("socks5://joe:pw@socks.lan:1080");
-    f.CheckBox3->click();
-    f.CheckBox3->click();
+    f.Options().CheckBox3->click();
+    f.Options().CheckBox3->click();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].find("socks5://"), std::string::npos) << dialogs.messages[0];
     EXPECT_NE(dialogs.messages[0].find("not an HTTP proxy"), std::string::npos);

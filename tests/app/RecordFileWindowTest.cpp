@@ -41,7 +41,7 @@ protected:
         f.Timer1Timer();
         ASSERT_FALSE(f.GameRunning());
         ASSERT_EQ((std::int32_t{f.state.GameRec.Total}), 489);
-        ASSERT_TRUE(style::OwnEnabled(f.Button8));
+        ASSERT_TRUE(style::OwnEnabled(f.Records().Button8));
     }
 
     // Start works and the first letter falls a row.
@@ -58,53 +58,53 @@ TEST_F(RecordFileWindow, SaveRecAnsweredNoChangesNothing) {
     PlayGameBeatingMyTotal();
     TForm1& f = Form();
     dialogs.answer = false;
-    f.Button8Click(f.Button8);
+    f.Button8Click(f.Records().Button8);
     EXPECT_EQ(dialogs.questions, std::vector<std::string>{kSaveQuestion});
     EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kMine));
-    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "194");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Total]->text(), "194");
     EXPECT_EQ(RecordsBytes(), RecordBytes(kMine) + RecordBytes(kWorld));
-    EXPECT_TRUE(style::OwnEnabled(f.Button8));
+    EXPECT_TRUE(style::OwnEnabled(f.Records().Button8));
 }
 
 // Before any game of the run GameRec is an empty record: Save Rec says so and changes nothing,
 // whatever the answer would have been.
 TEST_F(RecordFileWindow, SaveRecBeforeAnyGameChangesNothing) {
     TForm1& f = Form();
-    ASSERT_TRUE(style::OwnEnabled(f.Button8));
+    ASSERT_TRUE(style::OwnEnabled(f.Records().Button8));
     f.Button2Click(f.Button2);
-    f.Button8->click();
+    f.Records().Button8->click();
     EXPECT_TRUE(dialogs.questions.empty());
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"There is no finished game to save yet."});
     EXPECT_EQ(RecordsBytes(), RecordBytes(kMine) + RecordBytes(kWorld));
     EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kMine));
-    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Alice");
-    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "194");
-    EXPECT_TRUE(style::OwnEnabled(f.Button8));
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), "Alice");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Total]->text(), "194");
+    EXPECT_TRUE(style::OwnEnabled(f.Records().Button8));
 }
 
 // Slot 0 takes the game as a whole (name, figures, total, date); slot 1 stays.
 TEST_F(RecordFileWindow, SaveRecAfterAGame) {
     PlayGameBeatingMyTotal();
     TForm1& f = Form();
-    f.Button8Click(f.Button8);
+    f.Button8Click(f.Records().Button8);
     EXPECT_EQ(dialogs.questions, std::vector<std::string>{kSaveQuestion});
     const std::string game = RecordBytes(f.state.GameRec);
     EXPECT_EQ(RecordsBytes(), game + RecordBytes(kWorld));
     EXPECT_EQ(RecordBytes(f.state.MyRec), game);
-    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Player1");
-    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "489");
-    EXPECT_EQ(f.Label2->text(), "2026-12-10");
-    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), "Player1");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Total]->text(), "489");
+    EXPECT_EQ(f.Records().Label2->text(), "2026-12-10");
+    EXPECT_FALSE(style::OwnEnabled(f.Records().Button8));
 }
 
 TEST_F(RecordFileWindow, SaveRecAfterTheFileWasDeleted) {
     PlayGameBeatingMyTotal();
     TForm1& f = Form();
     ASSERT_TRUE(fs::remove(RecordsPath()));
-    f.Button8Click(f.Button8);
+    f.Button8Click(f.Records().Button8);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{kMissingRecords});
     EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(kWorld));
-    EXPECT_FALSE(style::OwnEnabled(f.Button8));
+    EXPECT_FALSE(style::OwnEnabled(f.Records().Button8));
 }
 
 // Message boxes that run a step while they are "open", as another program would meanwhile.
@@ -130,8 +130,8 @@ TEST_F(RecordFileWindow, FileAppearingAtStartUpIsRead) {
     TForm1 f(For(appDir, {.dialogs = &busy}));
     EXPECT_EQ(busy.messages, std::vector<std::string>{kMissingRecords});
     EXPECT_EQ(RecordsBytes(), other);
-    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Bob");
-    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "Alice");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), "Bob");
+    EXPECT_EQ(f.Records().WRecord[FigureRow::Keeper]->text(), "Alice");
 }
 
 // The same on Save Rec: the file that came back takes the game in slot 0 as a present file
@@ -149,7 +149,7 @@ TEST_F(RecordFileWindow, FileAppearingDuringSaveRecIsSavedInto) {
     const TScoreRec backupWorld = ValidRecord("Carol", 200, 30, 6);
     const std::string tail = "tail";
     busy.whileOpen = [&] { LayRecordFile(RecordBytes(kMine) + RecordBytes(backupWorld) + tail); };
-    f.Button8Click(f.Button8);
+    f.Button8Click(f.Records().Button8);
     EXPECT_EQ(busy.messages, std::vector<std::string>{kMissingRecords});
     EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(backupWorld) + tail);
 }
@@ -174,10 +174,10 @@ TEST_F(RecordFileWindow, AnotherCurrentDirectory) {
     const CurrentDirectory inElsewhere(elsewhere.Path());
     TForm1& f = Form();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Alice");
-    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "Bob");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), "Alice");
+    EXPECT_EQ(f.Records().WRecord[FigureRow::Keeper]->text(), "Bob");
     PlayGameBeatingMyTotal();
-    f.Button8Click(f.Button8);
+    f.Button8Click(f.Records().Button8);
     EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(kWorld));
     EXPECT_FALSE(fs::exists(elsewhere.Path() / "Records.dat"));
 }
@@ -194,10 +194,10 @@ TEST_P(OneWholeRecord, StartUpNamesTheFileAndTheWorldSlotComesWithAWorldRecord) 
     TForm1& f = Form();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].find(RecordsPath()), std::string::npos) << dialogs.messages[0];
-    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "No Record");
-    EXPECT_EQ(f.WRecord[FigureRow::Total]->text(), "0");
-    EXPECT_EQ(f.Label3->text(), "2026-12-10");
-    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Alice");
+    EXPECT_EQ(f.Records().WRecord[FigureRow::Keeper]->text(), "No Record");
+    EXPECT_EQ(f.Records().WRecord[FigureRow::Total]->text(), "0");
+    EXPECT_EQ(f.Records().Label3->text(), "2026-12-10");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), "Alice");
     EXPECT_EQ(RecordsBytes(), bytes);
     ExpectPlayable();
 
@@ -208,7 +208,7 @@ TEST_P(OneWholeRecord, StartUpNamesTheFileAndTheWorldSlotComesWithAWorldRecord) 
     dialogs.messages.clear();
     TForm1 again(For(appDir));
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(again.WRecord[FigureRow::Keeper]->text(), "Bob");
+    EXPECT_EQ(again.Records().WRecord[FigureRow::Keeper]->text(), "Bob");
 }
 
 INSTANTIATE_TEST_SUITE_P(RecordFileWindow, OneWholeRecord, ::testing::Values(45, 89));
@@ -221,9 +221,9 @@ TEST_F(RecordFileWindow, UnopenableFileAtStartUp) {
     TForm1& f = Form();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].find("Records.dat"), std::string::npos) << dialogs.messages[0];
-    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "No Record");
-    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "0");
-    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), "No Record");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), "No Record");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Total]->text(), "0");
+    EXPECT_EQ(f.Records().WRecord[FigureRow::Keeper]->text(), "No Record");
     ExpectPlayable();
 }
 
@@ -239,7 +239,7 @@ TEST_F(RecordFileWindow, FailedAutoSaveIsNotAnnounced) {
     EXPECT_NE(dialogs.messages[0].find("Records.dat"), std::string::npos) << dialogs.messages[0];
     EXPECT_EQ(f.BrokenText(), "Congratulations! You have broken Your Record!");
     EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(f.state.GameRec));
-    EXPECT_FALSE(f.PanelRecord->isHidden()) << "the records page still comes up";
+    EXPECT_FALSE(f.Records().PanelRecord->isHidden()) << "the records page still comes up";
 }
 
 } // namespace

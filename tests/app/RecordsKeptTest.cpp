@@ -88,13 +88,14 @@ TEST_P(HeldAtStartUp, OneWordGameWithAutoSaveKeepsTheStoredRecord) {
     EXPECT_EQ(dialogs.messages.size(), 1u) << dialogs.messages.back();
     if (stillHeld) {
         EXPECT_EQ(f.BrokenText(), "Congratulations! You have broken Your Record!\r" + kUnreadSave);
-        EXPECT_TRUE(style::OwnEnabled(f.Button8)) << "offered; Save Rec reads the file first";
+        EXPECT_TRUE(style::OwnEnabled(f.Records().Button8))
+            << "offered; Save Rec reads the file first";
     } else {
         EXPECT_EQ(f.BrokenText(), "");
-        EXPECT_FALSE(style::OwnEnabled(f.Button8));
+        EXPECT_FALSE(style::OwnEnabled(f.Records().Button8));
         EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kStored));
-        EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "48630");
-        EXPECT_EQ(f.WRecord[FigureRow::Total]->text(), "3010");
+        EXPECT_EQ(f.Records().MyRecord[FigureRow::Total]->text(), "48630");
+        EXPECT_EQ(f.Records().WRecord[FigureRow::Total]->text(), "3010");
     }
 }
 
@@ -111,16 +112,16 @@ TEST_F(RecordsKept, SaveRecWithUnreadRecordsAsksFirst) {
     Play(f, 10, 5, 1); // total 73, measured while the records cannot be read
     held.Release();
     dialogs.answer = false;
-    f.Button8Click(f.Button8);
+    f.Button8Click(f.Records().Button8);
     ASSERT_EQ(dialogs.questions.size(), 1u);
     EXPECT_EQ(dialogs.questions[0], "Your stored record has a higher total score (48630) than "
                                     "this game (73). Replace it with this game?");
     EXPECT_EQ(RecordsBytes(), stored);
-    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "48630");
-    EXPECT_TRUE(style::OwnEnabled(f.Button8));
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Total]->text(), "48630");
+    EXPECT_TRUE(style::OwnEnabled(f.Records().Button8));
 
     dialogs.answer = true;
-    f.Button8Click(f.Button8);
+    f.Button8Click(f.Records().Button8);
     EXPECT_EQ(dialogs.questions.back(), kSaveQuestion);
     EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(kWorld));
 }
@@ -139,12 +140,12 @@ TEST_F(RecordsKept, FailedReReadKeepsTheRecordsInMemory) {
     Play(f, 10, 5, 1); // total 73: beats neither
     EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(fetchedMine));
     EXPECT_EQ(RecordBytes(f.state.WorldRec), RecordBytes(kWorld));
-    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), "Alice");
-    EXPECT_EQ(f.MyRecord[FigureRow::Total]->text(), "194");
-    EXPECT_EQ(f.WRecord[FigureRow::Total]->text(), "3010");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), "Alice");
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Total]->text(), "194");
+    EXPECT_EQ(f.Records().WRecord[FigureRow::Total]->text(), "3010");
     EXPECT_EQ(f.BrokenText(), kUnread);
     for (FigureRow::Row row : kRecordFigureRows)
-        EXPECT_EQ(style::TextColour(f.MyScore[row]), style::kBlack) << "nothing broken";
+        EXPECT_EQ(style::TextColour(f.Records().MyScore[row]), style::kBlack) << "nothing broken";
 }
 
 // A Records.dat that leads to a device swallowed every save; it is refused like a folder is,
@@ -157,11 +158,11 @@ TEST_F(RecordsKept, DeviceInPlaceOfTheRecordFileIsRefused) {
     EXPECT_NE(dialogs.messages[0].find("not a regular file"), std::string::npos)
         << dialogs.messages[0];
     Play(f, 10, 5, 1);
-    f.Button8->click();
+    f.Records().Button8->click();
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_NE(dialogs.messages[1].find("not a regular file"), std::string::npos)
         << dialogs.messages[1];
-    EXPECT_TRUE(style::OwnEnabled(f.Button8));
+    EXPECT_TRUE(style::OwnEnabled(f.Records().Button8));
     EXPECT_EQ(fs::read_symlink(RecordsPath()), "/dev/zero");
 }
 
@@ -180,16 +181,16 @@ TEST_P(TwoCopies, StaleCopyDoesNotReplaceABetterRecord) {
 
     Play(a, 40, 14, 3); // total 524
     if (!autoSave)
-        a.Button8Click(a.Button8);
+        a.Button8Click(a.Records().Button8);
     const std::string gameA = RecordBytes(a.state.GameRec);
     ASSERT_EQ(RecordsBytes(), gameA + RecordBytes(kWorld));
 
     Play(b, 20, 8, 2); // total 362: beats the 194 B loaded, not A's 524
     if (!autoSave)
-        b.Button8Click(b.Button8);
+        b.Button8Click(b.Records().Button8);
     EXPECT_EQ(RecordsBytes(), gameA + RecordBytes(kWorld));
     EXPECT_EQ(RecordBytes(b.state.MyRec), gameA);
-    EXPECT_EQ(b.MyRecord[FigureRow::Total]->text(), "524");
+    EXPECT_EQ(b.Records().MyRecord[FigureRow::Total]->text(), "524");
     ASSERT_EQ(dialogsB.messages.size(), 1u);
     EXPECT_NE(dialogsB.messages[0].find("524"), std::string::npos) << dialogsB.messages[0];
     EXPECT_EQ(b.BrokenText().find(kSavedAutomatically), std::string::npos);

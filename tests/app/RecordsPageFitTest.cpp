@@ -61,9 +61,9 @@ protected:
     // No shown label's text leaves the page, meets another's, or lies under a button.
     void ExpectEverythingFits(const std::string& what) {
         TForm1& f = Form();
-        const QRect page(QPoint(0, 0), f.PanelRecord->size());
+        const QRect page(QPoint(0, 0), f.Records().PanelRecord->size());
         std::vector<const QLabel*> labels;
-        for (const QLabel* label : f.PanelRecord->findChildren<QLabel*>())
+        for (const QLabel* label : f.Records().PanelRecord->findChildren<QLabel*>())
             if (label->isVisible() && !label->text().isEmpty())
                 labels.push_back(label);
         for (std::size_t i = 0; i < labels.size(); ++i) {
@@ -77,7 +77,7 @@ protected:
                 EXPECT_FALSE(text.intersects(TextRect(labels[j])))
                     << what << ": \"" << name << "\" meets \"" << labels[j]->text().toStdString()
                     << "\"";
-            for (const QPushButton* button : f.PanelRecord->findChildren<QPushButton*>())
+            for (const QPushButton* button : f.Records().PanelRecord->findChildren<QPushButton*>())
                 EXPECT_FALSE(text.intersects(button->geometry()))
                     << what << ": \"" << name << "\" lies under " << button->text().toStdString();
         }
@@ -119,7 +119,7 @@ TEST_F(RecordsPageFit, EveryTextFitsOrWrapsInsideThePage) {
     for (const std::string& text : BelowTheGridTexts()) {
         f.SetBrokenText(text);
         ExpectEverythingFits(text);
-        if (f.LabelBroken->height() >= TextRect(f.LabelBroken).height() &&
+        if (f.Records().LabelBroken->height() >= TextRect(f.Records().LabelBroken).height() &&
             text.size() > tallest.size())
             tallest = text;
     }

@@ -59,8 +59,8 @@ protected:
     }
 
     static bool ButtonsEnabled(TForm1& f) {
-        return style::OwnEnabled(f.Button4) && style::OwnEnabled(f.Button5) &&
-               style::OwnEnabled(f.Button9);
+        return style::OwnEnabled(f.Records().Button4) && style::OwnEnabled(f.Records().Button5) &&
+               style::OwnEnabled(f.Records().Button9);
     }
 
     // The server's log, one "endpoint status reply" a request, once it holds count lines (a
@@ -99,42 +99,43 @@ TEST_F(RecordsServerEndToEnd, PlayersPutGetAndCheckTheWorldRecord) {
     TForm1& first = StartComputer(tom, tomsRecord);
     const std::string localWorld = RecordBytes(first.state.WorldRec);
 
-    Click(first.Button4); // nothing on the server yet
-    Click(first.Button9);
+    Click(first.Records().Button4); // nothing on the server yet
+    Click(first.Records().Button9);
     EXPECT_EQ(RecordBytes(first.state.WorldRec), localWorld);
     EXPECT_EQ(RecordBytes(first.state.MyRec), RecordBytes(tomsRecord));
-    Click(first.Button5);
-    Click(first.Button5);
-    Click(first.Button4);
+    Click(first.Records().Button5);
+    Click(first.Records().Button5);
+    Click(first.Records().Button4);
     EXPECT_EQ(dialogs.messages,
               (std::vector<std::string>{
                   " Failed, please try again later or visit https://lexfall.example.org/. ",
                   " No Record, please click \"Put MyRec\" to save Your Record to internet. ",
                   " Put Record success. ", " Record exists. ", " Get World Record success. "}));
     EXPECT_EQ(RecordBytes(first.state.WorldRec), RecordBytes(tomsRecord));
-    EXPECT_EQ(first.WRecord[FigureRow::Keeper]->text(), "Tom & Jerry");
+    EXPECT_EQ(first.Records().WRecord[FigureRow::Keeper]->text(), "Tom & Jerry");
     EXPECT_EQ(RecordFile().substr(45), RecordBytes(tomsRecord));
     EXPECT_TRUE(ButtonsEnabled(first));
 
     // The same player on a computer without a record file.
     TForm1& second = StartComputer(tom, std::nullopt);
     dialogs.messages.clear();
-    Click(second.Button9);
+    Click(second.Records().Button9);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{" Get Record success. "});
     EXPECT_EQ(RecordBytes(second.state.MyRec), RecordBytes(tomsRecord));
-    EXPECT_EQ(second.MyRecord[FigureRow::Keeper]->text(), "Tom & Jerry");
+    EXPECT_EQ(second.Records().MyRecord[FigureRow::Keeper]->text(), "Tom & Jerry");
     EXPECT_EQ(RecordFile().substr(0, 45), RecordBytes(tomsRecord));
 
     // Another player with a better record.
     const TScoreRec better = ValidRecord(kit.Player().Name, 600, 120, 40, 45000.0);
     ASSERT_GT(std::int32_t{better.Total}, std::int32_t{tomsRecord.Total}); // packed fields copied
     TForm1& third = StartComputer(kit.Player(), better);
-    Click(third.Button5);
-    Click(third.Button4);
+    Click(third.Records().Button5);
+    Click(third.Records().Button4);
     EXPECT_EQ(dialogs.messages,
               (std::vector<std::string>{" Put Record success. ", " Get World Record success. "}));
     EXPECT_EQ(RecordBytes(third.state.WorldRec), RecordBytes(better));
-    EXPECT_EQ(third.WRecord[FigureRow::Keeper]->text(), QString::fromStdString(kit.Player().Name));
+    EXPECT_EQ(third.Records().WRecord[FigureRow::Keeper]->text(),
+              QString::fromStdString(kit.Player().Name));
     EXPECT_EQ(RecordFile().substr(45), RecordBytes(better));
     EXPECT_TRUE(ButtonsEnabled(third));
 
@@ -160,8 +161,8 @@ TEST_F(RecordsServerEndToEnd, HttpsThroughAFrontUnderAFolder) {
     const TScoreRec record = ValidRecord(kit.Player().Name, 300, 40, 10, 37708.0 /* 2003-03-28 */);
     TForm1& f = StartComputer(kit.Player(), record, front.Url("localhost", "/lexfall/"));
 
-    Click(f.Button5);
-    Click(f.Button4);
+    Click(f.Records().Button5);
+    Click(f.Records().Button4);
     EXPECT_EQ(dialogs.messages,
               (std::vector<std::string>{" Put Record success. ", " Get World Record success. "}));
     EXPECT_EQ(RecordBytes(f.state.WorldRec), RecordBytes(record));
@@ -188,9 +189,9 @@ TEST_F(RecordsServerEndToEnd, HttpsServedByTheRecordsServer) {
     TForm1& f = StartComputer(kit.Player(), record,
                               "https://localhost:" + std::to_string(tls.Port()) + "/");
 
-    Click(f.Button5);
-    Click(f.Button9);
-    Click(f.Button4);
+    Click(f.Records().Button5);
+    Click(f.Records().Button9);
+    Click(f.Records().Button4);
     EXPECT_EQ(dialogs.messages,
               (std::vector<std::string>{" Put Record success. ", " Get Record success. ",
                                         " Get World Record success. "}));

@@ -31,9 +31,9 @@ TEST_F(FormTest, RegionalSeparatorsShowAsTheLocaleWritesThem) {
         f.state.MyRec.UsedLetters = 1500;
         f.state.MyRec.CompletedWords = 1;
         f.ShowMyRec();
-        EXPECT_EQ(f.MyRecord[FigureRow::LettersPerWord]->text(), c.ratio);
-        EXPECT_GE(f.MyRecord[FigureRow::LettersPerWord]->width(),
-                  f.MyRecord[FigureRow::LettersPerWord]->sizeHint().width());
+        EXPECT_EQ(f.Records().MyRecord[FigureRow::LettersPerWord]->text(), c.ratio);
+        EXPECT_GE(f.Records().MyRecord[FigureRow::LettersPerWord]->width(),
+                  f.Records().MyRecord[FigureRow::LettersPerWord]->sizeHint().width());
     }
 }
 
@@ -45,8 +45,8 @@ TEST_F(FormTest, RecordNamesShowEveryByte) {
     SetRecordName(f.state.WorldRec, "Zo\xC3\xAB");
     f.ShowMyRec();
     f.ShowWorldRec();
-    EXPECT_EQ(f.MyRecord[FigureRow::Keeper]->text(), QStringLiteral("J\u00F6rg \u20AC"));
-    EXPECT_EQ(f.WRecord[FigureRow::Keeper]->text(), QStringLiteral("Zo\u00EB"));
+    EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), QStringLiteral("J\u00F6rg \u20AC"));
+    EXPECT_EQ(f.Records().WRecord[FigureRow::Keeper]->text(), QStringLiteral("Zo\u00EB"));
 }
 
 // A message naming a folder with a non-ASCII name shows the name as it is.

@@ -62,7 +62,7 @@ TEST_P(UnsavedRecord, AskedOnlyWhenALastRecordWouldBeLost) {
     f.show();
     Play(c.before);
     if (c.before == Before::SaveRecPressed)
-        f.Button8Click(f.Button8);
+        f.Button8Click(f.Records().Button8);
     const std::string game = RecordBytes(f.state.GameRec);
     const std::string fileBefore = RecordsBytes();
     dialogs.questions.clear();

@@ -1,4 +1,5 @@
 #include "support/FormFixture.h"
+#include "support/Records.h"
 
 #include "app/FormStyle.h"
 
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QLineEdit>
 #include <QStyle>
 
 namespace lexfall::testing {
@@ -25,13 +27,13 @@ TEST_F(Window, StartUpShowsTheGamePageAndFillsTheRecordsPage) {
     EXPECT_EQ(f.contentsMargins(), QMargins(8, 8, 8, 8));
     EXPECT_FALSE(f.PanelGame->isHidden());
     EXPECT_TRUE(f.PanelGame->isEnabled());
-    for (QFrame* page : {f.PanelRecord, f.PanelOptions}) {
+    for (QFrame* page : {f.Records().PanelRecord, f.Options().PanelOptions}) {
         EXPECT_TRUE(page->isHidden());
         EXPECT_FALSE(page->isEnabled());
     }
-    EXPECT_EQ(f.Label1->text(), "2026-12-10");
-    EXPECT_EQ(f.MyScore[FigureRow::Keeper]->text(), "Player1");
-    for (QPushButton* button : {f.Button5, f.Button8, f.Button9})
+    EXPECT_EQ(f.Records().Label1->text(), "2026-12-10");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::Keeper]->text(), "Player1");
+    for (QPushButton* button : {f.Records().Button5, f.Records().Button8, f.Records().Button9})
         EXPECT_TRUE(style::OwnEnabled(button));
     EXPECT_TRUE(style::OwnEnabled(f.Button1));
     EXPECT_TRUE(f.Image3->Transparent());
@@ -39,10 +41,39 @@ TEST_F(Window, StartUpShowsTheGamePageAndFillsTheRecordsPage) {
     EXPECT_EQ(f.Image1->Image().pixel(319, 399), qRgb(0, 0, 0));
 }
 
+// The start makes only the game page. The records page, made later, shows what the start-up
+// read and the date it started on, also when it is first opened after midnight.
+TEST_F(Window, StartUpMakesOnlyTheGamePageAndTheOthersShowWhatItRead) {
+    const TScoreRec mine = ValidRecord("Mine", 300, 40, 5, 46300.0);
+    LayRecordFile(RecordBytes(mine) + RecordBytes(ValidRecord("World", 200, 60, 8, 46200.0)));
+    TForm1& f = Form();
+    QStringList captions;
+    for (const QPushButton* button : f.findChildren<QPushButton*>())
+        captions << button->text();
+    EXPECT_EQ(captions, QStringList({"&Start", "&Records"}));
+    EXPECT_TRUE(f.findChildren<QCheckBox*>().isEmpty());
+    EXPECT_TRUE(f.findChildren<QLineEdit*>().isEmpty());
+
+    clock.today += 1;
+    f.Button2->click();
+    const RecordsPage& page = f.Records();
+    EXPECT_FALSE(page.PanelRecord->isHidden());
+    EXPECT_EQ(page.Label1->text(), "2026-12-10");
+    EXPECT_EQ(page.MyRecord[FigureRow::Keeper]->text(), "Mine");
+    EXPECT_EQ(page.MyRecord[FigureRow::Total]->text(), QString::number(mine.Total));
+    EXPECT_EQ(page.WRecord[FigureRow::Keeper]->text(), "World");
+    EXPECT_EQ(page.WRecord[FigureRow::Words]->text(), "8");
+    EXPECT_EQ(page.MyScore[FigureRow::Keeper]->text(), "Player1");
+    for (QPushButton* button : {page.Button5, page.Button8, page.Button9})
+        EXPECT_TRUE(style::OwnEnabled(button));
+}
+
 // Every caption shows whole: each label is at least as large as its text needs, and each
 // button's and check box's text fits beside its frame or box.
 TEST_F(Window, EveryCaptionFitsItsControl) {
     TForm1& f = Form();
+    f.Records();
+    f.Options();
     for (QLabel* label : f.findChildren<QLabel*>()) {
         if (label->text().isEmpty())
             continue;
@@ -71,8 +102,9 @@ TEST_F(Window, EveryCaptionFitsItsControl) {
 // at the bottom and right) around a raised inner one (the other way round).
 TEST_F(Window, PagesHaveALoweredOuterAndARaisedInnerBevel) {
     TForm1& f = Form();
-    for (QFrame* panel : {f.PanelGame, f.PanelRecord, f.PanelOptions, f.PanelAbout}) {
-        SCOPED_TRACE(panel == f.PanelAbout ? "about box" : "page");
+    for (QFrame* panel :
+         {f.PanelGame, f.Records().PanelRecord, f.Options().PanelOptions, f.Options().PanelAbout}) {
+        SCOPED_TRACE(panel == f.Options().PanelAbout ? "about box" : "page");
         const QImage picture = panel->grab().toImage();
         const QRgb shadow = panel->palette().color(QPalette::Dark).rgb();
         const QRgb light = panel->palette().color(QPalette::Light).rgb();
@@ -94,24 +126,25 @@ TEST_F(Window, PageNavigation) {
     TForm1& f = Form();
     auto shown = [&] {
         std::vector<QFrame*> pages;
-        for (QFrame* page : {f.PanelGame, f.PanelRecord, f.PanelOptions})
+        for (QFrame* page : {f.PanelGame, f.Records().PanelRecord, f.Options().PanelOptions})
             if (!page->isHidden() && page->isEnabled())
                 pages.push_back(page);
         return pages;
     };
-    f.Button2Click(f.Button2);
-    EXPECT_EQ(shown(), std::vector<QFrame*>{f.PanelRecord});
-    f.Button6Click(f.Button6);
-    EXPECT_EQ(shown(), std::vector<QFrame*>{f.PanelOptions});
-    f.Button7Click(f.Button7);
+    // Clicked, so the pages made after the start are wired as well.
+    f.Button2->click();
+    EXPECT_EQ(shown(), std::vector<QFrame*>{f.Records().PanelRecord});
+    f.Records().Button6->click();
+    EXPECT_EQ(shown(), std::vector<QFrame*>{f.Options().PanelOptions});
+    f.Options().Button7->click();
     EXPECT_EQ(shown(), std::vector<QFrame*>{f.PanelGame});
-    f.Button2Click(f.Button2);
-    f.Button3Click(f.Button3);
+    f.Button2->click();
+    f.Records().Button3->click();
     EXPECT_EQ(shown(), std::vector<QFrame*>{f.PanelGame});
     // Each page's buttons live on that page only.
     EXPECT_EQ(f.Button2->parentWidget(), f.PanelGame);
-    EXPECT_EQ(f.Button6->parentWidget(), f.PanelRecord);
-    EXPECT_EQ(f.Button7->parentWidget(), f.PanelOptions);
+    EXPECT_EQ(f.Records().Button6->parentWidget(), f.Records().PanelRecord);
+    EXPECT_EQ(f.Options().Button7->parentWidget(), f.Options().PanelOptions);
 }
 
 TEST_F(Window, LinksOpenTheWebSiteAndANewMail) {

@@ -54,8 +54,8 @@ TEST_F(WordGame, BuildsARealWordAndSeesItClearedAndLogged) {
 
     EXPECT_EQ(std::int32_t{f.state.GameRec.CompletedWords}, 1);
     EXPECT_EQ(f.Memo1->toPlainText(), "1:CAT");
-    EXPECT_EQ(f.MyScore[FigureRow::Words]->text(), "1");
-    EXPECT_EQ(f.MyScore[FigureRow::SecondsPerWord]->text(), "0.00")
+    EXPECT_EQ(f.Records().MyScore[FigureRow::Words]->text(), "1");
+    EXPECT_EQ(f.Records().MyScore[FigureRow::SecondsPerWord]->text(), "0.00")
         << "seconds per word while no second has passed";
     for (int col = 2; col <= 4; ++col) {
         EXPECT_EQ(f.state.field.Chars()[col][9], 0);
@@ -115,7 +115,7 @@ TEST_F(WordGame, TheLogIsReadableAndShowsItsNewestLine) {
         f.ClearWord(0, 2, "CAT", 9);
     }
     f.FormKeyDown(vk::Delete, ShiftState{.shift = true}); // a long entry, over several lines
-    f.Button3Click(f.Button3);
+    f.Button3Click(f.Records().Button3);
     const QRgb face = f.palette().color(QPalette::Button).rgb();
     const QImage painted = f.Memo1->viewport()->grab().toImage();
     QRgb darkest = face;

@@ -66,7 +66,7 @@ private:
     }
 
     void JournalFigures() {
-        if (figures_[0] == nullptr)
+        if (figures_[0] == nullptr && !FindFigures())
             return;
         const QString line =
             QStringLiteral("fig %1 %2 %3")
@@ -83,9 +83,15 @@ private:
             if (window && window->isVisible())
                 window_ = window;
         }
-        if (!window_)
+        return window_ != nullptr;
+    }
+
+    // The records page is made the first time the game needs it; until then there are no
+    // figures to journal.
+    bool FindFigures() {
+        QPushButton* save = window_ ? Button(QStringLiteral("&Save Rec")) : nullptr;
+        if (!save)
             return false;
-        QPushButton* save = Button(QStringLiteral("&Save Rec"));
         QWidget* records = save->parentWidget();
         for (int row = 0; row < 3; ++row)
             figures_[row] = LabelAt(records, QPoint(184, 112 + 24 * row));

@@ -127,7 +127,7 @@ void SoakPlayer::PlayGame() {
     stats_.words += game.CompletedWords;
     stats_.longestGameLetters = std::max<long>(stats_.longestGameLetters, game.UsedLetters);
     stats_.longestGameSeconds = std::max<long>(stats_.longestGameSeconds, game.UsedTime);
-    if (form_.PanelRecord->isHidden())
+    if (form_.Records().PanelRecord->isHidden())
         Fail("end of game", "the records page is not shown");
 }
 
@@ -135,13 +135,13 @@ void SoakPlayer::Interlude() {
     // Between games: now and then Save Rec, the options, idle keys that must change nothing.
     if (Chance(0.3)) {
         ++stats_.savesAsked;
-        ClickVisible(form_.Button8, "Save Rec");
+        ClickVisible(form_.Records().Button8, "Save Rec");
     }
     if (Chance(0.2)) {
-        ClickVisible(form_.Button6, "to options");
+        ClickVisible(form_.Records().Button6, "to options");
         for (int i = Below(4); i >= 0; --i)
             ChangeOption();
-        ClickVisible(form_.Button7, "options to game");
+        ClickVisible(form_.Options().Button7, "options to game");
     }
     if (Chance(0.2)) {
         const TChars before = form_.state.field.Chars();
@@ -149,10 +149,10 @@ void SoakPlayer::Interlude() {
         if (form_.state.field.Chars() != before)
             Fail("idle key", "a key changed the board while no game runs");
     }
-    if (!form_.PanelRecord->isHidden())
-        ClickVisible(form_.Button3, "continue");
-    if (!form_.PanelOptions->isHidden())
-        ClickVisible(form_.Button7, "options to game");
+    if (!form_.Records().PanelRecord->isHidden())
+        ClickVisible(form_.Records().Button3, "continue");
+    if (!form_.Options().PanelOptions->isHidden())
+        ClickVisible(form_.Options().Button7, "options to game");
     // Start resets the figures: the no-decrease check begins again from 0.
     lastGame_ = TScoreRec{};
     ClickVisible(form_.Button1, "Start");
@@ -164,16 +164,16 @@ void SoakPlayer::ChangeOption() {
     ++stats_.optionChanges;
     switch (Below(4)) {
     case 0:
-        ClickVisible(form_.CheckBoxSound, "sound box");
+        ClickVisible(form_.Options().CheckBoxSound, "sound box");
         break;
     case 1:
-        ClickVisible(form_.CheckBox2, "auto-save box");
+        ClickVisible(form_.Options().CheckBox2, "auto-save box");
         break;
     case 2:
-        ClickVisible(form_.UpDownUp, "speed up arrow");
+        ClickVisible(form_.Options().UpDownUp, "speed up arrow");
         break;
     default:
-        ClickVisible(form_.UpDownDown, "speed down arrow");
+        ClickVisible(form_.Options().UpDownDown, "speed down arrow");
         break;
     }
 }
@@ -182,16 +182,16 @@ void SoakPlayer::ChangePage() {
     ++stats_.pageChanges;
     if (!form_.PanelGame->isHidden()) {
         ClickVisible(form_.Button2, "to records");
-    } else if (!form_.PanelRecord->isHidden()) {
+    } else if (!form_.Records().PanelRecord->isHidden()) {
         if (Chance(0.5)) {
-            ClickVisible(form_.Button6, "to options");
+            ClickVisible(form_.Records().Button6, "to options");
             if (Chance(0.5))
                 ChangeOption();
         } else {
-            ClickVisible(form_.Button3, "continue");
+            ClickVisible(form_.Records().Button3, "continue");
         }
     } else {
-        ClickVisible(form_.Button7, "options to game");
+        ClickVisible(form_.Options().Button7, "options to game");
     }
 }
 
@@ -213,7 +213,7 @@ void SoakPlayer::PlayStep() {
         return ChangePage();
     if (Chance(0.001)) {
         ++stats_.savesAsked;
-        return ClickVisible(form_.Button8, "Save Rec");
+        return ClickVisible(form_.Records().Button8, "Save Rec");
     }
     if (!plan_.empty() && Chance(0.7)) {
         const int key = plan_.front();
@@ -368,7 +368,7 @@ void SoakPlayer::CheckFigures(const char* what) {
         {FigureRow::Letters, std::int32_t{game.UsedLetters}},
         {FigureRow::Words, std::int32_t{game.CompletedWords}}};
     for (const auto& [row, figure] : figures)
-        if (form_.MyScore[row]->text() != QString::number(figure))
+        if (form_.Records().MyScore[row]->text() != QString::number(figure))
             Fail(what, "the records page shows another figure in row " + std::to_string(row));
 }
 

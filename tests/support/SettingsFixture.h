@@ -87,7 +87,7 @@ protected:
         TForm1& f = Form();
         f.show();
         f.Button2Click(f.Button2);
-        f.Button6Click(f.Button6);
+        f.Button6Click(f.Records().Button6);
         QApplication::setActiveWindow(&f);
         return f;
     }
