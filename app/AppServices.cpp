@@ -3,6 +3,7 @@
 #include "app/AudioModuleLoader.h"
 #include "app/FolderSearch.h"
 #include "media/AsyncSound.h"
+#include "platform/posix/TlsModuleLoader.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -12,14 +13,15 @@ namespace lexfall {
 
 // The audio module is loaded and the device opened on the audio thread, once the window is on
 // screen (StartAudio) and the first sound or piece is due; with no device the sound stays
-// silent and the game runs on.
+// silent and the game runs on. The TLS module likewise loads with the first https connection.
 AppServices::AppServices()
     : folders_(FindGameFolders(QCoreApplication::applicationDirPath())),
       sound_(std::make_unique<AsyncSound>(
           [module = folders_.moduleDir, data = folders_.dataDir] {
               return OpenAudioModule(module, data);
           },
-          false)) {}
+          false)),
+      network_(posix::TlsFromModule(folders_.moduleDir)) {}
 
 void AppServices::StartAudio() {
     sound_->Start();

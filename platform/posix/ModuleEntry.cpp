@@ -5,10 +5,18 @@
 namespace lexfall::posix {
 
 void* LoadModuleEntry(const std::string& path, const char* entryName) {
+    std::string why;
+    return LoadModuleEntry(path, entryName, why);
+}
+
+void* LoadModuleEntry(const std::string& path, const char* entryName, std::string& why) {
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr)
-        return nullptr;
-    return dlsym(module, entryName);
+    void* entry = module != nullptr ? dlsym(module, entryName) : nullptr;
+    if (entry == nullptr) {
+        const char* error = dlerror();
+        why = error != nullptr ? error : path + ": no entry " + entryName;
+    }
+    return entry;
 }
 
 } // namespace lexfall::posix

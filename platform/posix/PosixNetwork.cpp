@@ -2,7 +2,6 @@
 
 #include "platform/posix/Poll.h"
 #include "platform/posix/SocketErrors.h"
-#include "platform/posix/TlsConnection.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -156,12 +155,14 @@ in_addr SystemResolve(const std::string& host) {
     return address;
 }
 
-PosixNetwork::PosixNetwork() : resolver_(SystemResolve) {}
+PosixNetwork::PosixNetwork(TlsStart tls) : resolver_(SystemResolve), tls_(std::move(tls)) {}
 
 std::unique_ptr<Connection> PosixNetwork::StartTls(std::unique_ptr<Connection> plain,
                                                    const std::string& host,
                                                    std::chrono::milliseconds idleLimit) {
-    return std::make_unique<TlsConnection>(std::move(plain), host, idleLimit);
+    if (!tls_)
+        throw Error("The TLS handshake with " + host + " failed: this program has no TLS.");
+    return tls_(std::move(plain), host, idleLimit);
 }
 
 std::unique_ptr<Connection> PosixNetwork::Connect(const std::string& host, std::uint16_t port,

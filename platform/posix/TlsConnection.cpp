@@ -181,6 +181,12 @@ int TlsConnection::PullTimeout(gnutls_transport_ptr_t self, unsigned int millise
     }
 }
 
+std::unique_ptr<Connection> StartLinkedTls(std::unique_ptr<Connection> plain,
+                                           const std::string& host,
+                                           std::chrono::milliseconds idleLimit) {
+    return std::make_unique<TlsConnection>(std::move(plain), host, idleLimit);
+}
+
 std::string TlsLibraryVersion() {
     return std::string("GnuTLS ") + gnutls_check_version(nullptr);
 }

@@ -54,6 +54,11 @@ private:
     std::exception_ptr transportFailure_;
 };
 
+// A TlsConnection over plain, for PosixNetwork in a program that links the TLS library.
+std::unique_ptr<Connection> StartLinkedTls(std::unique_ptr<Connection> plain,
+                                           const std::string& host,
+                                           std::chrono::milliseconds idleLimit);
+
 // The TLS library and its version, as the game reports it.
 std::string TlsLibraryVersion();
 

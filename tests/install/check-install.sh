@@ -45,8 +45,10 @@ for file in "${expected[@]}"; do
 done
 
 if [ $has_game -eq 1 ]; then
-  modules=$(find "$prefix/lib" -path '*/lexfall/lexfall-audio.so' | wc -l)
-  [ "$modules" -eq 1 ] || fail "the audio module is not installed under lib*/lexfall/"
+  for module in audio cookies tls; do
+    modules=$(find "$prefix/lib" -path "*/lexfall/lexfall-$module.so" | wc -l)
+    [ "$modules" -eq 1 ] || fail "the $module module is not installed under lib*/lexfall/"
+  done
   desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop-file-validate"
   appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >"$scratch/appstream" 2>&1 ||
     { cat "$scratch/appstream" >&2; fail "appstreamcli validate"; }

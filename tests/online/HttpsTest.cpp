@@ -2,6 +2,7 @@
 #include "online/HttpAccess.h"
 
 #include "platform/posix/PosixNetwork.h"
+#include "platform/posix/TlsConnection.h"
 #include "support/TlsPeer.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +37,7 @@ protected:
     }
 
     TestAuthority authority;
-    posix::PosixNetwork network;
+    posix::PosixNetwork network{posix::StartLinkedTls};
     NoCookies cookies;
 };
 

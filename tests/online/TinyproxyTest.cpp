@@ -2,6 +2,7 @@
 // 127.0.0.1 with Basic authentication, and stopped on every way out.
 #include "online/HttpAccess.h"
 #include "platform/posix/PosixNetwork.h"
+#include "platform/posix/TlsConnection.h"
 #include "support/LoopbackServer.h"
 #include "support/ScratchDir.h"
 #include "support/TlsPeer.h"
@@ -108,7 +109,7 @@ TEST(TinyproxyTest, HttpsGoesThroughAConnectTunnel) {
     ASSERT_TRUE(proxy.Ready());
     testing::TlsPeer server(authority.Cert("loopback"), authority.Key("loopback"),
                             {"HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n0"});
-    posix::PosixNetwork network;
+    posix::PosixNetwork network(posix::StartLinkedTls);
     NoCookies cookies;
     HttpAccess http(network, cookies);
     const std::string url = server.Url("127.0.0.1", "/club/putmyrec.asp?u=Joe&c=secret");

@@ -3,6 +3,7 @@
 // hand them to a window.
 #include "app/FormServices.h"
 #include "platform/posix/PosixNetwork.h"
+#include "platform/posix/TlsModuleLoader.h"
 #include "support/Doubles.h"
 
 #include <QString>
@@ -15,7 +16,7 @@
 namespace lexfall::testing {
 
 // Real sockets (the tests' servers listen on 127.0.0.1), with a hook that runs as each
-// connection is opened.
+// connection is opened. TLS comes from the build's module, as the game loads it.
 class HookedNetwork final : public Network {
 public:
     std::function<void()> onConnect;
@@ -32,7 +33,7 @@ public:
     }
 
 private:
-    posix::PosixNetwork real_;
+    posix::PosixNetwork real_{posix::TlsFromModule(LEXFALL_BIN_DIR "/")};
 };
 
 // Doubles a single window uses in place of the shared ones.
