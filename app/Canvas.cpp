@@ -5,10 +5,20 @@
 
 namespace lexfall {
 
-Canvas::Canvas(int width, int height, QWidget* parent)
-    : QWidget(parent), image_(width, height, QImage::Format_RGB32) {
-    image_.fill(Qt::white);
+Canvas::Canvas(int width, int height, QWidget* parent) : QWidget(parent) {
     setFixedSize(width, height);
+}
+
+QImage& Canvas::Image() {
+    return const_cast<QImage&>(std::as_const(*this).Image());
+}
+
+const QImage& Canvas::Image() const {
+    if (image_.isNull()) {
+        image_ = QImage(size(), QImage::Format_RGB32);
+        image_.fill(Qt::white);
+    }
+    return image_;
 }
 
 void Canvas::SetTransparent(bool transparent) {
@@ -20,7 +30,7 @@ void Canvas::paintEvent(QPaintEvent*) {
     if (transparent_)
         return;
     QPainter painter(this);
-    painter.drawImage(0, 0, image_);
+    painter.drawImage(0, 0, Image());
 }
 
 void Canvas::mouseReleaseEvent(QMouseEvent* event) {

@@ -118,8 +118,8 @@ void TForm1::BuildLayout() {
     Image4->setCursor(Qt::PointingHandCursor);
     // Shown straight from the program's own bytes; nothing is decoded or copied.
     const artwork::Pixels banner = artwork::BannerPixels();
-    Image4->Image() = QImage(reinterpret_cast<const uchar*>(banner.data), banner.width,
-                             banner.height, banner.width * 4, QImage::Format_RGB32);
+    Image4->SetImage(QImage(reinterpret_cast<const uchar*>(banner.data), banner.width,
+                            banner.height, banner.width * 4, QImage::Format_RGB32));
 
     QIcon icon;
     for (const artwork::Pixels& size : artwork::IconPixels()) {
