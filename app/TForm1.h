@@ -142,6 +142,9 @@ public:
     const std::string& BrokenText() const { return brokenText_; }
 
     bool GameRunning() const;
+    // The window icon goes to the display with the first frame in the sizes a title bar and a
+    // task bar show; this adds the larger ones (switchers, docks) once the window is painted.
+    void CompleteWindowIcon();
     GameState state;
 
     // Holds or releases the running game: both timers, and "Paused" over the board.
@@ -168,11 +171,13 @@ public:
     std::unique_ptr<HttpAccess> IdHTTP1; // the HTTP client, with its proxy parameters
 
     static constexpr int kBorderWidth = 8;
+    static constexpr int kFirstFrameIconSize = 48;
     // The board's top-left corner inside its sunken panel; the falling letter is placed from it.
     static constexpr QPoint kBoardOrigin{8, 8};
 
 private:
     void BuildLayout();
+    void SetWindowIcon(int largestSize);
     void BuildGamePage();
     void BuildRecordsPage(RecordsPage& page);
     void BuildOptionsPage(OptionsPage& page);

@@ -21,6 +21,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace lexfall {
 namespace {
 
@@ -121,16 +123,26 @@ void TForm1::BuildLayout() {
     Image4->SetImage(QImage(reinterpret_cast<const uchar*>(banner.data), banner.width,
                             banner.height, banner.width * 4, QImage::Format_RGB32));
 
+    SetWindowIcon(kFirstFrameIconSize);
+
+    PanelGame = MakePage(client);
+    BuildGamePage();
+}
+
+void TForm1::SetWindowIcon(int largestSize) {
     QIcon icon;
     for (const artwork::Pixels& size : artwork::IconPixels()) {
+        if (size.width > largestSize)
+            continue;
         icon.addPixmap(
             QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(size.data), size.width,
                                       size.height, size.width * 4, QImage::Format_ARGB32)));
     }
     setWindowIcon(icon);
+}
 
-    PanelGame = MakePage(client);
-    BuildGamePage();
+void TForm1::CompleteWindowIcon() {
+    SetWindowIcon(std::numeric_limits<int>::max());
 }
 
 void TForm1::BuildGamePage() {

@@ -72,8 +72,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     lexfall::AppServices services;
     lexfall::TForm1 form(services.Services());
-    // Loading the audio library would compete with the first paint for the processor.
-    const AfterFirstPaint startAudio([&services] { services.StartAudio(); });
+    // Loading the audio library or sending the large icons would compete with the first paint
+    // for the processor and the display.
+    const AfterFirstPaint afterFirstPaint([&services, &form] {
+        form.CompleteWindowIcon();
+        services.StartAudio();
+    });
     form.move(form.screen()->availableGeometry().center() - form.rect().center());
     form.show();
     return app.exec();

@@ -14,6 +14,9 @@
 #include <QLineEdit>
 #include <QStyle>
 
+#include <algorithm>
+#include <vector>
+
 namespace lexfall::testing {
 namespace {
 
@@ -145,6 +148,22 @@ TEST_F(Window, PageNavigation) {
     EXPECT_EQ(f.Button2->parentWidget(), f.PanelGame);
     EXPECT_EQ(f.Records().Button6->parentWidget(), f.Records().PanelRecord);
     EXPECT_EQ(f.Options().Button7->parentWidget(), f.Options().PanelOptions);
+}
+
+// The first frame carries the icon sizes a title bar and a task bar show; the larger ones
+// follow, and then every size drawn is there.
+TEST_F(Window, IconGoesWithTheFirstFrameInItsSmallSizesAndThenWhole) {
+    TForm1& f = Form();
+    const auto sizes = [&] {
+        std::vector<int> widths;
+        for (const QSize& size : f.windowIcon().availableSizes())
+            widths.push_back(size.width());
+        std::sort(widths.begin(), widths.end());
+        return widths;
+    };
+    EXPECT_EQ(sizes(), (std::vector<int>{16, 24, 32, 48}));
+    f.CompleteWindowIcon();
+    EXPECT_EQ(sizes(), (std::vector<int>{16, 24, 32, 48, 64, 96, 128}));
 }
 
 TEST_F(Window, LinksOpenTheWebSiteAndANewMail) {
