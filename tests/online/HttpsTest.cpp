@@ -12,21 +12,13 @@
 namespace lexfall {
 namespace {
 
-using testing::TestAuthority;
 using testing::TlsPeer;
 
 constexpr const char* kChampion = "HTTP/1.1 200 OK\r\nContent-Length: 34\r\n\r\n"
                                   "Champion,10,300,40,3010,2003-03-28";
 
-class HttpsTest : public ::testing::Test {
+class HttpsTest : public testing::TrustsTestAuthority {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(authority.Ok()) << "openssl could not make the test authority";
-        unsetenv("SSL_CERT_DIR");
-        setenv("SSL_CERT_FILE", authority.CaFile().c_str(), 1);
-    }
-    void TearDown() override { unsetenv("SSL_CERT_FILE"); }
-
     std::string Get(const std::string& url) {
         HttpAccess http(network, cookies);
         try {
@@ -36,7 +28,6 @@ protected:
         }
     }
 
-    TestAuthority authority;
     posix::PosixNetwork network{posix::StartLinkedTls};
     NoCookies cookies;
 };

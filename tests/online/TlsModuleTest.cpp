@@ -21,7 +21,6 @@ namespace lexfall {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::TestAuthority;
 using testing::TlsPeer;
 
 constexpr const char* kReply = "HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n0";
@@ -51,16 +50,8 @@ bool TlsModuleLoaded() {
     return text.str().find("/lexfall-tls.so") != std::string::npos;
 }
 
-class TlsModuleTest : public ::testing::Test {
+class TlsModuleTest : public testing::TrustsTestAuthority {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(authority.Ok()) << "openssl could not make the test authority";
-        unsetenv("SSL_CERT_DIR");
-        setenv("SSL_CERT_FILE", authority.CaFile().c_str(), 1);
-    }
-    void TearDown() override { unsetenv("SSL_CERT_FILE"); }
-
-    TestAuthority authority;
     NoCookies cookies;
 };
 

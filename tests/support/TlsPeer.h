@@ -6,6 +6,7 @@
 #include "support/ScratchDir.h"
 
 #include <gnutls/gnutls.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -63,6 +64,20 @@ private:
 
     ScratchDir dir_;
     bool ok_ = false;
+};
+
+// A test whose TLS clients trust the test authority alone: SSL_CERT_FILE names it for the test's
+// length, and no SSL_CERT_DIR adds others.
+class TrustsTestAuthority : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(authority.Ok()) << "openssl could not make the test authority";
+        unsetenv("SSL_CERT_DIR");
+        setenv("SSL_CERT_FILE", authority.CaFile().c_str(), 1);
+    }
+    void TearDown() override { unsetenv("SSL_CERT_FILE"); }
+
+    TestAuthority authority;
 };
 
 // Passes a request on to a plain HTTP server on 127.0.0.1, as a TLS front (a reverse proxy)
