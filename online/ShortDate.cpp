@@ -33,6 +33,8 @@ std::string Number(int value, int width, char pad = '0') {
     return digits;
 }
 
+constexpr int kFirstYear = 1900;
+
 bool IsLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
@@ -120,23 +122,20 @@ std::optional<double> ParseShortDate(std::string_view text, const ShortDateForma
             if (!month)
                 return std::nullopt;
             break;
-        case 'y': {
+        case 'y':
+        case 'Y': {
             const std::size_t start = at;
             year = ReadNumber(text, at, 4);
             if (!year)
                 return std::nullopt;
-            // Two digits name the year nearest to this one; more are the year itself.
+            // Two digits name the year nearest to this one, whichever year the format shows
+            // ("28.3.03" where dates read "28.3.2003"); more are the year itself.
             if (at - start <= 2) {
                 const int lowest = format.currentYear - 50;
                 year = lowest + ((*year - lowest) % 100 + 100) % 100;
             }
             break;
         }
-        case 'Y':
-            year = ReadNumber(text, at, 4);
-            if (!year)
-                return std::nullopt;
-            break;
         default: {
             // "%%" stands for "%"; a conversion without a number is written as it stands.
             const std::string literal =
@@ -150,7 +149,8 @@ std::optional<double> ParseShortDate(std::string_view text, const ShortDateForma
     }
     if (at != text.size() || !day || !month || !year)
         return std::nullopt;
-    if (*year < 1 || *month < 1 || *month > 12 || *day < 1 || *day > DaysInMonth(*year, *month))
+    // A record's date is a day count from the end of 1899; nothing before 1900 is a record's.
+    if (*year < kFirstYear || *month < 1 || *month > 12 || *day < 1 || *day > DaysInMonth(*year, *month))
         return std::nullopt;
     return DayCountFromCivil({*year, *month, *day});
 }

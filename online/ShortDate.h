@@ -7,8 +7,8 @@ namespace lexfall {
 
 // The short date format of the regional settings, in strftime form ("%m/%d/%y" in the C
 // locale): %d, %e, %m, %y, %Y, %D, %F and %% are understood, anything else is taken
-// literally. A two-digit year is read as the year ending in those digits from 50 years before
-// currentYear to 49 after it.
+// literally. A year of one or two digits, under %y or %Y alike, is read as the year ending in
+// those digits from 50 years before currentYear to 49 after it. Dates before 1900 are refused.
 struct ShortDateFormat {
     std::string pattern = "%m/%d/%y";
     int currentYear = 2000;

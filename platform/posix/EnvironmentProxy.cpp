@@ -51,6 +51,12 @@ BrowserProxyValues ProxyValuesFromVariable(std::string_view text) {
         text.remove_prefix(at + 1);
     }
     values.ProxyServer = std::string(text);
+    // A variable is one whole proxy: without a port it is the http scheme's own, so no stored
+    // port (and with it the stored host) survives into it.
+    const auto bracket = text.rfind(']');
+    const auto portColon = text.find(':', bracket == std::string_view::npos ? 0 : bracket);
+    if (!text.empty() && portColon == std::string_view::npos)
+        *values.ProxyServer += ":80";
     return values;
 }
 

@@ -181,7 +181,7 @@ TEST_F(ProxyOptions, BrowserProxyBox) {
 }
 
 // The proxy variable as other programs read it: no user part means no login (the stored one
-// is dropped), a long host is kept whole, no_proxy goes with it, and a SOCKS proxy is refused
+// is dropped), no port means port 80, a long host is kept whole, no_proxy goes with it, and a SOCKS proxy is refused
 // with a message and changes nothing.
 TEST_F(ProxyOptions, ProxyVariableRules) {
     LayIni(std::string(kQuietOptions) + "Proxy=10.0.0.1\r\nProxyUser=old\r\nProxyPwd=oldpw\r\n");
@@ -199,6 +199,16 @@ TEST_F(ProxyOptions, ProxyVariableRules) {
     EXPECT_EQ(Option("Proxy"), "proxy.example.lan");
     EXPECT_EQ(Option("ProxyPwd"), "");
 
+    // Without a port the variable names port 80: nothing of the proxy before survives.
+    browserProxy.values = posix::ProxyValuesFromVariable("http://user:pw@proxy.lan/");
+    f.Options().CheckBox3->click();
+    f.Options().CheckBox3->click();
+    EXPECT_EQ(f.IdHTTP1->proxy.host, "proxy.lan");
+    EXPECT_EQ(f.IdHTTP1->proxy.port, 80);
+    EXPECT_EQ(f.IdHTTP1->proxy.user, "user");
+    EXPECT_EQ(f.IdHTTP1->proxy.password, "pw");
+    EXPECT_EQ(Option("Port"), "80");
+
     dialogs.messages.clear();
     browserProxy.values = posix::ProxyValuesFromVariable("socks5://joe:pw@socks.lan:1080");
     f.Options().CheckBox3->click();
@@ -206,8 +216,8 @@ TEST_F(ProxyOptions, ProxyVariableRules) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].find("socks5://"), std::string::npos) << dialogs.messages[0];
     EXPECT_NE(dialogs.messages[0].find("not an HTTP proxy"), std::string::npos);
-    EXPECT_EQ(f.IdHTTP1->proxy.host, "proxy.example.lan");
-    EXPECT_EQ(Option("Proxy"), "proxy.example.lan");
+    EXPECT_EQ(f.IdHTTP1->proxy.host, "proxy.lan");
+    EXPECT_EQ(Option("Proxy"), "proxy.lan");
 }
 
 } // namespace

@@ -75,6 +75,8 @@ TEST(RecordTextTest, DatesReadIsoFirstThenTheLocalFormat) {
         {"03-03-28", ShortDateFormat{"%y-%m-%d", 2026}, CivilDate{2003, 3, 28}},
         {"28.03.2003", kC, std::nullopt},
         {"2003-02-29", swiss, std::nullopt},
+        {"28.3.03", swiss, CivilDate{2003, 3, 28}},
+        {"28.03.0003", swiss, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.date);
@@ -149,6 +151,13 @@ TEST(RecordTextTest, ShortDateReading) {
         {"2000-02-29", kIso, CivilDate{2000, 2, 29}},
         {"1900-02-29", kIso, std::nullopt},
         {"2003-13-01", kIso, std::nullopt},
+        // A four-digit-year format given two digits takes the same century window.
+        {"28.3.03", ShortDateFormat{"%d.%m.%Y", 2026}, CivilDate{2003, 3, 28}},
+        {"3/28/03", ShortDateFormat{"%m/%d/%Y", 2026}, CivilDate{2003, 3, 28}},
+        {"1/1/76", ShortDateFormat{"%m/%d/%Y", 2026}, CivilDate{1976, 1, 1}},
+        {"3/28/003", ShortDateFormat{"%m/%d/%Y", 2026}, std::nullopt},
+        {"1899-12-31", kIso, std::nullopt},
+        {"1900-01-01", kIso, CivilDate{1900, 1, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
