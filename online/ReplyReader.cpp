@@ -153,7 +153,10 @@ void ReplyReader::OnLine(std::string line) {
 
 void ReplyReader::EndHead() {
     for (const auto& [name, value] : head_.headers) {
-        if (text::EqualNoCase(name, "Set-Cookie") || text::EqualNoCase(name, "Set-Cookie2"))
+        // A flood of cookies is cut here, before any store spends time on it.
+        if ((text::EqualNoCase(name, "Set-Cookie") || text::EqualNoCase(name, "Set-Cookie2")) &&
+            value.size() <= CookieLimits::kLineBytes &&
+            setCookies_.size() < CookieLimits::kPerReply)
             setCookies_.push_back(value);
     }
     const int status = head_.status;

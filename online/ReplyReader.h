@@ -1,5 +1,6 @@
 #pragma once
 #include "online/HttpFailures.h"
+#include "platform/CookieStore.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -43,9 +44,12 @@ public:
 
     bool HeadDone() const { return phase_ > Phase::Headers; }
     bool Done() const { return phase_ == Phase::Done; }
+    // The body has neither a length nor chunks: only the close ends it.
+    bool ReadsToClose() const { return phase_ == Phase::BodyToClose; }
     // The final head (after any 100); complete once HeadDone().
     const ReplyHead& Head() const { return head_; }
-    // The values of every Set-Cookie and Set-Cookie2 header of every head read so far.
+    // The values of the Set-Cookie and Set-Cookie2 headers of every head read so far, within
+    // CookieLimits: lines too long are skipped, and no more than kPerReply are kept.
     const std::vector<std::string>& SetCookies() const { return setCookies_; }
     std::string TakeBody() { return std::move(body_); }
 

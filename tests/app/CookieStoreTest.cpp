@@ -71,5 +71,59 @@ TEST(CookieStoreTest, MatchesHostPathAndExpiry) {
     EXPECT_EQ(cookies.CookieHeader("http://c.example:80/"), "");
 }
 
+// A server that floods the game with cookies keeps a few: later requests carry a bounded
+// Cookie header and still reach the server.
+TEST(CookieStoreTest, AFloodOfCookiesIsCutToTheLimits) {
+    std::string flood = "HTTP/1.1 200 OK\r\n";
+    // Nearly the megabyte a reply may hold, in lines of 40 bytes.
+    for (int i = 0; i < 20000; ++i)
+        flood += "Set-Cookie: c" + std::to_string(100000 + i) + "=" + std::string(20, 'v') + "\r\n";
+    flood += "Content-Length: 1\r\n\r\n0";
+    LoopbackServer server({{flood}, {"HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n0"}});
+    posix::PosixNetwork network;
+    QtCookieStore cookies;
+    HttpAccess http(network, cookies);
+    EXPECT_EQ(http.HttpGet(server.Url("/checkwr.asp")), "0");
+    EXPECT_EQ(http.HttpGet(server.Url("/checkwr.asp")), "0");
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    const auto at = requests[1].find("\r\nCookie: ");
+    ASSERT_NE(at, std::string::npos) << requests[1];
+    const std::string header = requests[1].substr(at + 10, requests[1].find("\r\n", at + 2) - at - 10);
+    EXPECT_LE(header.size(), CookieLimits::kHeaderBytes);
+    EXPECT_NE(header.find("c100000="), std::string::npos) << "the first cookies are kept";
+    EXPECT_EQ(header.find("c100050="), std::string::npos) << "past the per-reply limit";
+}
+
+// Each server keeps at most its share; a cookie it already has may still change, another
+// server's are apart, and an oversized cookie is never kept.
+TEST(CookieStoreTest, PerServerCountAndCookieSize) {
+    QtCookieStore cookies;
+    const std::string a = "http://a.example:80/";
+    for (std::size_t i = 0; i < CookieLimits::kPerServer + 5; ++i)
+        cookies.Store(a, {"n" + std::to_string(i) + "=1"});
+    cookies.Store(a, {"n0=changed", "big=" + std::string(CookieLimits::kLineBytes, 'x')});
+    cookies.Store("http://b.example:80/", {"other=1"});
+    const std::string header = cookies.CookieHeader(a);
+    std::size_t count = 0;
+    for (std::size_t at = 0; (at = header.find('=', at)) != std::string::npos; ++at)
+        ++count;
+    EXPECT_EQ(count, CookieLimits::kPerServer) << header;
+    EXPECT_NE(header.find("n0=changed"), std::string::npos) << header;
+    EXPECT_EQ(header.find("n" + std::to_string(CookieLimits::kPerServer) + "="), std::string::npos);
+    EXPECT_EQ(header.find("big="), std::string::npos);
+    EXPECT_EQ(cookies.CookieHeader("http://b.example:80/"), "other=1");
+}
+
+// The header sent stops before its limit, whatever the cookies kept add up to.
+TEST(CookieStoreTest, TheCookieHeaderStaysWithinItsLimit) {
+    QtCookieStore cookies;
+    for (int i = 0; i < 10; ++i)
+        cookies.Store("http://a.example:80/", {"k" + std::to_string(i) + "=" + std::string(1000, 'v')});
+    const std::string header = cookies.CookieHeader("http://a.example:80/");
+    EXPECT_LE(header.size(), CookieLimits::kHeaderBytes);
+    EXPECT_GE(header.size(), 3 * 1003u) << "as many whole cookies as fit";
+}
+
 } // namespace
 } // namespace lexfall::testing
