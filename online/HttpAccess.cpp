@@ -85,10 +85,15 @@ std::string HttpAccess::HttpGet(const std::string& url, const std::atomic<bool>*
                     break;
                 throw Error(http::ReadTimedOut);
             }
-            if (data->empty())
+            if (data->empty()) {
+                // Over TLS a reply to the close counts only when the server said goodbye:
+                // anyone on the path can close a TCP connection early.
+                if (reader.ReadsToClose() && connection->ClosedWithoutGoodbye())
+                    throw Error(http::ClosedWithoutGoodbye);
                 reader.Close();
-            else
+            } else {
                 reader.Feed(*data);
+            }
             afterHead();
         }
     } catch (const RequestCancelled&) {

@@ -31,7 +31,8 @@ public:
 
     // Sends one GET request for url and returns the reply's body byte for byte. Throws Error:
     // "Connect timed out.", a SocketError, "Connection Closed Gracefully.", "Max line length
-    // exceeded.", "Reply too large.", "Read timed out.", or the status line of a reply outside
+    // exceeded.", "Reply too large.", "Read timed out.", a reply to the close cut by a close
+    // without TLS's goodbye (http::ClosedWithoutGoodbye), or the status line of a reply outside
     // the 200s or with a Location (redirects are not followed), or the TLS failure naming the
     // host. Past the whole limit it fails as a timeout; once *cancelled is set (from any
     // thread) it ends soon with RequestCancelled.

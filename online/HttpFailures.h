@@ -8,6 +8,8 @@ inline constexpr const char* ClosedGracefully = "Connection Closed Gracefully.";
 inline constexpr const char* MaxLineLengthExceeded = "Max line length exceeded.";
 inline constexpr const char* ReplyTooLarge = "Reply too large.";
 inline constexpr const char* ReadTimedOut = "Read timed out.";
+inline constexpr const char* ClosedWithoutGoodbye =
+    "The server closed the connection without ending TLS, so its reply may be incomplete.";
 inline constexpr const char* NoStatusLine =
     "The server's reply began with an empty line instead of a status line.";
 

@@ -52,6 +52,10 @@ public:
     // came in time. A socket failure (a reset) throws SocketError, the player's Cancel
     // RequestCancelled.
     virtual std::optional<std::string> Receive(std::chrono::milliseconds idleLimit) = 0;
+    // After the empty text: the peer closed without its protocol's own goodbye (TLS's
+    // close_notify), so a reply that runs to the close may have been cut short. A plain TCP
+    // close has no such goodbye to miss.
+    virtual bool ClosedWithoutGoodbye() const { return false; }
 };
 
 // TCP connections, name resolution and TLS.

@@ -105,20 +105,31 @@ void TlsConnection::Send(std::string_view bytes) {
 }
 
 std::optional<std::string> TlsConnection::Receive(std::chrono::milliseconds idleLimit) {
-    limit_ = idleLimit;
+    const auto idleEnd = std::chrono::steady_clock::now() + idleLimit;
     char buffer[16384];
     for (;;) {
+        // A message after the handshake (a TLS 1.3 session ticket, a key update) is handled
+        // inside the call, which then reports "again" although data may still come in time.
+        limit_ = std::max(std::chrono::ceil<std::chrono::milliseconds>(
+                              idleEnd - std::chrono::steady_clock::now()),
+                          std::chrono::milliseconds(0));
+        timedOut_ = false;
         const ssize_t got = gnutls_record_recv(session_.get(), buffer, sizeof buffer);
         if (got > 0)
             return std::string(buffer, static_cast<std::size_t>(got));
-        // A close without TLS's own goodbye is how many servers end a reply; the reply reader
-        // still checks that the reply is complete.
-        if (got == 0 || got == GNUTLS_E_PREMATURE_TERMINATION)
+        if (got == 0)
             return std::string();
+        // A close without TLS's goodbye: what came before may be cut short, which only the
+        // reader of a reply can judge.
+        if (got == GNUTLS_E_PREMATURE_TERMINATION) {
+            closedWithoutGoodbye_ = true;
+            return std::string();
+        }
         RethrowTransportFailure();
-        if (got == GNUTLS_E_AGAIN)
+        if (got == GNUTLS_E_AGAIN && timedOut_)
             return std::nullopt;
-        if (got == GNUTLS_E_INTERRUPTED || gnutls_error_is_fatal(static_cast<int>(got)) == 0)
+        if (got == GNUTLS_E_AGAIN || got == GNUTLS_E_INTERRUPTED ||
+            gnutls_error_is_fatal(static_cast<int>(got)) == 0)
             continue;
         Fail("The TLS connection with " + host_ + " failed", static_cast<int>(got));
     }
@@ -151,6 +162,7 @@ ssize_t TlsConnection::Pull(gnutls_transport_ptr_t self, void* data, size_t size
     auto* tls = static_cast<TlsConnection*>(self);
     try {
         if (tls->pending_.empty() && !tls->closed_ && !tls->Fill(tls->limit_)) {
+            tls->timedOut_ = true;
             gnutls_transport_set_errno(tls->session_.get(), EAGAIN);
             return -1;
         }
@@ -173,7 +185,10 @@ int TlsConnection::PullTimeout(gnutls_transport_ptr_t self, unsigned int millise
                            ? tls->limit_
                            : std::min(tls->limit_, std::chrono::milliseconds(milliseconds));
     try {
-        return tls->Fill(limit) ? 1 : 0;
+        if (tls->Fill(limit))
+            return 1;
+        tls->timedOut_ = true;
+        return 0;
     } catch (...) {
         tls->transportFailure_ = std::current_exception();
         gnutls_transport_set_errno(tls->session_.get(), EIO);

@@ -22,6 +22,7 @@ public:
 
     void Send(std::string_view bytes) override;
     std::optional<std::string> Receive(std::chrono::milliseconds idleLimit) override;
+    bool ClosedWithoutGoodbye() const override { return closedWithoutGoodbye_; }
 
 private:
     static ssize_t Push(gnutls_transport_ptr_t self, const void* data, size_t size);
@@ -51,6 +52,9 @@ private:
     std::chrono::milliseconds limit_;
     std::string pending_;
     bool closed_ = false;
+    // The last wait of the plain connection ended with no data in time.
+    bool timedOut_ = false;
+    bool closedWithoutGoodbye_ = false;
     std::exception_ptr transportFailure_;
 };
 

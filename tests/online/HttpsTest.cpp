@@ -1,5 +1,6 @@
 // https against the tests' own authority and TLS peer on 127.0.0.1.
 #include "online/HttpAccess.h"
+#include "online/HttpFailures.h"
 
 #include "platform/posix/PosixNetwork.h"
 #include "platform/posix/TlsConnection.h"
@@ -13,6 +14,7 @@ namespace lexfall {
 namespace {
 
 using testing::TlsPeer;
+using testing::TlsPeerOptions;
 
 constexpr const char* kChampion = "HTTP/1.1 200 OK\r\nContent-Length: 34\r\n\r\n"
                                   "Champion,10,300,40,3010,2003-03-28";
@@ -95,6 +97,39 @@ TEST_F(HttpsTest, UntrustedWrongNameAndNonTlsPeersFail) {
         plain.join();
         close(listener);
         EXPECT_EQ(error.rfind("error: The TLS handshake with 127.0.0.1 failed: ", 0), 0u) << error;
+    }
+}
+
+// Session tickets before or after the reply are handled inside the wait, and a reply that
+// runs to the close counts only after TLS's goodbye; a length or chunks need none.
+TEST_F(HttpsTest, TicketsAndTheClose) {
+    const std::string toClose = "HTTP/1.1 200 OK\r\n\r\nChampion,10,300,40,3010,2003-03-28";
+    const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                "22\r\nChampion,10,300,40,3010,2003-03-28\r\n0\r\n\r\n";
+    const std::string tls12 = "NORMAL:-VERS-ALL:+VERS-TLS1.2";
+    const std::string cut = std::string("error: ") + http::ClosedWithoutGoodbye;
+    struct Case {
+        const char* what;
+        std::string reply;
+        TlsPeerOptions options;
+        bool whole;
+    };
+    const Case cases[] = {
+        {"TLS 1.3, two tickets before the reply", toClose, {"", 2, 0, true}, true},
+        {"TLS 1.3, two tickets after the reply", toClose, {"", 0, 2, true}, true},
+        {"TLS 1.3, tickets before and after", kChampion, {"", 1, 3, true}, true},
+        {"TLS 1.2, no tickets to send", toClose, {tls12, 2, 2, true}, true},
+        {"a length, then a bare close", kChampion, {"", 2, 0, false}, true},
+        {"chunks, then a bare close", chunked, {"", 0, 2, false}, true},
+        {"to the close, closed bare", toClose, {"", 0, 0, false}, false},
+        {"to the close, tickets, closed bare", toClose, {"", 2, 2, false}, false},
+        {"TLS 1.2, to the close, closed bare", toClose, {tls12, 0, 0, false}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TlsPeer peer(authority.Cert("loopback"), authority.Key("loopback"), {c.reply}, c.options);
+        EXPECT_EQ(Get(peer.Url("127.0.0.1")),
+                  c.whole ? "Champion,10,300,40,3010,2003-03-28" : cut);
     }
 }
 

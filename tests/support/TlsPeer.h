@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -102,15 +103,34 @@ inline std::string RelayToLoopback(std::string request, std::uint16_t port) {
     return reply;
 }
 
+// How a TlsPeer speaks TLS besides answering.
+struct TlsPeerOptions {
+    // A GnuTLS priority string, such as "NORMAL:-VERS-ALL:+VERS-TLS1.2"; empty for the defaults.
+    std::string priority;
+    // TLS 1.3 session tickets sent right after the handshake, and after the reply.
+    unsigned ticketsBeforeReply = 0;
+    unsigned ticketsAfterReply = 0;
+    // Whether the close comes after TLS's close_notify.
+    bool goodbye = true;
+};
+
 class TlsPeer {
 public:
     using Handler = std::function<std::string(const std::string& request)>;
 
-    TlsPeer(const std::string& cert, const std::string& key, std::vector<std::string> replies)
-        : TlsPeer(cert, key, std::move(replies), nullptr) {}
+    TlsPeer(const std::string& cert, const std::string& key, std::vector<std::string> replies,
+            TlsPeerOptions options = {})
+        : TlsPeer(cert, key, std::move(replies), nullptr) {
+        options_ = std::move(options);
+        started_.set_value();
+    }
     // count connections, each answered with what handler makes of its request.
-    TlsPeer(const std::string& cert, const std::string& key, std::size_t count, Handler handler)
-        : TlsPeer(cert, key, std::vector<std::string>(count), std::move(handler)) {}
+    TlsPeer(const std::string& cert, const std::string& key, std::size_t count, Handler handler,
+            TlsPeerOptions options = {})
+        : TlsPeer(cert, key, std::vector<std::string>(count), std::move(handler)) {
+        options_ = std::move(options);
+        started_.set_value();
+    }
     ~TlsPeer() {
         const std::uint64_t one = 1;
         (void)!write(stop_, &one, sizeof one);
@@ -118,6 +138,7 @@ public:
         close(listener_);
         close(stop_);
         gnutls_certificate_free_credentials(credentials_);
+        gnutls_free(ticketKey_.data);
     }
     TlsPeer(const TlsPeer&) = delete;
     TlsPeer& operator=(const TlsPeer&) = delete;
@@ -145,8 +166,13 @@ private:
         gnutls_certificate_allocate_credentials(&credentials_);
         gnutls_certificate_set_x509_key_file(credentials_, cert.c_str(), key.c_str(),
                                              GNUTLS_X509_FMT_PEM);
+        gnutls_session_ticket_key_generate(&ticketKey_);
         listener_ = ListenOnLoopback(8, port_);
-        thread_ = std::thread([this] { Serve(); });
+        // The options are set by the public constructors before the first connection is served.
+        thread_ = std::thread([this, started = started_.get_future()] {
+            started.wait();
+            Serve();
+        });
     }
 
     bool WaitFor(int fd) const {
@@ -170,9 +196,13 @@ private:
 
     void Answer(int fd, const std::string& reply) {
         gnutls_session_t session;
-        gnutls_init(&session, GNUTLS_SERVER);
-        gnutls_set_default_priority(session);
+        gnutls_init(&session, GNUTLS_SERVER | GNUTLS_NO_AUTO_SEND_TICKET);
+        if (options_.priority.empty())
+            gnutls_set_default_priority(session);
+        else
+            gnutls_priority_set_direct(session, options_.priority.c_str(), nullptr);
         gnutls_credentials_set(session, GNUTLS_CRD_CERTIFICATE, credentials_);
+        gnutls_session_ticket_enable_server(session, &ticketKey_);
         gnutls_transport_set_int(session, fd);
         gnutls_handshake_set_timeout(session, 10000);
         int result;
@@ -183,6 +213,7 @@ private:
             const std::lock_guard lock(mutex_);
             ++failedHandshakes_;
         } else {
+            SendTickets(session, options_.ticketsBeforeReply);
             std::string request;
             char buffer[4096];
             while (request.find("\r\n\r\n") == std::string::npos) {
@@ -197,13 +228,24 @@ private:
             }
             const std::string answer = handler_ ? handler_(request) : reply;
             gnutls_record_send(session, answer.data(), answer.size());
-            gnutls_bye(session, GNUTLS_SHUT_WR);
+            SendTickets(session, options_.ticketsAfterReply);
+            if (options_.goodbye)
+                gnutls_bye(session, GNUTLS_SHUT_WR);
         }
         gnutls_deinit(session);
     }
 
+    // Tickets exist in TLS 1.3 only; over TLS 1.2 there is nothing to send.
+    static void SendTickets(gnutls_session_t session, unsigned count) {
+        if (count > 0 && gnutls_protocol_get_version(session) == GNUTLS_TLS1_3)
+            gnutls_session_ticket_send(session, count, 0);
+    }
+
     std::vector<std::string> replies_;
     Handler handler_;
+    TlsPeerOptions options_;
+    std::promise<void> started_;
+    gnutls_datum_t ticketKey_{};
     int stop_;
     int listener_ = -1;
     std::uint16_t port_ = 0;
