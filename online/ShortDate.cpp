@@ -150,7 +150,8 @@ std::optional<double> ParseShortDate(std::string_view text, const ShortDateForma
     if (at != text.size() || !day || !month || !year)
         return std::nullopt;
     // A record's date is a day count from the end of 1899; nothing before 1900 is a record's.
-    if (*year < kFirstYear || *month < 1 || *month > 12 || *day < 1 || *day > DaysInMonth(*year, *month))
+    if (*year < kFirstYear || *month < 1 || *month > 12 || *day < 1 ||
+        *day > DaysInMonth(*year, *month))
         return std::nullopt;
     return DayCountFromCivil({*year, *month, *day});
 }

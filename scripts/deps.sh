@@ -21,6 +21,7 @@ tests=(
   xvfb xauth locales
   postgresql # scripts/with-postgres.sh runs a throwaway cluster with its programs
   tinyproxy-bin
+  openssl # the tests' certificate authority, and s_server in the TLS interoperability table
   clang libfuzzer-14-dev libclang-rt-14-dev
   desktop-file-utils appstream # the install test's validators
   man-db # the install test reads the man pages for warnings
@@ -30,7 +31,7 @@ tests=(
   libxml2-utils # xmllint: the standings page parsed strictly, without network
   # bench/startup.sh only
   xdotool sox libxdamage-dev libxcomposite-dev
-  nginx-light # bench/server-load.sh measures the records server beside it
+  nginx-light # bench/server-load.sh measures the records server beside it; a TLS front in the tests
 )
 
 packages=("${play[@]}")

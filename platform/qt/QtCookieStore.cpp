@@ -42,12 +42,10 @@ void QtCookieStore::Store(const std::string& url, const std::vector<std::string>
             normalized.normalize(target);
             // A cookie that replaces one already kept never counts against the limit.
             const QList<QNetworkCookie> kept = jar_.allCookies();
-            const auto mine = std::count_if(kept.begin(), kept.end(), [&](const auto& c) {
-                return BelongsTo(c, host);
-            });
-            const bool replaces = std::any_of(kept.begin(), kept.end(), [&](const auto& c) {
-                return SameCookie(c, normalized);
-            });
+            const auto mine = std::count_if(kept.begin(), kept.end(),
+                                            [&](const auto& c) { return BelongsTo(c, host); });
+            const bool replaces = std::any_of(
+                kept.begin(), kept.end(), [&](const auto& c) { return SameCookie(c, normalized); });
             if (replaces || static_cast<std::size_t>(mine) < CookieLimits::kPerServer)
                 jar_.setCookiesFromUrl({cookie}, target);
         }

@@ -89,7 +89,8 @@ TEST(CookieStoreTest, AFloodOfCookiesIsCutToTheLimits) {
     ASSERT_EQ(requests.size(), 2u);
     const auto at = requests[1].find("\r\nCookie: ");
     ASSERT_NE(at, std::string::npos) << requests[1];
-    const std::string header = requests[1].substr(at + 10, requests[1].find("\r\n", at + 2) - at - 10);
+    const std::string header =
+        requests[1].substr(at + 10, requests[1].find("\r\n", at + 2) - at - 10);
     EXPECT_LE(header.size(), CookieLimits::kHeaderBytes);
     EXPECT_NE(header.find("c100000="), std::string::npos) << "the first cookies are kept";
     EXPECT_EQ(header.find("c100050="), std::string::npos) << "past the per-reply limit";
@@ -119,7 +120,8 @@ TEST(CookieStoreTest, PerServerCountAndCookieSize) {
 TEST(CookieStoreTest, TheCookieHeaderStaysWithinItsLimit) {
     QtCookieStore cookies;
     for (int i = 0; i < 10; ++i)
-        cookies.Store("http://a.example:80/", {"k" + std::to_string(i) + "=" + std::string(1000, 'v')});
+        cookies.Store("http://a.example:80/",
+                      {"k" + std::to_string(i) + "=" + std::string(1000, 'v')});
     const std::string header = cookies.CookieHeader("http://a.example:80/");
     EXPECT_LE(header.size(), CookieLimits::kHeaderBytes);
     EXPECT_GE(header.size(), 3 * 1003u) << "as many whole cookies as fit";

@@ -181,8 +181,8 @@ TEST_F(ProxyOptions, BrowserProxyBox) {
 }
 
 // The proxy variable as other programs read it: no user part means no login (the stored one
-// is dropped), no port means port 80, a long host is kept whole, no_proxy goes with it, and a SOCKS proxy is refused
-// with a message and changes nothing.
+// is dropped), no port means port 80, a long host is kept whole, no_proxy goes with it, and a SOCKS
+// proxy is refused with a message and changes nothing.
 TEST_F(ProxyOptions, ProxyVariableRules) {
     LayIni(std::string(kQuietOptions) + "Proxy=10.0.0.1\r\nProxyUser=old\r\nProxyPwd=oldpw\r\n");
     browserProxy.values = posix::ProxyValuesFromVariable("http://proxy.example.lan:3128/");

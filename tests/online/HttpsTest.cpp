@@ -128,8 +128,7 @@ TEST_F(HttpsTest, TicketsAndTheClose) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TlsPeer peer(authority.Cert("loopback"), authority.Key("loopback"), {c.reply}, c.options);
-        EXPECT_EQ(Get(peer.Url("127.0.0.1")),
-                  c.whole ? "Champion,10,300,40,3010,2003-03-28" : cut);
+        EXPECT_EQ(Get(peer.Url("127.0.0.1")), c.whole ? "Champion,10,300,40,3010,2003-03-28" : cut);
     }
 }
 

@@ -1,5 +1,6 @@
 // A real HTTP proxy between HttpGet and a loopback server: Debian's tinyproxy, started here on
 // 127.0.0.1 with Basic authentication, and stopped on every way out.
+#include "support/Tinyproxy.h"
 #include "online/HttpAccess.h"
 #include "platform/posix/PosixNetwork.h"
 #include "platform/posix/TlsConnection.h"
@@ -9,10 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sys/wait.h>
 
 namespace lexfall {
 namespace {
@@ -21,51 +19,8 @@ using namespace std::chrono_literals;
 using testing::Exchange;
 using testing::LoopbackServer;
 
-constexpr const char* kTinyproxy = "/usr/bin/tinyproxy";
-
-class Tinyproxy {
-public:
-    Tinyproxy() : port_(testing::RefusedPort()) {
-        config_ = scratch_.Path() / "tinyproxy.conf";
-        std::ofstream(config_) << "Port " << port_ << "\nListen 127.0.0.1\nAllow 127.0.0.1\n"
-                               << "Timeout 10\nMaxClients 4\nBasicAuth joe s3cret\n";
-        pid_ = fork();
-        if (pid_ == 0) {
-            std::freopen("/dev/null", "w", stdout);
-            std::freopen("/dev/null", "w", stderr);
-            execl(kTinyproxy, kTinyproxy, "-d", "-c", config_.c_str(), nullptr);
-            _exit(127);
-        }
-        // Ready once it accepts connections.
-        posix::PosixNetwork network;
-        for (int i = 0; i < 100 && !ready_; ++i) {
-            try {
-                network.Connect("127.0.0.1", port_, 500ms);
-                ready_ = true;
-            } catch (const Error&) {
-                std::this_thread::sleep_for(50ms);
-            }
-        }
-    }
-    ~Tinyproxy() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    Tinyproxy(const Tinyproxy&) = delete;
-    Tinyproxy& operator=(const Tinyproxy&) = delete;
-
-    bool Ready() const { return ready_; }
-    std::uint16_t Port() const { return port_; }
-
-private:
-    testing::ScratchDir scratch_;
-    std::uint16_t port_;
-    std::filesystem::path config_;
-    pid_t pid_ = -1;
-    bool ready_ = false;
-};
+using testing::Tinyproxy;
+constexpr const char* kTinyproxy = testing::kTinyproxyProgram;
 
 TEST(TinyproxyTest, RequestsPassAWithCredentialsAndFailWithTheStatusLineWithout) {
     if (!std::filesystem::exists(kTinyproxy))
