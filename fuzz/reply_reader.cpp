@@ -83,6 +83,10 @@ Outcome Pieces(std::string_view stream, const std::vector<std::size_t>& cuts,
         FUZZ_CHECK(reader.Done() && reader.HeadDone());
         outcome.reply.head = reader.Head();
         outcome.cookies = reader.SetCookies();
+        // However many cookie lines came, a store is handed only a bounded few.
+        FUZZ_CHECK(outcome.cookies.size() <= CookieLimits::kPerReply);
+        for (const std::string& cookie : outcome.cookies)
+            FUZZ_CHECK(cookie.size() <= CookieLimits::kLineBytes);
         outcome.reply.body = reader.TakeBody();
         CheckWithinCap(reader, outcome.reply.body, limits);
     } catch (const Error& error) {
