@@ -35,7 +35,8 @@ constexpr int kClockInterval = 1000;
 
 TForm1::TForm1(FormServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)),
-      dictionary_(std::make_unique<Dictionary>(services_.appDir, services_.dialogs)),
+      dialogs_(services_.dialogs, [this](bool hold) { HoldGame(HoldSource::Box, hold); }),
+      dictionary_(std::make_unique<Dictionary>(services_.appDir, dialogs_)),
       cookies_(std::make_unique<LazyCookieStore>()),
       settingsWriter_(services_.settingsDir + SettingsFileName) {
     IdHTTP1 = std::make_unique<HttpAccess>(services_.network, *cookies_, services_.httpLimits);
@@ -112,7 +113,7 @@ void TForm1::OnClick(QPushButton* button, void (TForm1::*handler)(QObject*)) {
 }
 
 void TForm1::Guard(const std::function<void()>& handler) {
-    Guarded(services_.dialogs, handler);
+    Guarded(dialogs_, handler);
 }
 
 void TForm1::GuardOptionChange(const std::function<void()>& handler) {
@@ -123,20 +124,12 @@ void TForm1::GuardOptionChange(const std::function<void()>& handler) {
 }
 
 void TForm1::GuardTick(const std::function<void()>& tick) {
+    // The box holds the game while it is open: a tick under it would act on a game that is
+    // halfway through a step.
     try {
         tick();
     } catch (const std::exception& error) {
-        // The box runs an event loop of its own: a tick under it would act on a game that is
-        // halfway through a step.
-        {
-            const TimersHeld held(*Timer1, *Timer2);
-            services_.dialogs.ShowMessage(error.what());
-        }
-        // Minimised while the box was up: the game stays held.
-        if (state.Paused) {
-            Timer1->SetEnabled(false);
-            Timer2->SetEnabled(false);
-        }
+        dialogs_.ShowMessage(error.what());
     }
 }
 
@@ -150,10 +143,19 @@ void TForm1::FormCreate() {
     Guard([this] { ClearArea(); });
     Guard([this] { Image2->Image().fill(Qt::black); });
     Guard([this] { services_.random.Seed(services_.clock.SeedValue()); });
-    Guard([this] { state.NextChar = DrawNextBlock(); });
+    Guard([this] { game_.Preview(DrawNextBlock()); });
     Guard([this] {
-        LoadRecords(services_.recordsDir, services_.dialogs, services_.clock.Today(), state.MyRec,
-                    state.WorldRec, state.RecordsRead);
+        // Both records are valid before anything can fail, so they are taken either way.
+        TScoreRec mine{};
+        TScoreRec world{};
+        bool read = false;
+        try {
+            LoadRecords(services_.recordsDir, dialogs_, services_.clock.Today(), mine, world, read);
+        } catch (...) {
+            game_.RecordsLoaded(mine, world, read);
+            throw;
+        }
+        game_.RecordsLoaded(mine, world, read);
     });
     Guard([this] {
         OnRecordsPage([today = QString::fromStdString(FormatIsoDate(services_.clock.Today()))](
@@ -166,15 +168,15 @@ void TForm1::FormCreate() {
     // The proxy steps: the browser's proxy when the stored one has no host, then applied. Each
     // is a step of its own, so a browser proxy that cannot be read still leaves one applied.
     Guard([this] {
-        if (state.settings.EnableProxy && state.settings.Proxy.empty())
+        if (settings.EnableProxy && settings.Proxy.empty())
             GetProxyFromIE();
     });
     Guard([this] {
-        if (state.settings.EnableProxy)
+        if (settings.EnableProxy)
             SetProxy();
     });
     Guard([this] {
-        OnRecordsPage([this, mine = state.MyRec, world = state.WorldRec](RecordsPage& page) {
+        OnRecordsPage([this, mine = game_.MyRec(), world = game_.WorldRec()](RecordsPage& page) {
             ShowRecord(page.MyRecord, page.Label2, mine);
             ShowRecord(page.WRecord, page.Label3, world);
         });
@@ -187,10 +189,6 @@ void TForm1::FormCreate() {
     });
     GuardOptionChange([this] { StartMusic(); });
     GuardOptionChange([this] { FillOptionsPage(); });
-}
-
-bool TForm1::GameRunning() const {
-    return !style::OwnEnabled(Button1);
 }
 
 void TForm1::ShowPage(QFrame* target, QFrame* leaving) {
@@ -224,7 +222,7 @@ void TForm1::LabelEmailClick() {
 void TForm1::changeEvent(QEvent* event) {
     // Minimised means away: the game holds until the player resumes it with a pause key.
     if (event->type() == QEvent::WindowStateChange && isMinimized())
-        SetPaused(true);
+        HoldGame(HoldSource::Minimised, true);
     QMainWindow::changeEvent(event);
 }
 
@@ -238,7 +236,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::PlayWave(const char* name) {
-    PlayGameWave(services_.sound, state.settings.Sound, name);
+    PlayGameWave(services_.sound, settings.Sound, name);
 }
 
 } // namespace lexfall

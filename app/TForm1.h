@@ -13,7 +13,7 @@
 //   Image3         game     the falling letter        PlaceSprite         TForm1Play.cpp
 //   Image2         game     the next letter           DrawNextBlock       TForm1Play.cpp
 //   Memo1          game     the word log              ClearWord           TForm1Play.cpp
-//   LabelPaused    game     "Paused", over the board  SetPaused           TForm1Play.cpp
+//   LabelPaused    game     "Paused", over the board  ApplyHolds          TForm1Play.cpp
 //   Timer1         game     drops the letter          Timer1Timer         TForm1Play.cpp
 //   Timer2         game     the game clock            Timer2Timer         TForm1Records.cpp
 //   (keys)         any      arrows, Space, Delete...  FormKeyDown         TForm1Play.cpp
@@ -48,9 +48,11 @@
 #include "app/FigureRow.h"
 #include "app/FormPages.h"
 #include "app/FormServices.h"
-#include "app/GameState.h"
+#include "app/HoldingDialogs.h"
 #include "board/GameKeys.h"
+#include "game/Game.h"
 #include "online/ShortDate.h"
+#include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsWriter.h"
 
@@ -78,8 +80,8 @@ class GameTimer;
 class Dictionary;
 class KeyPreview;
 
-// The main window. Its handlers translate an event, call the rules and apply what they report
-// to the controls; the game state itself lives in `state`.
+// The main window. Its handlers translate an event, call the game or the rules and paint what
+// they report; the game itself, with all its state, is the Qt-free Game it owns.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -105,11 +107,9 @@ public:
     void ClearArea();
     void DrawBlock();
     void FixBlock();
-    void CheckWord();
     void ClearWord(int startCol, int endCol, const std::string& word, int row);
     std::uint8_t DrawNextBlock();
     std::uint8_t GetChar();
-    void ClearScore();
     void ShowMyRec();
     void ShowWorldRec();
     // Marks one broken figure: its sound and the colour of its two labels.
@@ -141,14 +141,20 @@ public:
     // LabelBroken's text as the game keeps it, texts joined by two carriage returns.
     const std::string& BrokenText() const { return brokenText_; }
 
-    bool GameRunning() const;
+    bool GameRunning() const { return game_.Running(); }
+    // The game, for reading; it changes only through the window's handlers.
+    const Game& game() const { return game_; }
+    // The game to set a position up in before playing from it (a test, a replay).
+    Game& SetUpGame() { return game_; }
+    Settings settings;
     // The window icon goes to the display with the first frame in the sizes a title bar and a
     // task bar show; this adds the larger ones (switchers, docks) once the window is painted.
     void CompleteWindowIcon();
-    GameState state;
 
-    // Holds or releases the running game: both timers, and "Paused" over the board.
-    void SetPaused(bool paused);
+    // One hold of the game from source, or its release; then the timers and the cover follow.
+    void HoldGame(HoldSource source, bool hold);
+    // The timers run exactly when the game says, and "Paused" covers the board while it is.
+    void ApplyHolds();
     // Shows LabelBroken's text (texts joined by two carriage returns), wrapped inside the page.
     void SetBrokenText(const std::string& text);
 
@@ -214,8 +220,8 @@ private:
     void StartMusic();
     // The music box's handler when it is unticked, less the box itself.
     void TurnMusicOff();
-    void ShowOptions(OptionsPage& page, const Settings& settings);
-    void ShowProxyFields(OptionsPage& page, const Settings& settings);
+    void ShowOptions(OptionsPage& page, const Settings& shown);
+    void ShowProxyFields(OptionsPage& page, const Settings& shown);
     void ConnectOptionsPage(const OptionsPage& page);
     void ConnectProxyControls(const OptionsPage& page);
     void SetProxyFieldsEnabled(bool enabled);
@@ -223,6 +229,8 @@ private:
     std::string SettingsPath() const;
     ShortDateFormat ShortDates() const;
     std::string RequestWhileBusy(QPushButton* button, const std::string& url);
+    // Get MyRec's store of the fetched record, which the player agreed to in place of seen.
+    void StoreFetchedMyRec(TScoreRec seen);
     std::optional<RegisterInfo> ConfirmedIdentity(const std::string& question);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -239,6 +247,9 @@ private:
     void GuardTick(const std::function<void()>& tick);
 
     FormServices services_;
+    Game game_;
+    // Every box the window shows holds the game while it is open.
+    HoldingDialogs dialogs_;
     std::unique_ptr<KeyPreview> keyPreview_;
     std::unique_ptr<Dictionary> dictionary_;
     std::unique_ptr<CookieStore> cookies_; // the run's cookies, never written to disk
@@ -249,6 +260,21 @@ private:
     std::string brokenText_;
     SettingsWriter settingsWriter_;
     int speedArrowPosition_ = 750; // the up-down control's own position
+};
+
+// One hold of the window's game for a scope.
+class GameHeld {
+public:
+    GameHeld(TForm1& form, HoldSource source) : form_(form), source_(source) {
+        form_.HoldGame(source_, true);
+    }
+    ~GameHeld() { form_.HoldGame(source_, false); }
+    GameHeld(const GameHeld&) = delete;
+    GameHeld& operator=(const GameHeld&) = delete;
+
+private:
+    TForm1& form_;
+    HoldSource source_;
 };
 
 } // namespace lexfall

@@ -5,6 +5,7 @@
 #include "online/RecordText.h"
 #include "online/RecordsExchange.h"
 #include "platform/qt/QtDialogs.h"
+#include "records/Figures.h"
 #include "records/RecordFile.h"
 #include "settings/SettingsFile.h"
 #include "text/DayCount.h"
@@ -38,11 +39,12 @@ ShortDateFormat TForm1::ShortDates() const {
 }
 
 // One request, its button disabled while it runs and enabled again on every way out. It runs
-// off the window's thread so the window paints and can offer Cancel; the game's timers are
-// held meanwhile, as the game stood still while a request blocked the window.
+// off the window's thread so the window paints and can offer Cancel; the game is held
+// meanwhile, as it stood still while a request blocked the window, and only this hold is
+// lifted after it: a window minimised meanwhile keeps the game covered.
 std::string TForm1::RequestWhileBusy(QPushButton* button, const std::string& url) {
     const ButtonBusy busy(button);
-    const TimersHeld held(*Timer1, *Timer2);
+    const GameHeld held(*this, HoldSource::Exchange);
     std::atomic<bool> cancelled{false};
     std::string reply;
     std::exception_ptr failure;
@@ -66,11 +68,11 @@ std::string TForm1::RequestWhileBusy(QPushButton* button, const std::string& url
 // Asks the question, then reads the identity afresh; nothing when the player says No or the
 // identity is incomplete (and then says so).
 std::optional<RegisterInfo> TForm1::ConfirmedIdentity(const std::string& question) {
-    if (!services_.dialogs.Confirm(question))
+    if (!dialogs_.Confirm(question))
         return std::nullopt;
     RegisterInfo identity = ReadRegisterInfo(SettingsPath());
     if (!exchange::IdentityComplete(identity)) {
-        services_.dialogs.ShowMessage(exchange::IdentityMissingText(SettingsPath()));
+        dialogs_.ShowMessage(exchange::IdentityMissingText(SettingsPath()));
         return std::nullopt;
     }
     return identity;
@@ -80,16 +82,20 @@ void TForm1::Button4Click(QObject*) {
     const std::string base = exchange::ReadServerBase(SettingsPath());
     const std::string reply = RequestWhileBusy(Records().Button4, exchange::CheckWrUrl(base));
     if (const auto failure = exchange::CheckWrFailure(reply)) {
-        services_.dialogs.ShowMessage(*failure);
+        dialogs_.ShowMessage(*failure);
         return;
     }
-    SplitToRec(reply, state.WorldRec, ShortDates());
+    TScoreRec world = game_.WorldRec();
+    SplitToRec(reply, world, ShortDates());
+    game_.WorldRecChanged(world);
     ShowWorldRec();
-    services_.dialogs.ShowMessage(exchange::WorldRecordFetchedText);
-    SaveWorldRec(services_.recordsDir, services_.dialogs, state.MyRec, state.WorldRec);
+    dialogs_.ShowMessage(exchange::WorldRecordFetchedText);
+    SaveWorldRec(services_.recordsDir, dialogs_, game_.MyRec(), game_.WorldRec());
 }
 
 void TForm1::Button9Click(QObject*) {
+    // What the player had before them when they agreed to replace it.
+    const TScoreRec seen = game_.MyRec();
     const auto identity = ConfirmedIdentity(exchange::GetMyRecQuestion);
     if (!identity)
         return;
@@ -99,13 +105,40 @@ void TForm1::Button9Click(QObject*) {
     const exchange::GetMyRecOutcome outcome = exchange::GetMyRecReply(reply);
     if (!outcome.isRecord) {
         if (outcome.message)
-            services_.dialogs.ShowMessage(*outcome.message);
+            dialogs_.ShowMessage(*outcome.message);
         return;
     }
-    SplitToRec(reply, state.MyRec, ShortDates());
+    TScoreRec fetched = game_.MyRec();
+    SplitToRec(reply, fetched, ShortDates());
+    game_.MyRecChanged(fetched);
     ShowMyRec();
-    services_.dialogs.ShowMessage(exchange::MyRecordFetchedText);
-    SaveMyRec(services_.recordsDir, services_.dialogs, state.MyRec, state.WorldRec);
+    dialogs_.ShowMessage(exchange::MyRecordFetchedText);
+    StoreFetchedMyRec(seen);
+}
+
+void TForm1::StoreFetchedMyRec(TScoreRec seen) {
+    // The file may hold a better record than the one the player saw (another copy saved it,
+    // or a game ended and was saved while the question was open): it is replaced only when
+    // the player says so, asked about the very record the file holds when they answer.
+    for (;;) {
+        const auto kept = SaveMyRecUnless(
+            services_.recordsDir, dialogs_, game_.MyRec(), game_.WorldRec(),
+            [&](const TScoreRec& stored) { return KeepStoredMyRec(stored, game_.MyRec(), &seen); });
+        if (!kept)
+            return;
+        const std::string question =
+            "Your record file holds a better record (total " + FormatWhole(kept->Total) + ": " +
+            FormatWhole(kept->CompletedWords) + " words, " + FormatWhole(kept->UsedLetters) +
+            " letters, " + FormatWhole(kept->UsedTime) + " seconds) than the one from the " +
+            "server (total " + FormatWhole(game_.MyRec().Total) +
+            "). Replace it with the one from the server?";
+        if (!dialogs_.Confirm(question)) {
+            game_.MyRecChanged(*kept);
+            ShowMyRec();
+            return;
+        }
+        seen = *kept;
+    }
 }
 
 void TForm1::Button5Click(QObject*) {
@@ -113,11 +146,11 @@ void TForm1::Button5Click(QObject*) {
     if (!identity)
         return;
     const std::string base = exchange::ReadServerBase(SettingsPath());
-    const std::string recordText = RecordText(state.MyRec);
+    const std::string recordText = RecordText(game_.MyRec());
     const std::string reply =
         RequestWhileBusy(Records().Button5, exchange::PutMyRecUrl(base, *identity, recordText));
     // Sending changes nothing here: the record stays as saved on this computer.
-    services_.dialogs.ShowMessage(exchange::PutMyRecMessage(reply));
+    dialogs_.ShowMessage(exchange::PutMyRecMessage(reply));
 }
 
 } // namespace lexfall

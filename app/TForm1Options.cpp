@@ -55,13 +55,13 @@ std::string TForm1::SettingsPath() const {
 }
 
 void TForm1::WriteIni() {
-    settingsWriter_.Write(state.settings);
+    settingsWriter_.Write(settings);
 }
 
 void TForm1::LoadSettingsStep() {
-    state.settings = LoadSettings(SettingsPath());
-    SetRecordName(state.GameRec, state.settings.UserName);
-    OnRecordsPage([this, keeper = RecordName(state.GameRec)](RecordsPage& page) {
+    settings = LoadSettings(SettingsPath());
+    game_.SetPlayerName(settings.UserName);
+    OnRecordsPage([this, keeper = RecordName(game_.GameRec())](RecordsPage& page) {
         ShowKeeper(page.MyScore[FigureRow::Keeper], keeper);
     });
 }
@@ -70,7 +70,6 @@ void TForm1::LoadSettingsStep() {
 // options as these steps saw them whenever it is made, and each box whose tick the options
 // change runs its handler's work here, as the tick would.
 void TForm1::StartMusic() {
-    const Settings& settings = state.settings;
     if (!settings.Music.empty()) {
         OnOptionsPage([music = FromSystemText(settings.Music)](OptionsPage& page) {
             page.ComboBox1->SetText(music);
@@ -90,44 +89,43 @@ void TForm1::StartMusic() {
 }
 
 void TForm1::FillOptionsPage() {
-    const Settings& settings = state.settings;
     speedArrowPosition_ = SpeedArrowPosition(settings.Speed);
-    OnOptionsPage([this, settings](OptionsPage& page) { ShowOptions(page, settings); });
+    OnOptionsPage([this, shown = settings](OptionsPage& page) { ShowOptions(page, shown); });
     // The sound box is laid out ticked and the auto-save box clear; the handler of either
     // stores the options (the tick it takes is the option's value already).
     if (!settings.Sound || settings.AutoSave)
         WriteIni();
 }
 
-void TForm1::ShowOptions(OptionsPage& page, const Settings& settings) {
+void TForm1::ShowOptions(OptionsPage& page, const Settings& shown) {
     {
         const QSignalBlocker quietSound(page.CheckBoxSound);
         const QSignalBlocker quietAutoSave(page.CheckBox2);
-        page.CheckBoxSound->setChecked(settings.Sound);
-        page.CheckBox2->setChecked(settings.AutoSave);
+        page.CheckBoxSound->setChecked(shown.Sound);
+        page.CheckBox2->setChecked(shown.AutoSave);
     }
-    page.MaskEdit1->setText(QString::fromStdString(SpeedFieldText(settings.Speed)));
+    page.MaskEdit1->setText(QString::fromStdString(SpeedFieldText(shown.Speed)));
     // The proxy as read: shown, its box and fields set, and its handler not run.
-    ShowProxyFields(page, settings);
+    ShowProxyFields(page, shown);
     {
         const QSignalBlocker quiet(page.CheckBox1);
-        page.CheckBox1->setChecked(settings.EnableProxy);
+        page.CheckBox1->setChecked(shown.EnableProxy);
     }
-    SetProxyFieldsEnabled(!settings.EnableProxy);
+    SetProxyFieldsEnabled(!shown.EnableProxy);
 }
 
 void TForm1::CheckBoxSoundClick(QObject*) {
-    state.settings.Sound = Options().CheckBoxSound->isChecked();
+    settings.Sound = Options().CheckBoxSound->isChecked();
     WriteIni();
 }
 
 void TForm1::CheckBox2Click(QObject*) {
-    state.settings.AutoSave = Options().CheckBox2->isChecked();
+    settings.AutoSave = Options().CheckBox2->isChecked();
     WriteIni();
 }
 
 void TForm1::ChangeSpeed(QObject*) {
-    state.settings.Speed = SpeedFromFieldText(Options().MaskEdit1->displayText().toStdString());
+    settings.Speed = SpeedFromFieldText(Options().MaskEdit1->displayText().toStdString());
     WriteIni();
 }
 
@@ -140,7 +138,6 @@ void TForm1::UpDown1Click(QObject*, bool up) {
 }
 
 void TForm1::CheckBoxMusicClick(QObject*) {
-    Settings& settings = state.settings;
     MusicComboBox* musicBox = Options().ComboBox1;
     if (!Options().CheckBoxMusic->isChecked()) {
         musicBox->setEnabled(false);
@@ -156,14 +153,12 @@ void TForm1::CheckBoxMusicClick(QObject*) {
 }
 
 void TForm1::TurnMusicOff() {
-    Settings& settings = state.settings;
     PlayMusic(services_.sound, services_.appDir, settings.Music, false);
     settings.Music.clear();
     WriteIni();
 }
 
 void TForm1::ComboBox1Change(QObject*) {
-    Settings& settings = state.settings;
     PlayMusic(services_.sound, services_.appDir, settings.Music, false);
     settings.Music = KeepFirst(ToSystemText(Options().ComboBox1->currentText()), MusicLimit);
     PlayMusic(services_.sound, services_.appDir, settings.Music, true);
@@ -172,7 +167,7 @@ void TForm1::ComboBox1Change(QObject*) {
 
 void TForm1::ComboBox1Click(QObject*) {
     MusicComboBox* musicBox = Options().ComboBox1;
-    const QString music = FromSystemText(state.settings.Music);
+    const QString music = FromSystemText(settings.Music);
     musicBox->clear();
     for (const std::string& name : ListMusicFiles(services_.appDir))
         musicBox->addItem(FromSystemText(name));

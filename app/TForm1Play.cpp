@@ -10,13 +10,13 @@
 #include "records/Figures.h"
 #include "records/GameClock.h"
 #include "words/Dictionary.h"
-#include "words/PlayField.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <exception>
+#include <optional>
 
 namespace lexfall {
 
@@ -27,33 +27,29 @@ void TForm1::Button1Click(QObject* sender) {
     dictionary_->OpenDict();
     if (!GameRunning())
         StartNewGame();
-    state.field.Enter(state.NextChar);
     // The sprite copies the preview before the preview shows the following letter.
     DrawBlock();
+    game_.Enter(DrawNextBlock());
     PlaceSprite();
     Image3->SetTransparent(false);
-    state.NextChar = DrawNextBlock();
-    Timer1->SetEnabled(true);
+    ApplyHolds();
 }
 
 void TForm1::StartNewGame() {
     const RecordsPage& page = Records();
     Button1->setEnabled(false);
     page.Button8->setEnabled(false);
-    state.field.NewGame();
+    game_.Start(services_.clock.Today());
     ClearArea();
-    ClearScore();
     for (FigureRow::Row row : {FigureRow::Letters, FigureRow::Words, FigureRow::Time})
         page.MyScore[row]->setText(QStringLiteral("0"));
-    Timer2->SetEnabled(true);
     for (FigureRow::Row row : kRecordFigureRows)
         for (QLabel* label : {page.MyScore[row], page.MyRecord[row], page.WRecord[row]})
             style::SetTextColour(label, style::kBlack);
-    Timer1->SetInterval(StartDropInterval(state.settings.Speed));
+    Timer1->SetInterval(StartDropInterval(settings.Speed));
     SetBrokenText("");
     style::SetTextColour(page.LabelBroken, style::kBlack);
     Memo1->clear();
-    state.Cheated = false;
 }
 
 void TForm1::ClearArea() {
@@ -67,7 +63,7 @@ void TForm1::DrawBlock() {
 }
 
 void TForm1::PlaceSprite() {
-    const TBlock& block = state.field.Block();
+    const TBlock& block = game_.Field().Block();
     Image3->move(kBoardOrigin.x() + BlockSize * block.Col,
                  kBoardOrigin.y() + BlockSize * block.Row);
 }
@@ -85,53 +81,51 @@ std::uint8_t TForm1::GetChar() {
 }
 
 void TForm1::Timer1Timer() {
-    if (state.field.Drop())
+    if (game_.Drop())
         PlaceSprite();
     else
         FixBlock();
 }
 
 void TForm1::FixBlock() {
-    const Landing landing = state.field.Land();
-    ++state.GameRec.UsedLetters;
+    // The word search runs with the timers off, so the clock's second starts anew after it.
+    std::optional<TimersHeld> held;
+    held.emplace(*Timer1, *Timer2);
+    const TurnOutcome turn = game_.Land(*dictionary_);
     QLabel* letters = Records().MyScore[FigureRow::Letters];
-    letters->setText(QString::number(state.GameRec.UsedLetters));
+    letters->setText(QString::number(game_.GameRec().UsedLetters));
     letters->adjustSize();
-    if (landing.gameOver) {
-        Timer1->SetEnabled(false);
-        Timer2->SetEnabled(false);
+    if (turn.landing.gameOver) {
+        held.reset();
+        ApplyHolds();
         Button1->setEnabled(true);
         Button2Click(nullptr);
         return;
     }
-    tiles::LandTile(Image1->Image(), Image3->Image(), landing.cell.Col, landing.cell.Row);
+    tiles::LandTile(Image1->Image(), Image3->Image(), turn.landing.cell.Col, turn.landing.cell.Row);
     Image1->Changed();
-    // A failing word search does not cut the landing short: the next letter enters first, and
-    // the error then reaches the tick's handler, which shows it with the timers held.
-    std::exception_ptr failure;
-    try {
-        CheckWord();
-    } catch (const std::exception&) {
-        failure = std::current_exception();
+    // A failing word search (or its chime) does not cut the landing short: the next letter
+    // enters first, and the error then reaches the tick's handler, which shows it with the
+    // game held.
+    std::exception_ptr failure = turn.searchFailure;
+    if (turn.word) {
+        try {
+            PlayWave(ChimesWave);
+            game_.TakeWord(*turn.word);
+            ClearWord(turn.word->StartCol, turn.word->EndCol, turn.word->Word,
+                      turn.landing.cell.Row);
+        } catch (const std::exception&) {
+            failure = std::current_exception();
+        }
     }
+    held.reset();
     Button1Click(nullptr);
     if (failure)
         std::rethrow_exception(failure);
 }
 
-void TForm1::CheckWord() {
-    const TimersHeld held(*Timer1, *Timer2);
-    if (const auto found = state.field.FindWord(*dictionary_)) {
-        // The grid follows the picture, so a failure while painting leaves both as they were.
-        ClearWord(found->StartCol, found->EndCol, found->Word, state.field.Block().Row);
-        state.field.TakeWord(*found);
-    }
-}
-
 void TForm1::ClearWord(int startCol, int endCol, const std::string& word, int row) {
-    PlayWave(ChimesWave);
-    TScoreRec& game = state.GameRec;
-    ++game.CompletedWords;
+    const TScoreRec& game = game_.GameRec();
     const auto& figures = Records().MyScore;
     style::SetCaption(figures[FigureRow::Words], FormatWhole(game.CompletedWords));
     if (const auto perMinute = WordsPerMinute(game))
@@ -141,7 +135,7 @@ void TForm1::ClearWord(int startCol, int endCol, const std::string& word, int ro
         style::SetCaption(figures[FigureRow::SecondsPerWord],
                           FormatRatio(*perWord, services_.regional));
     Memo1->appendPlainText(QString::number(game.CompletedWords) + ':' + FromSystemText(word));
-    // The picture is moved in pixels, never redrawn from the grid; the grid follows it.
+    // The picture is moved in pixels, never redrawn from the grid.
     tiles::ClearWordCells(Image1->Image(), startCol, endCol, row);
     Image1->Changed();
 }
@@ -150,23 +144,25 @@ void TForm1::FormKeyDown(int virtualKey, ShiftState shiftState) {
     if (!GameRunning())
         return;
     const KeyAction action = ActionForKey(virtualKey, shiftState);
-    if (action == KeyAction::Pause)
-        return SetPaused(!state.Paused);
+    if (action == KeyAction::Pause) {
+        game_.PauseKey();
+        return ApplyHolds();
+    }
     // A held game is not played blind under its cover.
-    if (state.Paused)
+    if (game_.Covered())
         return;
     switch (action) {
     case KeyAction::HardDrop:
         // Only moves the letter; the next tick fixes it, so it can still slide sideways.
-        state.field.DropToRest();
+        game_.DropToRest();
         PlaceSprite();
         break;
     case KeyAction::MoveLeft:
-        state.field.Move(-1);
+        game_.Move(-1);
         PlaceSprite();
         break;
     case KeyAction::MoveRight:
-        state.field.Move(+1);
+        game_.Move(+1);
         PlaceSprite();
         break;
     case KeyAction::Swap:
@@ -181,13 +177,25 @@ void TForm1::FormKeyDown(int virtualKey, ShiftState shiftState) {
     }
 }
 
-void TForm1::SetPaused(bool paused) {
-    if (paused == state.Paused || (paused && !GameRunning()))
+void TForm1::HoldGame(HoldSource source, bool hold) {
+    if (hold)
+        game_.Hold(source);
+    else
+        game_.Release(source);
+    ApplyHolds();
+}
+
+void TForm1::ApplyHolds() {
+    // Boxes of the window's making can come before the timers are.
+    if (!Timer1 || !Timer2)
         return;
-    state.Paused = paused;
-    // Off and on again: the clock's running second starts anew, so no paused time counts.
-    Timer1->SetEnabled(!paused);
-    Timer2->SetEnabled(!paused);
+    // Off and on again: the clock's running second starts anew, so no held time counts. On
+    // when already on changes nothing.
+    Timer1->SetEnabled(game_.TimersRun());
+    Timer2->SetEnabled(game_.TimersRun());
+    const bool covered = game_.Covered();
+    if (LabelPaused == nullptr && !covered)
+        return;
     if (LabelPaused == nullptr) {
         LabelPaused = new QLabel(QStringLiteral("Paused"), Panel1);
         LabelPaused->setAlignment(Qt::AlignCenter);
@@ -203,22 +211,21 @@ void TForm1::SetPaused(bool paused) {
     }
     // Covers the board and the falling letter, so a held game gives no time to think.
     LabelPaused->setGeometry(Image1->geometry());
-    LabelPaused->setVisible(paused);
+    LabelPaused->setVisible(covered);
     LabelPaused->raise();
 }
 
 void TForm1::SwapLetter() {
-    state.field.Swap(GetChar());
-    tiles::DrawSwappedLetter(Image3->Image(), static_cast<char>(state.field.Block().Letter));
+    game_.Swap(GetChar());
+    tiles::DrawSwappedLetter(Image3->Image(), static_cast<char>(game_.Field().Block().Letter));
     Image3->Changed();
 }
 
 void TForm1::ClearBoardKey() {
     PlayWave(ChimesWave);
-    state.Cheated = true;
+    game_.ClearBoard();
     Memo1->appendPlainText(QStringLiteral("Cheating, the Score won't be saved."));
     ClearArea();
-    state.field.ClearBoard();
 }
 
 } // namespace lexfall

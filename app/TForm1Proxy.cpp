@@ -37,7 +37,7 @@ void TForm1::ConnectProxyControls(const OptionsPage& page) {
 }
 
 void TForm1::SetProxy() {
-    ProxyParams proxy = ::lexfall::SetProxy(state.settings);
+    ProxyParams proxy = ::lexfall::SetProxy(settings);
     if (proxy.InUse()) {
         if (const auto browser = services_.browserProxy.Read(); browser && browser->NoProxy)
             proxy.noProxy = *browser->NoProxy;
@@ -46,11 +46,11 @@ void TForm1::SetProxy() {
 }
 
 void TForm1::ShowProxy() {
-    ShowProxyFields(Options(), state.settings);
+    ShowProxyFields(Options(), settings);
 }
 
-void TForm1::ShowProxyFields(OptionsPage& page, const Settings& settings) {
-    const ProxyFields fields = ::lexfall::ShowProxy(settings);
+void TForm1::ShowProxyFields(OptionsPage& page, const Settings& shown) {
+    const ProxyFields fields = ::lexfall::ShowProxy(shown);
     // The field takes 15 typed characters, but a host taken from the proxy variable is shown
     // whole, since the proxy handler takes it back from the field.
     page.EditIP->setMaxLength(std::max(kTypedProxyHostLength, static_cast<int>(fields.ip.size())));
@@ -61,7 +61,7 @@ void TForm1::ShowProxyFields(OptionsPage& page, const Settings& settings) {
 }
 
 void TForm1::GetProxyFromIE() {
-    ::lexfall::GetProxyFromIE(services_.browserProxy, state.settings);
+    ::lexfall::GetProxyFromIE(services_.browserProxy, settings);
 }
 
 void TForm1::SetProxyFieldsEnabled(bool enabled) {
@@ -71,7 +71,6 @@ void TForm1::SetProxyFieldsEnabled(bool enabled) {
 }
 
 void TForm1::CheckBox1Click(QObject*) {
-    Settings& settings = state.settings;
     const OptionsPage& page = Options();
     if (!page.CheckBox1->isChecked()) {
         // While the box is clear the stored settings are written again and the proxy stays off;
@@ -103,7 +102,7 @@ void TForm1::CheckBox1Click(QObject*) {
 }
 
 void TForm1::RejectProxyField(const char* text, QLineEdit* field) {
-    services_.dialogs.ShowMessage(text);
+    dialogs_.ShowMessage(text);
     Options().CheckBox1->setChecked(false); // runs this handler again, which turns the proxy off
     field->setFocus();
 }

@@ -31,15 +31,10 @@ QColor BrokenColour(Broken broken) {
 
 } // namespace
 
-void TForm1::ClearScore() {
-    TScoreRec& game = state.GameRec;
-    ClearRecord(game, RecordName(game), services_.clock.Today());
-}
-
 void TForm1::Timer2Timer() {
-    ++state.GameRec.UsedTime;
-    Timer1->SetInterval(SpeedUpInterval(Timer1->Interval(), state.GameRec.UsedTime));
-    style::SetCaption(Records().MyScore[FigureRow::Time], FormatWhole(state.GameRec.UsedTime));
+    const std::int32_t seconds = game_.ClockSecond();
+    Timer1->SetInterval(SpeedUpInterval(Timer1->Interval(), seconds));
+    style::SetCaption(Records().MyScore[FigureRow::Time], FormatWhole(seconds));
 }
 
 void TForm1::Button2Click(QObject* sender) {
@@ -57,22 +52,18 @@ void TForm1::ShowRecordsPage() {
 }
 
 void TForm1::EvaluateGame() {
-    state.GameFinished = true;
     dictionary_->CloseDict();
     PlayWave(GameOverWave);
-    if (!state.RecordsRead) {
+    if (!game_.RecordsRead()) {
         // Still unreadable: the verdict says so below the grid, so no box here.
         try {
             ReadRecordsAgain();
         } catch (const std::exception&) {
         }
     }
-    TScoreRec& game = state.GameRec;
     const RecordsPage& page = Records();
-    const EndOfGameVerdict verdict =
-        EvaluateEndOfGame({state.GameRec, state.MyRec, state.WorldRec, state.Cheated,
-                           state.settings.AutoSave, state.RecordsRead});
-    game.Total = verdict.total;
+    const EndOfGameVerdict verdict = game_.Evaluate(settings.AutoSave);
+    const TScoreRec& game = game_.GameRec();
     style::SetCaption(page.MyScore[FigureRow::Total], FormatWhole(game.Total));
     ShowRatios(page.MyScore, game);
 
@@ -88,29 +79,33 @@ void TForm1::EvaluateGame() {
     if (verdict.save == SaveStep::None)
         return;
     page.Button8->setEnabled(true);
-    if (verdict.save == SaveStep::Run && AutoSave() && !verdict.savedText.empty())
-        AppendBroken(verdict.savedText);
-    // Offered, not saved: asked about before it is dropped by a new game or closing.
-    state.UnsavedRecord = verdict.save == SaveStep::Offer && game.Total > state.MyRec.Total;
+    if (verdict.save != SaveStep::Run)
+        return;
+    if (AutoSave()) {
+        if (!verdict.savedText.empty())
+            AppendBroken(verdict.savedText);
+    } else if (game_.Unsaved()) {
+        // Still to be saved: Start and closing ask about it.
+        AppendBroken(kRecordNotSavedText);
+    }
 }
 
 bool TForm1::OfferUnsavedRecord(bool canStay) {
-    if (!state.UnsavedRecord)
+    if (!game_.Unsaved())
         return true;
     const std::string question = "Your last game is a new record that has not been saved. "
                                  "Save it now?";
     const Dialogs::Answer answer =
-        canStay
-            ? services_.dialogs.AskYesNoCancel(question)
-            : (services_.dialogs.Confirm(question) ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+        canStay ? dialogs_.AskYesNoCancel(question)
+                : (dialogs_.Confirm(question) ? Dialogs::Answer::Yes : Dialogs::Answer::No);
     if (answer == Dialogs::Answer::Cancel)
         return false;
     if (answer == Dialogs::Answer::No) {
-        state.UnsavedRecord = false;
+        game_.UnsavedDeclined();
         return true;
     }
+    // A save that fails throws: the record stays unsaved, and closing stays.
     SaveRec(false, true);
-    state.UnsavedRecord = false;
     return true;
 }
 
@@ -119,7 +114,7 @@ bool TForm1::AutoSave() {
     try {
         return SaveRec(false, false);
     } catch (const std::exception& error) {
-        services_.dialogs.ShowMessage(error.what());
+        dialogs_.ShowMessage(error.what());
         return false;
     }
 }
@@ -153,46 +148,48 @@ void TForm1::Button8Click(QObject* sender) {
 }
 
 bool TForm1::SaveRec(bool ask, bool seenByPlayer) {
-    if (!state.GameFinished) {
+    if (!game_.Finished()) {
         // Before the first game GameRec is an empty record of 1899; saving it would wipe
         // the stored one.
-        services_.dialogs.ShowMessage(kNoGameToSaveText);
+        dialogs_.ShowMessage(kNoGameToSaveText);
         return false;
     }
     std::string question = "Save your current game score as your record, are you sure?";
-    if (!state.RecordsRead) {
+    if (!game_.RecordsRead()) {
         // What a save would overwrite has never been seen: read it first.
         ReadRecordsAgain();
-        if (state.MyRec.Total > state.GameRec.Total) {
+        if (game_.MyRec().Total > game_.GameRec().Total) {
             question = "Your stored record has a higher total score (" +
-                       FormatWhole(state.MyRec.Total) + ") than this game (" +
-                       FormatWhole(state.GameRec.Total) + "). Replace it with this game?";
+                       FormatWhole(game_.MyRec().Total) + ") than this game (" +
+                       FormatWhole(game_.GameRec().Total) + "). Replace it with this game?";
             // A player's save never replaces a better record without this question.
             ask = ask || seenByPlayer;
         }
     }
-    if (ask && !services_.dialogs.Confirm(question))
+    if (ask && !dialogs_.Confirm(question))
         return false;
-    const TScoreRec seen = state.MyRec;
-    state.MyRec = state.GameRec;
-    ShowMyRec();
-    const auto kept = SaveMyRecUnless(services_.recordsDir, services_.dialogs, state.MyRec,
-                                      state.WorldRec, [&](const TScoreRec& stored) {
-                                          return KeepStoredMyRec(stored, state.GameRec,
+    // The record in memory changes only once the file took the game: a failed save leaves
+    // the page and the unsaved game as they were.
+    const TScoreRec seen = game_.MyRec();
+    const auto kept = SaveMyRecUnless(services_.recordsDir, dialogs_, game_.GameRec(),
+                                      game_.WorldRec(), [&](const TScoreRec& stored) {
+                                          return KeepStoredMyRec(stored, game_.GameRec(),
                                                                  seenByPlayer ? &seen : nullptr);
                                       });
     Records().Button8->setEnabled(false);
-    state.UnsavedRecord = false;
-    if (!kept)
+    if (!kept) {
+        game_.SaveSucceeded();
+        ShowMyRec();
         return true;
+    }
     // Another copy of the game saved a better record meanwhile (or, automatically, this game
     // beat the world but not the player): the better one stays.
-    state.MyRec = *kept;
+    game_.MyRecChanged(*kept);
     ShowMyRec();
-    services_.dialogs.ShowMessage("The record file holds a better record (total " +
-                                  FormatWhole(kept->Total) + ") than this game (total " +
-                                  FormatWhole(state.GameRec.Total) +
-                                  "). It has been kept, and this game was not saved.");
+    dialogs_.ShowMessage("The record file holds a better record (total " +
+                         FormatWhole(kept->Total) + ") than this game (total " +
+                         FormatWhole(game_.GameRec().Total) +
+                         "). It has been kept, and this game was not saved.");
     return false;
 }
 
@@ -202,11 +199,8 @@ void TForm1::ReadRecordsAgain() {
     TScoreRec mine{};
     TScoreRec world{};
     bool read = false;
-    LoadRecords(services_.recordsDir, services_.dialogs, services_.clock.Today(), mine, world,
-                read);
-    state.MyRec = mine;
-    state.WorldRec = world;
-    state.RecordsRead = read;
+    LoadRecords(services_.recordsDir, dialogs_, services_.clock.Today(), mine, world, read);
+    game_.RecordsLoaded(mine, world, read);
     ShowMyRec();
     ShowWorldRec();
 }
@@ -271,12 +265,12 @@ void TForm1::ShowKeeper(QLabel* label, const std::string& name) {
 
 void TForm1::ShowMyRec() {
     const RecordsPage& page = Records();
-    ShowRecord(page.MyRecord, page.Label2, state.MyRec);
+    ShowRecord(page.MyRecord, page.Label2, game_.MyRec());
 }
 
 void TForm1::ShowWorldRec() {
     const RecordsPage& page = Records();
-    ShowRecord(page.WRecord, page.Label3, state.WorldRec);
+    ShowRecord(page.WRecord, page.Label3, game_.WorldRec());
 }
 
 } // namespace lexfall

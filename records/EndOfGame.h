@@ -13,6 +13,11 @@ inline constexpr const char* kRecordsUnreadText = "Your record file could not be
 inline constexpr const char* kRecordsUnreadSaveText =
     "Not saved: your record file could not be read.";
 
+// Added below the grid when the automatic save failed: the game is still to be saved, and a
+// new game or closing asks about it.
+inline constexpr const char* kRecordNotSavedText =
+    "Not saved: your record file could not be written.";
+
 // Save Rec's answer before any game of the run has ended.
 inline constexpr const char* kNoGameToSaveText = "There is no finished game to save yet.";
 

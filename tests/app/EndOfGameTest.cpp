@@ -47,9 +47,9 @@ protected:
         TForm1& f = Form();
         for (std::int32_t second = 0; second < time; ++second)
             f.Timer2Timer();
-        f.state.GameRec.UsedLetters = letters - 1;
-        f.state.GameRec.CompletedWords = words;
-        f.state.field.Put(3, 1, 'E');
+        f.SetUpGame().FiguresToSetUp().UsedLetters = letters - 1;
+        f.SetUpGame().FiguresToSetUp().CompletedWords = words;
+        f.SetUpGame().PutLetter(3, 1, 'E');
         f.Timer1Timer();
         ASSERT_FALSE(f.GameRunning());
     }
@@ -226,7 +226,7 @@ TEST_F(EndOfGame, ClockSpeedsUpAfter750Seconds) {
     TForm1& f = Form();
     Start();
     ASSERT_EQ(f.Timer1->Interval(), 750);
-    f.state.GameRec.UsedTime = 749;
+    f.SetUpGame().FiguresToSetUp().UsedTime = 749;
     struct Tick {
         int seconds, interval;
     };
@@ -253,7 +253,7 @@ TEST_F(EndOfGame, RecordsButtonDuringAGameKeepsItRunning) {
     f.Timer2Timer();
     f.Timer1Timer();
     EXPECT_EQ(f.Records().MyScore[FigureRow::Time]->text(), "2");
-    EXPECT_EQ(f.state.field.Block().Row, 1);
+    EXPECT_EQ(f.game().Field().Block().Row, 1);
 }
 
 } // namespace

@@ -19,7 +19,7 @@ TEST_F(FormTest, MissingDictionaryIsReportedAtEveryStartAndNeverCreated) {
         TickUntilLanded(); // the next letter enters and opens the dictionary again
         EXPECT_EQ(std::count(dialogs.messages.begin(), dialogs.messages.end(), missing), game);
         // The entered letter cannot leave the top row: the game ends at the next drop tick.
-        f.state.field.Put(3, 1, 'E');
+        f.SetUpGame().PutLetter(3, 1, 'E');
         f.Timer1Timer();
         ASSERT_FALSE(f.GameRunning());
     }

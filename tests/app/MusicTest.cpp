@@ -82,7 +82,7 @@ TEST_F(MusicChoice, ChoosingAnotherEntrySwitchesOnce) {
     EXPECT_EQ(sound.commands, Switch("b.mid"));
     EXPECT_EQ(writes->TakePasses(), 1);
     EXPECT_EQ(Option("Music"), "b.mid");
-    EXPECT_EQ(f.state.settings.Music, "b.mid");
+    EXPECT_EQ(f.settings.Music, "b.mid");
     EXPECT_EQ(f.Options().ComboBox1->currentText(), "b.mid");
 
     sound.commands.clear();
@@ -113,7 +113,7 @@ TEST_F(MusicChoice, TypingRunsTheChangeAtEachKeystroke) {
     for (const std::string& command : Switch("abc.mi"))
         expected.push_back(command);
     EXPECT_EQ(sound.commands, expected);
-    EXPECT_EQ(f.state.settings.Music, "abc.mi");
+    EXPECT_EQ(f.settings.Music, "abc.mi");
     EXPECT_EQ(writes->TakePasses(), 2);
 }
 
@@ -173,7 +173,7 @@ TEST_F(MusicChoice, UntickKeepsTheShownNameAndTickPlaysIt) {
     EXPECT_EQ(sound.commands, Stop());
     EXPECT_EQ(f.Options().ComboBox1->currentText(), "a.mid");
     EXPECT_FALSE(style::OwnEnabled(f.Options().ComboBox1));
-    EXPECT_EQ(f.state.settings.Music, "");
+    EXPECT_EQ(f.settings.Music, "");
     EXPECT_EQ(Option("Music"), "");
     EXPECT_EQ(writes->TakePasses(), 1);
 
@@ -195,7 +195,7 @@ TEST_F(MusicChoice, TickingAnEmptyBoxBeforeAnyDropDownPlaysNothing) {
     ASSERT_TRUE(f.Options().CheckBoxMusic->isChecked());
     EXPECT_EQ(sound.commands, Play("")) << "the open names the folder itself";
     EXPECT_EQ(f.Options().ComboBox1->currentText(), "");
-    EXPECT_EQ(f.state.settings.Music, "");
+    EXPECT_EQ(f.settings.Music, "");
     EXPECT_EQ(Option("Music"), "");
     EXPECT_EQ(writes->TakePasses(), 1);
 
@@ -231,14 +231,14 @@ TEST_F(MusicChoice, NamesKeepTheirCharacters) {
     QAbstractItemView* list = f.Options().ComboBox1->view();
     list->setCurrentIndex(f.Options().ComboBox1->model()->index(cafe, 0));
     Key(list, Qt::Key_Return);
-    EXPECT_EQ(f.state.settings.Music, "Caf\xC3\xA9.mid");
+    EXPECT_EQ(f.settings.Music, "Caf\xC3\xA9.mid");
     EXPECT_EQ(sound.commands, Switch("Caf\xC3\xA9.mid"));
 
     QLineEdit* field = f.Options().ComboBox1->lineEdit();
     f.Options().ComboBox1->setFocus();
     field->selectAll();
     Key(field, Qt::Key_unknown, QStringLiteral("\u20AC"));
-    EXPECT_EQ(f.state.settings.Music, "\xE2\x82\xAC");
+    EXPECT_EQ(f.settings.Music, "\xE2\x82\xAC");
     EXPECT_EQ(Option("Music"), "\xE2\x82\xAC");
 }
 

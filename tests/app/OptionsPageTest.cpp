@@ -59,7 +59,7 @@ TEST_F(OptionsPage, FirstRunShowsTheDefaultsAndWritesTheFileOnce) {
                              f.Options().EditProxyPwd})
         EXPECT_TRUE(style::OwnEnabled(field));
     EXPECT_EQ(f.Records().MyScore[FigureRow::Keeper]->text(), "Player1");
-    EXPECT_EQ(RecordName(f.state.GameRec), "Player1");
+    EXPECT_EQ(RecordName(f.game().GameRec()), "Player1");
 }
 
 // The start-up does the work of each box the file's options change without making the page:
@@ -92,7 +92,7 @@ TEST_F(OptionsPage, StartUpDoesTheBoxesWorkAndThePageIsMadeWhenFirstNeeded) {
     EXPECT_EQ(sound.commands.size(), 2u);
     // Made and wired: its boxes work as before.
     page.CheckBoxSound->click();
-    EXPECT_TRUE(f.state.settings.Sound);
+    EXPECT_TRUE(f.settings.Sound);
     EXPECT_EQ(writes->TakePasses(), 1);
 }
 
@@ -112,8 +112,8 @@ TEST_F(OptionsPage, UserNameNamesTheGame) {
         TForm1& f = Form();
         EXPECT_EQ(f.Records().MyScore[FigureRow::Keeper]->text().remove('\n').toStdString(),
                   c.shown); // wrapped when long
-        EXPECT_EQ(RecordName(f.state.GameRec), c.shown);
-        EXPECT_EQ(f.state.settings.UserName, c.stored.empty() ? "Player1" : c.stored);
+        EXPECT_EQ(RecordName(f.game().GameRec()), c.shown);
+        EXPECT_EQ(f.settings.UserName, c.stored.empty() ? "Player1" : c.stored);
         EXPECT_EQ(Ini().rfind(registerSection, 0), 0u) << Ini();
         EXPECT_EQ(profile::FindValue(Ini(), "register", "username"), c.stored);
     }
@@ -125,7 +125,7 @@ TEST_F(OptionsPage, SoundOffInTheFileUnticksTheBoxAndSilencesTheWaves) {
     LayIni("[Options]\r\nSound=0\r\nMusic=a.mid\r\n"); // music named: its step writes nothing
     TForm1& f = Form();
     EXPECT_FALSE(f.Options().CheckBoxSound->isChecked());
-    EXPECT_FALSE(f.state.settings.Sound);
+    EXPECT_FALSE(f.settings.Sound);
     EXPECT_EQ(writes->TakePasses(), 1);
     EXPECT_EQ(Ini(), "[Options]\r\nSound=0\r\nMusic=a.mid\r\nAutoSave=0\r\nEnableProxy=0\r\n"
                      "Proxy=\r\nProxyUser=\r\nProxyPwd=\r\nPort=8080\r\nSpeed=750\r\n");
@@ -133,13 +133,13 @@ TEST_F(OptionsPage, SoundOffInTheFileUnticksTheBoxAndSilencesTheWaves) {
     f.Button1Click(f.Button1);
     TickUntilLanded();
     f.FormKeyDown(vk::Delete, {true, false, false});
-    ASSERT_TRUE(f.state.Cheated);
+    ASSERT_TRUE(f.game().Cheated());
     EXPECT_TRUE(sound.waves.empty());
 
     f.Button2Click(f.Button2);
     f.Button6Click(f.Records().Button6);
     f.Options().CheckBoxSound->click();
-    ASSERT_TRUE(f.state.settings.Sound);
+    ASSERT_TRUE(f.settings.Sound);
     f.FormKeyDown(vk::Delete, {true, false, false});
     EXPECT_EQ(sound.waves, std::vector<std::string>{"sound\\chimes.wav"});
 }
@@ -150,7 +150,7 @@ TEST_F(OptionsPage, AutoSaveOnInTheFileTicksTheBoxAndRewritesOnce) {
     LayIni("[Options]\r\nAutoSave=1\r\nSpeed=500\r\nMusic=a.mid\r\n");
     TForm1& f = Form();
     EXPECT_TRUE(f.Options().CheckBox2->isChecked());
-    EXPECT_TRUE(f.state.settings.AutoSave);
+    EXPECT_TRUE(f.settings.AutoSave);
     EXPECT_EQ(f.Options().MaskEdit1->displayText(), " 500");
     EXPECT_EQ(writes->TakePasses(), 1);
     EXPECT_EQ(Option("AutoSave"), "1");
@@ -172,7 +172,7 @@ TEST_F(OptionsPage, TickBoxesWriteTheirSettingAtOnce) {
         for (int click = 0; click < 2; ++click) {
             b.box->click();
             const bool ticked = b.box->isChecked();
-            EXPECT_EQ(f.state.settings.*b.setting, ticked);
+            EXPECT_EQ(f.settings.*b.setting, ticked);
             EXPECT_EQ(Option(b.key), ticked ? "1" : "0");
             EXPECT_EQ(writes->TakePasses(), 1);
         }
@@ -186,9 +186,9 @@ TEST_F(OptionsPage, TypedZeroSpeedIsStoredAndTheNextGameStillDrops) {
     TypeIntoSpeedField(f, QStringLiteral("0"));
     ASSERT_EQ(f.Options().MaskEdit1->displayText(), "0   ");
     writes->Take();
-    EXPECT_EQ(f.state.settings.Speed, 750) << "nothing is taken before the field is left";
+    EXPECT_EQ(f.settings.Speed, 750) << "nothing is taken before the field is left";
     LeaveSpeedField(f);
-    EXPECT_EQ(f.state.settings.Speed, 0);
+    EXPECT_EQ(f.settings.Speed, 0);
     EXPECT_EQ(Option("Speed"), "0");
     EXPECT_EQ(writes->TakePasses(), 1);
     EXPECT_TRUE(dialogs.messages.empty());
@@ -214,7 +214,7 @@ TEST_F(OptionsPage, ClearedSpeedFieldShowsTheConversionError) {
     ASSERT_EQ(QApplication::focusWidget(), f.Options().MaskEdit1);
     LeaveSpeedField(f);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"'' is not a valid integer value"});
-    EXPECT_EQ(f.state.settings.Speed, 750);
+    EXPECT_EQ(f.settings.Speed, 750);
     EXPECT_EQ(writes->Take(), 0);
     EXPECT_EQ(Ini(), before);
 }
@@ -229,7 +229,7 @@ TEST_F(OptionsPage, TypingOverwritesADigitPlace) {
     Key(f.Options().MaskEdit1, Qt::Key_5, QStringLiteral("5"));
     EXPECT_EQ(f.Options().MaskEdit1->displayText(), " 550");
     LeaveSpeedField(f);
-    EXPECT_EQ(f.state.settings.Speed, 550);
+    EXPECT_EQ(f.settings.Speed, 550);
 }
 // interval.
 TEST_F(OptionsPage, ArrowsStepByTenAndTheNextGameTakesTheSpeed) {
@@ -237,7 +237,7 @@ TEST_F(OptionsPage, ArrowsStepByTenAndTheNextGameTakesTheSpeed) {
     writes->Take();
     f.Options().UpDownUp->click();
     EXPECT_EQ(f.Options().MaskEdit1->displayText(), " 760");
-    EXPECT_EQ(f.state.settings.Speed, 760);
+    EXPECT_EQ(f.settings.Speed, 760);
     EXPECT_EQ(Option("Speed"), "760");
     EXPECT_EQ(writes->TakePasses(), 1);
     f.Options().UpDownDown->click();
@@ -257,7 +257,7 @@ TEST_F(OptionsPage, StoredSpeedOutOfRangeShowsTheNearestValue) {
     LayIni("[Options]\r\nSpeed=0\r\n");
     TForm1& f = ShowOptionsPage();
     EXPECT_EQ(f.Options().MaskEdit1->displayText(), "   1");
-    EXPECT_EQ(f.state.settings.Speed, 0) << "showing changes no setting";
+    EXPECT_EQ(f.settings.Speed, 0) << "showing changes no setting";
     f.Options().UpDownUp->click();
     EXPECT_EQ(f.Options().MaskEdit1->displayText(), "  11");
     EXPECT_EQ(Option("Speed"), "11");
@@ -275,9 +275,9 @@ TEST_F(OptionsPage, RefusedWriteShowsTheErrorAndKeepsTheNewValue) {
     dialogs.messages.clear();
     f.Options().CheckBoxSound->click();
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{refused});
-    EXPECT_FALSE(f.state.settings.Sound);
+    EXPECT_FALSE(f.settings.Sound);
     f.Options().UpDownUp->click();
-    EXPECT_EQ(f.state.settings.Speed, 760);
+    EXPECT_EQ(f.settings.Speed, 760);
     EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_TRUE(std::filesystem::is_directory(IniPath()));
 

@@ -35,26 +35,27 @@ class PauseKeys : public Pause, public ::testing::WithParamInterface<int> {};
 TEST_P(PauseKeys, HoldsBothTimersUntilPressedAgain) {
     TForm1& f = Running();
     Press(f, GetParam());
-    ASSERT_TRUE(f.state.Paused);
+    ASSERT_TRUE(f.game().Covered());
     ASSERT_NE(f.LabelPaused, nullptr);
     EXPECT_TRUE(f.LabelPaused->isVisible());
     EXPECT_EQ(f.LabelPaused->text(), "Paused");
     EXPECT_EQ(f.LabelPaused->geometry(), f.Image1->geometry());
-    const TBlock block = f.state.field.Block();
-    const std::int32_t letters = f.state.GameRec.UsedLetters;
+    const TBlock block = f.game().Field().Block();
+    const std::int32_t letters = f.game().GameRec().UsedLetters;
     Press(f, Qt::Key_Left); // game keys do nothing under the cover
     RunEventsFor(1200);
-    EXPECT_EQ(f.state.field.Block().Row, block.Row);
-    EXPECT_EQ(f.state.field.Block().Col, block.Col);
-    EXPECT_EQ(std::int32_t{f.state.GameRec.UsedTime}, 0) << "no second counted while held";
+    EXPECT_EQ(f.game().Field().Block().Row, block.Row);
+    EXPECT_EQ(f.game().Field().Block().Col, block.Col);
+    EXPECT_EQ(std::int32_t{f.game().GameRec().UsedTime}, 0) << "no second counted while held";
     SaveScreenshot(f, "paused-board.png");
 
     Press(f, GetParam());
-    EXPECT_FALSE(f.state.Paused);
+    EXPECT_FALSE(f.game().Covered());
     EXPECT_FALSE(f.LabelPaused->isVisible());
     EXPECT_TRUE(Counting(*f.Timer2)) << "the clock runs again";
     RunEventsFor(300);
-    EXPECT_TRUE(f.state.field.Block().Row != block.Row || f.state.GameRec.UsedLetters != letters)
+    EXPECT_TRUE(f.game().Field().Block().Row != block.Row ||
+                f.game().GameRec().UsedLetters != letters)
         << "letters fall again";
 }
 
@@ -67,13 +68,13 @@ INSTANTIATE_TEST_SUITE_P(Pause, PauseKeys, ::testing::Values(Qt::Key_P, Qt::Key_
 TEST_F(Pause, MinimisingHoldsAndRestoringDoesNotResume) {
     TForm1& f = Running();
     f.setWindowState(Qt::WindowMinimized);
-    EXPECT_TRUE(f.state.Paused);
+    EXPECT_TRUE(f.game().Covered());
     f.setWindowState(Qt::WindowNoState);
-    EXPECT_TRUE(f.state.Paused);
+    EXPECT_TRUE(f.game().Covered());
     EXPECT_FALSE(f.Timer1->Enabled());
     EXPECT_FALSE(f.Timer2->Enabled());
     Press(f, Qt::Key_P);
-    EXPECT_FALSE(f.state.Paused);
+    EXPECT_FALSE(f.game().Covered());
     EXPECT_TRUE(f.Timer1->Enabled());
     EXPECT_TRUE(f.Timer2->Enabled());
 }
@@ -84,7 +85,7 @@ TEST_F(Pause, NothingToHoldWithoutAGame) {
     f.show();
     Press(f, Qt::Key_P);
     f.setWindowState(Qt::WindowMinimized);
-    EXPECT_FALSE(f.state.Paused);
+    EXPECT_FALSE(f.game().Covered());
     f.setWindowState(Qt::WindowNoState);
     f.Button1Click(f.Button1);
     EXPECT_TRUE(f.Timer1->Enabled());

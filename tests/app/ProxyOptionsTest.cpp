@@ -87,7 +87,7 @@ TEST_F(ProxyOptions, TickingChecksTheHostLength) {
     EXPECT_FALSE(f.Options().CheckBox1->isChecked());
     EXPECT_TRUE(FieldsEnabled(f, true));
     EXPECT_TRUE(f.Options().EditIP->hasFocus());
-    EXPECT_FALSE(f.state.settings.EnableProxy);
+    EXPECT_FALSE(f.settings.EnableProxy);
     EXPECT_EQ(f.IdHTTP1->proxy.host, "");
 
     Type(f.Options().EditIP, "1.2.3.4");
@@ -128,8 +128,8 @@ TEST_F(ProxyOptions, EmptyPortIsRefusedAndLettersRaiseTheConversionError) {
     EXPECT_EQ(dialogs.messages.back(), "'8o' is not a valid integer value");
     EXPECT_TRUE(f.Options().CheckBox1->isChecked()) << "the box stays ticked";
     EXPECT_TRUE(FieldsEnabled(f, false));
-    EXPECT_TRUE(f.state.settings.EnableProxy) << "taken in memory before the port";
-    EXPECT_EQ(f.state.settings.Proxy, "proxyhost");
+    EXPECT_TRUE(f.settings.EnableProxy) << "taken in memory before the port";
+    EXPECT_EQ(f.settings.Proxy, "proxyhost");
     EXPECT_EQ(writes->Take(), 0) << "nothing written";
     EXPECT_EQ(f.IdHTTP1->proxy.host, "") << "the proxy in use does not change";
 }
@@ -146,7 +146,7 @@ TEST_F(ProxyOptions, HighPortIsSignedInTheSettingsAndUnsignedOnTheWire) {
     Type(f.Options().EditPort, QString::number(proxyServer.Port()));
     f.Options().CheckBox1->click();
     const int signedPort = proxyServer.Port() - 65536;
-    EXPECT_EQ(f.state.settings.Port, signedPort);
+    EXPECT_EQ(f.settings.Port, signedPort);
     EXPECT_EQ(Option("Port"), std::to_string(signedPort));
     f.ShowProxy();
     EXPECT_EQ(f.Options().EditPort->text().toStdString(), std::to_string(signedPort));

@@ -34,13 +34,13 @@ protected:
     void PlayGameBeatingMyTotal() {
         TForm1& f = Form();
         f.Button1Click(f.Button1);
-        f.state.GameRec.UsedTime = 40;
-        f.state.GameRec.UsedLetters = 14;
-        f.state.GameRec.CompletedWords = 3;
-        f.state.field.Put(3, 1, 'E');
+        f.SetUpGame().FiguresToSetUp().UsedTime = 40;
+        f.SetUpGame().FiguresToSetUp().UsedLetters = 14;
+        f.SetUpGame().FiguresToSetUp().CompletedWords = 3;
+        f.SetUpGame().PutLetter(3, 1, 'E');
         f.Timer1Timer();
         ASSERT_FALSE(f.GameRunning());
-        ASSERT_EQ((std::int32_t{f.state.GameRec.Total}), 489);
+        ASSERT_EQ((std::int32_t{f.game().GameRec().Total}), 489);
         ASSERT_TRUE(style::OwnEnabled(f.Records().Button8));
     }
 
@@ -50,7 +50,7 @@ protected:
         f.Button1Click(f.Button1);
         EXPECT_TRUE(f.GameRunning());
         f.Timer1Timer();
-        EXPECT_EQ(f.state.field.Block().Row, 1);
+        EXPECT_EQ(f.game().Field().Block().Row, 1);
     }
 };
 
@@ -60,7 +60,7 @@ TEST_F(RecordFileWindow, SaveRecAnsweredNoChangesNothing) {
     dialogs.answer = false;
     f.Button8Click(f.Records().Button8);
     EXPECT_EQ(dialogs.questions, std::vector<std::string>{kSaveQuestion});
-    EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kMine));
+    EXPECT_EQ(RecordBytes(f.game().MyRec()), RecordBytes(kMine));
     EXPECT_EQ(f.Records().MyRecord[FigureRow::Total]->text(), "194");
     EXPECT_EQ(RecordsBytes(), RecordBytes(kMine) + RecordBytes(kWorld));
     EXPECT_TRUE(style::OwnEnabled(f.Records().Button8));
@@ -76,7 +76,7 @@ TEST_F(RecordFileWindow, SaveRecBeforeAnyGameChangesNothing) {
     EXPECT_TRUE(dialogs.questions.empty());
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"There is no finished game to save yet."});
     EXPECT_EQ(RecordsBytes(), RecordBytes(kMine) + RecordBytes(kWorld));
-    EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kMine));
+    EXPECT_EQ(RecordBytes(f.game().MyRec()), RecordBytes(kMine));
     EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), "Alice");
     EXPECT_EQ(f.Records().MyRecord[FigureRow::Total]->text(), "194");
     EXPECT_TRUE(style::OwnEnabled(f.Records().Button8));
@@ -88,9 +88,9 @@ TEST_F(RecordFileWindow, SaveRecAfterAGame) {
     TForm1& f = Form();
     f.Button8Click(f.Records().Button8);
     EXPECT_EQ(dialogs.questions, std::vector<std::string>{kSaveQuestion});
-    const std::string game = RecordBytes(f.state.GameRec);
+    const std::string game = RecordBytes(f.game().GameRec());
     EXPECT_EQ(RecordsBytes(), game + RecordBytes(kWorld));
-    EXPECT_EQ(RecordBytes(f.state.MyRec), game);
+    EXPECT_EQ(RecordBytes(f.game().MyRec()), game);
     EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), "Player1");
     EXPECT_EQ(f.Records().MyRecord[FigureRow::Total]->text(), "489");
     EXPECT_EQ(f.Records().Label2->text(), "2026-12-10");
@@ -103,7 +103,7 @@ TEST_F(RecordFileWindow, SaveRecAfterTheFileWasDeleted) {
     ASSERT_TRUE(fs::remove(RecordsPath()));
     f.Button8Click(f.Records().Button8);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{kMissingRecords});
-    EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(kWorld));
+    EXPECT_EQ(RecordsBytes(), RecordBytes(f.game().GameRec()) + RecordBytes(kWorld));
     EXPECT_FALSE(style::OwnEnabled(f.Records().Button8));
 }
 
@@ -140,10 +140,10 @@ TEST_F(RecordFileWindow, FileAppearingDuringSaveRecIsSavedInto) {
     BusyDialogs busy;
     TForm1 f(For(appDir, {.dialogs = &busy}));
     f.Button1Click(f.Button1);
-    f.state.GameRec.UsedTime = 40;
-    f.state.GameRec.UsedLetters = 14;
-    f.state.GameRec.CompletedWords = 3;
-    f.state.field.Put(3, 1, 'E');
+    f.SetUpGame().FiguresToSetUp().UsedTime = 40;
+    f.SetUpGame().FiguresToSetUp().UsedLetters = 14;
+    f.SetUpGame().FiguresToSetUp().CompletedWords = 3;
+    f.SetUpGame().PutLetter(3, 1, 'E');
     f.Timer1Timer();
     ASSERT_TRUE(fs::remove(RecordsPath()));
     const TScoreRec backupWorld = ValidRecord("Carol", 200, 30, 6);
@@ -151,7 +151,7 @@ TEST_F(RecordFileWindow, FileAppearingDuringSaveRecIsSavedInto) {
     busy.whileOpen = [&] { LayRecordFile(RecordBytes(kMine) + RecordBytes(backupWorld) + tail); };
     f.Button8Click(f.Records().Button8);
     EXPECT_EQ(busy.messages, std::vector<std::string>{kMissingRecords});
-    EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(backupWorld) + tail);
+    EXPECT_EQ(RecordsBytes(), RecordBytes(f.game().GameRec()) + RecordBytes(backupWorld) + tail);
 }
 
 // Restores the current directory however the test ends.
@@ -178,7 +178,7 @@ TEST_F(RecordFileWindow, AnotherCurrentDirectory) {
     EXPECT_EQ(f.Records().WRecord[FigureRow::Keeper]->text(), "Bob");
     PlayGameBeatingMyTotal();
     f.Button8Click(f.Records().Button8);
-    EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(kWorld));
+    EXPECT_EQ(RecordsBytes(), RecordBytes(f.game().GameRec()) + RecordBytes(kWorld));
     EXPECT_FALSE(fs::exists(elsewhere.Path() / "Records.dat"));
 }
 
@@ -202,8 +202,8 @@ TEST_P(OneWholeRecord, StartUpNamesTheFileAndTheWorldSlotComesWithAWorldRecord) 
     ExpectPlayable();
 
     // What Check WR does with a fetched world record.
-    f.state.WorldRec = kWorld;
-    SaveWorldRec(appDir, dialogs, f.state.MyRec, f.state.WorldRec);
+    f.SetUpGame().WorldRecChanged(kWorld);
+    SaveWorldRec(appDir, dialogs, f.game().MyRec(), f.game().WorldRec());
     EXPECT_EQ(RecordsBytes(), RecordBytes(kMine) + RecordBytes(kWorld));
     dialogs.messages.clear();
     TForm1 again(For(appDir));
@@ -227,18 +227,23 @@ TEST_F(RecordFileWindow, UnopenableFileAtStartUp) {
     ExpectPlayable();
 }
 
-// An automatic save that fails is reported and not announced as done; the game is already
-// the own record in memory and Save Rec stays offered for another try.
+// An automatic save that fails is reported, and the page says the game is not saved: the
+// record in memory stays what the file held, the game stays unsaved (a new game or closing
+// asks about it) and Save Rec stays offered for another try.
 TEST_F(RecordFileWindow, FailedAutoSaveIsNotAnnounced) {
     dir.Put("Lexfall.ini", "[Options]\r\nAutoSave=1\r\n");
     TForm1& f = Form();
+    const std::string mine = RecordBytes(f.game().MyRec());
     ASSERT_TRUE(fs::remove(RecordsPath()));
     ASSERT_TRUE(fs::create_directory(RecordsPath()));
     PlayGameBeatingMyTotal();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].find("Records.dat"), std::string::npos) << dialogs.messages[0];
-    EXPECT_EQ(f.BrokenText(), "Congratulations! You have broken Your Record!");
-    EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(f.state.GameRec));
+    EXPECT_EQ(f.BrokenText(), "Congratulations! You have broken Your Record!\r\r"
+                              "Not saved: your record file could not be written.");
+    EXPECT_EQ(RecordBytes(f.game().MyRec()), mine);
+    EXPECT_TRUE(f.game().Unsaved());
+    EXPECT_TRUE(f.Records().Button8->isEnabled());
     EXPECT_FALSE(f.Records().PanelRecord->isHidden()) << "the records page still comes up";
 }
 

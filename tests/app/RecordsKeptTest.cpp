@@ -56,10 +56,10 @@ protected:
     // Plays a game on f that ends with these figures.
     static void Play(TForm1& f, std::int32_t time, std::int32_t letters, std::int32_t words) {
         f.Button1Click(f.Button1);
-        f.state.GameRec.UsedTime = time;
-        f.state.GameRec.UsedLetters = letters - 1;
-        f.state.GameRec.CompletedWords = words;
-        f.state.field.Put(3, 1, 'E');
+        f.SetUpGame().FiguresToSetUp().UsedTime = time;
+        f.SetUpGame().FiguresToSetUp().UsedLetters = letters - 1;
+        f.SetUpGame().FiguresToSetUp().CompletedWords = words;
+        f.SetUpGame().PutLetter(3, 1, 'E');
         f.Timer1Timer();
         ASSERT_FALSE(f.GameRunning());
     }
@@ -93,7 +93,7 @@ TEST_P(HeldAtStartUp, OneWordGameWithAutoSaveKeepsTheStoredRecord) {
     } else {
         EXPECT_EQ(f.BrokenText(), "");
         EXPECT_FALSE(style::OwnEnabled(f.Records().Button8));
-        EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(kStored));
+        EXPECT_EQ(RecordBytes(f.game().MyRec()), RecordBytes(kStored));
         EXPECT_EQ(f.Records().MyRecord[FigureRow::Total]->text(), "48630");
         EXPECT_EQ(f.Records().WRecord[FigureRow::Total]->text(), "3010");
     }
@@ -123,7 +123,7 @@ TEST_F(RecordsKept, SaveRecWithUnreadRecordsAsksFirst) {
     dialogs.answer = true;
     f.Button8Click(f.Records().Button8);
     EXPECT_EQ(dialogs.questions.back(), kSaveQuestion);
-    EXPECT_EQ(RecordsBytes(), RecordBytes(f.state.GameRec) + RecordBytes(kWorld));
+    EXPECT_EQ(RecordsBytes(), RecordBytes(f.game().GameRec()) + RecordBytes(kWorld));
 }
 
 // Records fetched while the file is held (their store failed) stay in memory and on the page
@@ -132,14 +132,14 @@ TEST_F(RecordsKept, FailedReReadKeepsTheRecordsInMemory) {
     const HeldFile held(RecordsPath());
     TForm1& f = Form();
     const TScoreRec fetchedMine = ValidRecord("Alice", 30, 10, 2); // total 194
-    f.state.MyRec = fetchedMine;
-    f.state.WorldRec = kWorld;
+    f.SetUpGame().MyRecChanged(fetchedMine);
+    f.SetUpGame().WorldRecChanged(kWorld);
     f.ShowMyRec();
     f.ShowWorldRec();
 
     Play(f, 10, 5, 1); // total 73: beats neither
-    EXPECT_EQ(RecordBytes(f.state.MyRec), RecordBytes(fetchedMine));
-    EXPECT_EQ(RecordBytes(f.state.WorldRec), RecordBytes(kWorld));
+    EXPECT_EQ(RecordBytes(f.game().MyRec()), RecordBytes(fetchedMine));
+    EXPECT_EQ(RecordBytes(f.game().WorldRec()), RecordBytes(kWorld));
     EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), "Alice");
     EXPECT_EQ(f.Records().MyRecord[FigureRow::Total]->text(), "194");
     EXPECT_EQ(f.Records().WRecord[FigureRow::Total]->text(), "3010");
@@ -182,14 +182,14 @@ TEST_P(TwoCopies, StaleCopyDoesNotReplaceABetterRecord) {
     Play(a, 40, 14, 3); // total 524
     if (!autoSave)
         a.Button8Click(a.Records().Button8);
-    const std::string gameA = RecordBytes(a.state.GameRec);
+    const std::string gameA = RecordBytes(a.game().GameRec());
     ASSERT_EQ(RecordsBytes(), gameA + RecordBytes(kWorld));
 
     Play(b, 20, 8, 2); // total 362: beats the 194 B loaded, not A's 524
     if (!autoSave)
         b.Button8Click(b.Records().Button8);
     EXPECT_EQ(RecordsBytes(), gameA + RecordBytes(kWorld));
-    EXPECT_EQ(RecordBytes(b.state.MyRec), gameA);
+    EXPECT_EQ(RecordBytes(b.game().MyRec()), gameA);
     EXPECT_EQ(b.Records().MyRecord[FigureRow::Total]->text(), "524");
     ASSERT_EQ(dialogsB.messages.size(), 1u);
     EXPECT_NE(dialogsB.messages[0].find("524"), std::string::npos) << dialogsB.messages[0];

@@ -108,8 +108,8 @@ TEST_F(RecordsPageFit, EveryTextFitsOrWrapsInsideThePage) {
         record(std::string(20, 'W'), kMax, kMax, 1),
     };
     for (const TScoreRec& rec : extremes) {
-        f.state.MyRec = rec;
-        f.state.WorldRec = rec;
+        f.SetUpGame().MyRecChanged(rec);
+        f.SetUpGame().WorldRecChanged(rec);
         f.ShowMyRec();
         f.ShowWorldRec();
         ExpectEverythingFits("record " + RecordName(rec));

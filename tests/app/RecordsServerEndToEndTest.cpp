@@ -97,12 +97,12 @@ TEST_F(RecordsServerEndToEnd, PlayersPutGetAndCheckTheWorldRecord) {
         AddRecordsPlayer(kit.Server().Db(), "Tom & Jerry", "tom+jerry@example.org");
     const TScoreRec tomsRecord = ValidRecord("Tom & Jerry", 300, 40, 10, 37708.0 /* 2003-03-28 */);
     TForm1& first = StartComputer(tom, tomsRecord);
-    const std::string localWorld = RecordBytes(first.state.WorldRec);
+    const std::string localWorld = RecordBytes(first.game().WorldRec());
 
     Click(first.Records().Button4); // nothing on the server yet
     Click(first.Records().Button9);
-    EXPECT_EQ(RecordBytes(first.state.WorldRec), localWorld);
-    EXPECT_EQ(RecordBytes(first.state.MyRec), RecordBytes(tomsRecord));
+    EXPECT_EQ(RecordBytes(first.game().WorldRec()), localWorld);
+    EXPECT_EQ(RecordBytes(first.game().MyRec()), RecordBytes(tomsRecord));
     Click(first.Records().Button5);
     Click(first.Records().Button5);
     Click(first.Records().Button4);
@@ -111,7 +111,7 @@ TEST_F(RecordsServerEndToEnd, PlayersPutGetAndCheckTheWorldRecord) {
                   " Failed, please try again later or visit https://lexfall.example.org/. ",
                   " No Record, please click \"Put MyRec\" to save Your Record to internet. ",
                   " Put Record success. ", " Record exists. ", " Get World Record success. "}));
-    EXPECT_EQ(RecordBytes(first.state.WorldRec), RecordBytes(tomsRecord));
+    EXPECT_EQ(RecordBytes(first.game().WorldRec()), RecordBytes(tomsRecord));
     EXPECT_EQ(first.Records().WRecord[FigureRow::Keeper]->text(), "Tom & Jerry");
     EXPECT_EQ(RecordFile().substr(45), RecordBytes(tomsRecord));
     EXPECT_TRUE(ButtonsEnabled(first));
@@ -121,7 +121,7 @@ TEST_F(RecordsServerEndToEnd, PlayersPutGetAndCheckTheWorldRecord) {
     dialogs.messages.clear();
     Click(second.Records().Button9);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{" Get Record success. "});
-    EXPECT_EQ(RecordBytes(second.state.MyRec), RecordBytes(tomsRecord));
+    EXPECT_EQ(RecordBytes(second.game().MyRec()), RecordBytes(tomsRecord));
     EXPECT_EQ(second.Records().MyRecord[FigureRow::Keeper]->text(), "Tom & Jerry");
     EXPECT_EQ(RecordFile().substr(0, 45), RecordBytes(tomsRecord));
 
@@ -133,7 +133,7 @@ TEST_F(RecordsServerEndToEnd, PlayersPutGetAndCheckTheWorldRecord) {
     Click(third.Records().Button4);
     EXPECT_EQ(dialogs.messages,
               (std::vector<std::string>{" Put Record success. ", " Get World Record success. "}));
-    EXPECT_EQ(RecordBytes(third.state.WorldRec), RecordBytes(better));
+    EXPECT_EQ(RecordBytes(third.game().WorldRec()), RecordBytes(better));
     EXPECT_EQ(third.Records().WRecord[FigureRow::Keeper]->text(),
               QString::fromStdString(kit.Player().Name));
     EXPECT_EQ(RecordFile().substr(45), RecordBytes(better));
@@ -165,7 +165,7 @@ TEST_F(RecordsServerEndToEnd, HttpsThroughAFrontUnderAFolder) {
     Click(f.Records().Button4);
     EXPECT_EQ(dialogs.messages,
               (std::vector<std::string>{" Put Record success. ", " Get World Record success. "}));
-    EXPECT_EQ(RecordBytes(f.state.WorldRec), RecordBytes(record));
+    EXPECT_EQ(RecordBytes(f.game().WorldRec()), RecordBytes(record));
     const auto requests = front.Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_TRUE(requests[0].starts_with("GET /lexfall/putmyrec.asp?u=Test%20Player&"))
@@ -195,7 +195,7 @@ TEST_F(RecordsServerEndToEnd, HttpsServedByTheRecordsServer) {
     EXPECT_EQ(dialogs.messages,
               (std::vector<std::string>{" Put Record success. ", " Get Record success. ",
                                         " Get World Record success. "}));
-    EXPECT_EQ(RecordBytes(f.state.WorldRec), RecordBytes(record));
+    EXPECT_EQ(RecordBytes(f.game().WorldRec()), RecordBytes(record));
     EXPECT_EQ(ServerLog(3),
               (std::vector<std::string>{"/putmyrec.asp 200 0", "/getmyrec.asp 200 record",
                                         "/checkwr.asp 200 record"}))

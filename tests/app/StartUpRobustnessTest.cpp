@@ -30,11 +30,11 @@ TEST(StartUpRobustness, AnyRecordFileLeavesTheGamePlayable) {
 
             TestServices services;
             TForm1 form(services.For(dir.Dir()));
-            EXPECT_TRUE(IsValidRecord(form.state.MyRec));
-            EXPECT_TRUE(IsValidRecord(form.state.WorldRec));
+            EXPECT_TRUE(IsValidRecord(form.game().MyRec()));
+            EXPECT_TRUE(IsValidRecord(form.game().WorldRec()));
             form.Button1Click(form.Button1);
             form.Timer1Timer();
-            EXPECT_EQ(form.state.field.Block().Row, 1) << "a letter falls";
+            EXPECT_EQ(form.game().Field().Block().Row, 1) << "a letter falls";
             EXPECT_FALSE(style::OwnEnabled(form.Button1));
 
             const std::string after = dir.Get("Records.dat");

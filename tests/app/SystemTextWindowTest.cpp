@@ -28,8 +28,10 @@ TEST_F(FormTest, RegionalSeparatorsShowAsTheLocaleWritesThem) {
         const RegionalSettings localeSettings = ReadRegionalSettings(c.locale);
         EXPECT_EQ(localeSettings.shortDateFormat, c.dateFormat) << "is the locale generated?";
         TForm1 f(For(appDir, {.regional = &localeSettings}));
-        f.state.MyRec.UsedLetters = 1500;
-        f.state.MyRec.CompletedWords = 1;
+        TScoreRec mine = f.game().MyRec();
+        mine.UsedLetters = 1500;
+        mine.CompletedWords = 1;
+        f.SetUpGame().MyRecChanged(mine);
         f.ShowMyRec();
         EXPECT_EQ(f.Records().MyRecord[FigureRow::LettersPerWord]->text(), c.ratio);
         EXPECT_GE(f.Records().MyRecord[FigureRow::LettersPerWord]->width(),
@@ -41,8 +43,12 @@ TEST_F(FormTest, RegionalSeparatorsShowAsTheLocaleWritesThem) {
 // Windows-1252, UTF-8 shows as it is.
 TEST_F(FormTest, RecordNamesShowEveryByte) {
     TForm1& f = Form();
-    SetRecordName(f.state.MyRec, "J\xF6rg \x80");
-    SetRecordName(f.state.WorldRec, "Zo\xC3\xAB");
+    TScoreRec mine = f.game().MyRec();
+    TScoreRec world = f.game().WorldRec();
+    SetRecordName(mine, "J\xF6rg \x80");
+    SetRecordName(world, "Zo\xC3\xAB");
+    f.SetUpGame().MyRecChanged(mine);
+    f.SetUpGame().WorldRecChanged(world);
     f.ShowMyRec();
     f.ShowWorldRec();
     EXPECT_EQ(f.Records().MyRecord[FigureRow::Keeper]->text(), QStringLiteral("J\u00F6rg \u20AC"));

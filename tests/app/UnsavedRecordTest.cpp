@@ -47,10 +47,10 @@ protected:
         f.Button1Click(f.Button1);
         if (before == Before::Cheated)
             f.FormKeyDown(vk::Delete, {.shift = true});
-        f.state.GameRec.UsedTime = before == Before::NoRecord ? 0 : 40;
-        f.state.GameRec.UsedLetters = before == Before::NoRecord ? 0 : 14;
-        f.state.GameRec.CompletedWords = before == Before::NoRecord ? 0 : 3;
-        f.state.field.Put(3, 1, 'E');
+        f.SetUpGame().FiguresToSetUp().UsedTime = before == Before::NoRecord ? 0 : 40;
+        f.SetUpGame().FiguresToSetUp().UsedLetters = before == Before::NoRecord ? 0 : 14;
+        f.SetUpGame().FiguresToSetUp().CompletedWords = before == Before::NoRecord ? 0 : 3;
+        f.SetUpGame().PutLetter(3, 1, 'E');
         f.Timer1Timer();
         ASSERT_FALSE(f.GameRunning());
     }
@@ -63,7 +63,7 @@ TEST_P(UnsavedRecord, AskedOnlyWhenALastRecordWouldBeLost) {
     Play(c.before);
     if (c.before == Before::SaveRecPressed)
         f.Button8Click(f.Records().Button8);
-    const std::string game = RecordBytes(f.state.GameRec);
+    const std::string game = RecordBytes(f.game().GameRec());
     const std::string fileBefore = RecordsBytes();
     dialogs.questions.clear();
     dialogs.answer = c.answer != Answer::No;

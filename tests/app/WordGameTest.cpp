@@ -27,11 +27,14 @@ protected:
 
 // The falling letter becomes a T resting in column 4 of the bottom row.
 void EnterT4(TForm1& f) {
-    f.state.field.Enter('T');
-    f.state.field.Move(+1);
-    f.state.field.DropToRest();
-    ASSERT_EQ(f.state.field.Block().Col, 4);
-    ASSERT_EQ(f.state.field.Block().Row, 9);
+    Game& game = f.SetUpGame();
+    const std::uint8_t next = game.NextChar();
+    game.Preview('T');
+    game.Enter(next);
+    game.Move(+1);
+    game.DropToRest();
+    ASSERT_EQ(f.game().Field().Block().Col, 4);
+    ASSERT_EQ(f.game().Field().Block().Row, 9);
 }
 
 TEST_F(WordGame, BuildsARealWordAndSeesItClearedAndLogged) {
@@ -44,27 +47,27 @@ TEST_F(WordGame, BuildsARealWordAndSeesItClearedAndLogged) {
     f.Timer1Timer();
     f.FormKeyDown(vk::Space, {}); // A stays in column 3
     f.Timer1Timer();
-    ASSERT_EQ(f.state.field.Chars()[2][9], 'C');
-    ASSERT_EQ(f.state.field.Chars()[3][9], 'A');
-    EXPECT_EQ(std::int32_t{f.state.GameRec.CompletedWords}, 0);
+    ASSERT_EQ(f.game().Field().Chars()[2][9], 'C');
+    ASSERT_EQ(f.game().Field().Chars()[3][9], 'A');
+    EXPECT_EQ(std::int32_t{f.game().GameRec().CompletedWords}, 0);
 
     f.FormKeyDown(vk::Right, {}); // T to column 4
     f.FormKeyDown(vk::Down, {});
     f.Timer1Timer();
 
-    EXPECT_EQ(std::int32_t{f.state.GameRec.CompletedWords}, 1);
+    EXPECT_EQ(std::int32_t{f.game().GameRec().CompletedWords}, 1);
     EXPECT_EQ(f.Memo1->toPlainText(), "1:CAT");
     EXPECT_EQ(f.Records().MyScore[FigureRow::Words]->text(), "1");
     EXPECT_EQ(f.Records().MyScore[FigureRow::SecondsPerWord]->text(), "0.00")
         << "seconds per word while no second has passed";
     for (int col = 2; col <= 4; ++col) {
-        EXPECT_EQ(f.state.field.Chars()[col][9], 0);
+        EXPECT_EQ(f.game().Field().Chars()[col][9], 0);
         EXPECT_EQ(f.Image1->Image().pixel(col * 40 + 20, 380), qRgb(0, 0, 0));
     }
     EXPECT_EQ(sound.waves, std::vector<std::string>{"sound\\chimes.wav"});
     EXPECT_TRUE(f.Timer1->Enabled());
     EXPECT_TRUE(f.Timer2->Enabled());
-    EXPECT_EQ(f.state.field.Block().Letter, 'E');
+    EXPECT_EQ(f.game().Field().Block().Letter, 'E');
 }
 
 // Letters stacked above a cleared word move one row down in the grid and in the picture.
@@ -72,16 +75,16 @@ TEST_F(WordGame, LettersAboveTheWordFallOneRow) {
     TForm1& f = Form();
     f.Button1Click(f.Button1);
     // C A _ in row 9, an X on top of the A, then T lands in column 4.
-    f.state.field.Put(2, 9, 'C');
-    f.state.field.Put(3, 9, 'A');
-    f.state.field.Put(3, 8, 'X');
+    f.SetUpGame().PutLetter(2, 9, 'C');
+    f.SetUpGame().PutLetter(3, 9, 'A');
+    f.SetUpGame().PutLetter(3, 8, 'X');
     QImage& board = f.Image1->Image();
     board.setPixel(125, 325, qRgb(10, 20, 30)); // a mark in the X's cell (3, 8)
     EnterT4(f);
-    f.CheckWord();
-    EXPECT_EQ(f.state.field.Chars()[3][9], 'X');
-    EXPECT_EQ(f.state.field.Chars()[3][8], 0);
-    EXPECT_EQ(f.state.field.Chars()[2][9], 0);
+    f.FixBlock();
+    EXPECT_EQ(f.game().Field().Chars()[3][9], 'X');
+    EXPECT_EQ(f.game().Field().Chars()[3][8], 0);
+    EXPECT_EQ(f.game().Field().Chars()[2][9], 0);
     EXPECT_EQ(board.pixel(125, 365), qRgb(10, 20, 30));
     EXPECT_EQ(board.pixel(125, 325), qRgb(0, 0, 0));
     EXPECT_EQ(f.Memo1->toPlainText(), "1:CAT");
@@ -143,11 +146,11 @@ TEST_F(WordGame, WordSearchErrorWaitsForTheLandingAndHoldsTheTimers) {
     testing::RecordingDialogs boxes;
     random.numbers = {kC, kA};
     TForm1 f(For(appDir, {.dialogs = &boxes, .sound = &chime}));
-    f.state.settings.Speed = 20; // quick ticks, so any tick under the box shows
+    f.settings.Speed = 20; // quick ticks, so any tick under the box shows
     f.Button1Click(f.Button1);
     boxes.messages.clear(); // the new record file's notice at start-up
-    f.state.field.Put(2, 9, 'C');
-    f.state.field.Put(3, 9, 'A');
+    f.SetUpGame().PutLetter(2, 9, 'C');
+    f.SetUpGame().PutLetter(3, 9, 'A');
     EnterT4(f);
 
     struct AtBox {
@@ -159,10 +162,10 @@ TEST_F(WordGame, WordSearchErrorWaitsForTheLandingAndHoldsTheTimers) {
     boxes.whileShown = [&] {
         if (seen)
             return;
-        seen = AtBox{Counting(*f.Timer1), Counting(*f.Timer2), f.state.field.Block(),
-                     f.state.GameRec.UsedLetters, 0};
+        seen = AtBox{Counting(*f.Timer1), Counting(*f.Timer2), f.game().Field().Block(),
+                     f.game().GameRec().UsedLetters, 0};
         RunEventsFor(100);
-        seen->lettersAfterEvents = f.state.GameRec.UsedLetters;
+        seen->lettersAfterEvents = f.game().GameRec().UsedLetters;
     };
     for (int i = 0; i < 100 && boxes.messages.empty(); ++i)
         RunEventsFor(10); // the drop timer's own tick lands the T
@@ -175,7 +178,7 @@ TEST_F(WordGame, WordSearchErrorWaitsForTheLandingAndHoldsTheTimers) {
     EXPECT_EQ(seen->block.Row, 0);
     EXPECT_EQ(seen->letters, 1);
     EXPECT_EQ(seen->lettersAfterEvents, 1) << "no tick under the box";
-    EXPECT_EQ(f.state.field.Chars()[4][9], 'T');
+    EXPECT_EQ(f.game().Field().Chars()[4][9], 'T');
     EXPECT_NE(f.Image1->Image().pixel(4 * 40 + 20, 9 * 40 + 20), qRgb(0, 0, 0))
         << "grid and picture agree";
     EXPECT_TRUE(Counting(*f.Timer1)) << "the game goes on once the box is closed";

@@ -46,7 +46,7 @@ SoakPlayer::SoakPlayer(TForm1& form, SoakDoubles& doubles, const std::string& ap
     dictionary_.OpenDict();
     // Save Rec's question is answered Yes nine times in ten.
     doubles_.dialogs.decide = [this] { return !Chance(0.1); };
-    lastMyRec_ = form_.state.MyRec;
+    lastMyRec_ = form_.game().MyRec();
     Check("start-up");
 }
 
@@ -56,13 +56,13 @@ void SoakPlayer::Fail(const char* what, const std::string& detail) const {
 }
 
 template <typename Action> void SoakPlayer::Event(const char* what, Action action) {
-    const std::int32_t letters = form_.state.GameRec.UsedLetters;
+    const std::int32_t letters = form_.game().GameRec().UsedLetters;
     const bool running = form_.GameRunning();
     action();
     ++stats_.events;
     // A landing restarts both timers: the word search turns them off and on again.
     const bool landed =
-        running && form_.GameRunning() && form_.state.GameRec.UsedLetters != letters;
+        running && form_.GameRunning() && form_.game().GameRec().UsedLetters != letters;
     SyncTimers(landed);
     Check(what);
 }
@@ -116,11 +116,11 @@ void SoakPlayer::PlayGame() {
     Interlude();
     if (!form_.GameRunning())
         Fail("start", "Start did not start a game");
-    const long letters = form_.state.GameRec.UsedLetters;
+    const long letters = form_.game().GameRec().UsedLetters;
     patience_ = 5 + Below(Chance(0.1) ? 400 : 60);
     while (form_.GameRunning())
         PlayStep();
-    const TScoreRec& game = form_.state.GameRec;
+    const TScoreRec& game = form_.game().GameRec();
     lastFinished_ = game;
     ++stats_.games;
     stats_.letters += game.UsedLetters - letters;
@@ -144,9 +144,9 @@ void SoakPlayer::Interlude() {
         ClickVisible(form_.Options().Button7, "options to game");
     }
     if (Chance(0.2)) {
-        const TChars before = form_.state.field.Chars();
+        const TChars before = form_.game().Field().Chars();
         Key(Chance(0.5) ? Qt::Key_Left : Qt::Key_Down);
-        if (form_.state.field.Chars() != before)
+        if (form_.game().Field().Chars() != before)
             Fail("idle key", "a key changed the board while no game runs");
     }
     if (!form_.Records().PanelRecord->isHidden())
@@ -196,9 +196,9 @@ void SoakPlayer::ChangePage() {
 }
 
 void SoakPlayer::PlayStep() {
-    const TBlock& block = form_.state.field.Block();
-    if (form_.state.GameRec.UsedLetters != lastLetters_) {
-        lastLetters_ = form_.state.GameRec.UsedLetters;
+    const TBlock& block = form_.game().Field().Block();
+    if (form_.game().GameRec().UsedLetters != lastLetters_) {
+        lastLetters_ = form_.game().GameRec().UsedLetters;
         PlanLetter();
     }
     // Now and then something a player does besides steering.
@@ -232,8 +232,8 @@ void SoakPlayer::PlayStep() {
 }
 
 int SoakPlayer::LandingRow(int col) const {
-    const TChars& chars = form_.state.field.Chars();
-    const TBlock& block = form_.state.field.Block();
+    const TChars& chars = form_.game().Field().Chars();
+    const TBlock& block = form_.game().Field().Block();
     int row = block.Col == col ? block.Row : 0;
     while (row < MaxRow && chars[col][row + 1] == 0)
         ++row;
@@ -241,14 +241,14 @@ int SoakPlayer::LandingRow(int col) const {
 }
 
 int SoakPlayer::ChooseColumn() {
-    const TBlock& block = form_.state.field.Block();
+    const TBlock& block = form_.game().Field().Block();
     if (patience_ <= 0)
         return block.Col; // given up: stack where it falls
     int best = -1;
     std::size_t bestLength = 0;
     for (int col = 0; col <= MaxCol; ++col) {
         // Only columns the letter can reach along its row, tried on a copy of the field.
-        PlayField trial = form_.state.field;
+        PlayField trial = form_.game().Field();
         bool reachable = true;
         while (reachable && trial.Block().Col != col)
             reachable = trial.Move(col < trial.Block().Col ? -1 : +1);
@@ -277,7 +277,7 @@ int SoakPlayer::ChooseColumn() {
 void SoakPlayer::PlanLetter() {
     --patience_;
     plan_.clear();
-    const TBlock& block = form_.state.field.Block();
+    const TBlock& block = form_.game().Field().Block();
     const int target = ChooseColumn();
     if (patience_ > 0 && Chance(0.05)) {
         plan_.push_back(Qt::Key_Up);
@@ -317,9 +317,9 @@ void SoakPlayer::Check(const char* what) {
 }
 
 void SoakPlayer::CheckBoard(const char* what) {
-    const GameState& state = form_.state;
-    const TBlock& block = state.field.Block();
-    if (!IsLetter(state.NextChar))
+    const Game& state = form_.game();
+    const TBlock& block = state.Field().Block();
+    if (!IsLetter(state.NextChar()))
         Fail(what, "the next letter is not a letter");
     if (started_) {
         if (block.Col < 0 || block.Col > MaxCol || block.Row < 0 || block.Row > MaxRow ||
@@ -333,7 +333,7 @@ void SoakPlayer::CheckBoard(const char* what) {
     const QImage& board = form_.Image1->Image();
     for (int col = 0; col <= MaxCol; ++col) {
         for (int row = 0; row <= MaxRow; ++row) {
-            const std::uint8_t cell = state.field.Chars()[col][row];
+            const std::uint8_t cell = state.Field().Chars()[col][row];
             const int x = col * BlockSize, y = row * BlockSize;
             const bool falling = started_ && col == block.Col && row == block.Row;
             if (cell != 0 && !IsLetter(cell))
@@ -356,7 +356,7 @@ void SoakPlayer::CheckBoard(const char* what) {
 }
 
 void SoakPlayer::CheckFigures(const char* what) {
-    const TScoreRec& game = form_.state.GameRec;
+    const TScoreRec& game = form_.game().GameRec();
     if (started_ &&
         (game.UsedTime < lastGame_.UsedTime || game.UsedLetters < lastGame_.UsedLetters ||
          game.CompletedWords < lastGame_.CompletedWords))
@@ -381,16 +381,16 @@ void SoakPlayer::CheckRecordFile(const char* what) {
     std::memcpy(stored, bytes.data(), 2 * kSlot);
     if (!IsValidRecord(stored[0]) || !IsValidRecord(stored[1]))
         Fail(what, "a slot of the record file is not valid");
-    if (bytes.compare(0, kSlot, Bytes(form_.state.MyRec)) != 0 ||
-        bytes.compare(kSlot, kSlot, Bytes(form_.state.WorldRec)) != 0)
+    if (bytes.compare(0, kSlot, Bytes(form_.game().MyRec())) != 0 ||
+        bytes.compare(kSlot, kSlot, Bytes(form_.game().WorldRec())) != 0)
         Fail(what, "the record file and memory disagree");
-    if (Bytes(lastMyRec_) != Bytes(form_.state.MyRec)) {
+    if (Bytes(lastMyRec_) != Bytes(form_.game().MyRec())) {
         ++stats_.recordsSaved;
         // Start saves the last game when the player says so, after it reset GameRec.
-        if (Bytes(form_.state.MyRec) != Bytes(form_.state.GameRec) &&
-            Bytes(form_.state.MyRec) != Bytes(lastFinished_))
+        if (Bytes(form_.game().MyRec()) != Bytes(form_.game().GameRec()) &&
+            Bytes(form_.game().MyRec()) != Bytes(lastFinished_))
             Fail(what, "my record changed to something other than the game");
-        lastMyRec_ = form_.state.MyRec;
+        lastMyRec_ = form_.game().MyRec();
     }
 }
 

@@ -40,8 +40,8 @@ protected:
     // Runs drop ticks until the falling letter lands (or the game ends).
     void TickUntilLanded() {
         TForm1& f = Form();
-        const int letters = f.state.GameRec.UsedLetters;
-        for (int i = 0; i < 20 && f.state.GameRec.UsedLetters == letters; ++i)
+        const int letters = f.game().GameRec().UsedLetters;
+        for (int i = 0; i < 20 && f.game().GameRec().UsedLetters == letters; ++i)
             f.Timer1Timer();
     }
 
