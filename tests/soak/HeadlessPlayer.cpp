@@ -8,48 +8,52 @@
 namespace lexfall::soak {
 
 HeadlessPlayer::HeadlessPlayer(WordChecker& words, std::uint64_t seed)
-    : words_(words), rng_(seed) {}
+    : words_(words), rng_(seed) {
+    game_.Preview(NextLetter());
+}
 
 std::uint8_t HeadlessPlayer::NextLetter() {
     return NextLetterFor(Below(kLetterRange)).letter;
 }
 
 void HeadlessPlayer::PlayGame() {
-    field_.NewGame();
-    over_ = false;
+    game_.Start(0.0);
     long letters = 0;
     const long patience = 20 + Below(200); // letters played well before the game is given up
-    while (!over_) {
-        field_.Enter(NextLetter());
+    while (game_.Running()) {
+        game_.Enter(NextLetter());
         Check("enter");
         if (Chance(0.05)) {
-            field_.Swap(SwapLetterFor(Below(kLetterRange)));
+            game_.Swap(SwapLetterFor(Below(kLetterRange)));
             ++stats_.swaps;
         }
         Slide(ChooseColumn(patience - letters));
         if (Chance(0.01)) {
-            field_.ClearBoard();
+            game_.ClearBoard();
             ++stats_.clears;
         }
         if (Chance(0.5))
-            field_.DropToRest();
-        while (field_.Drop())
+            game_.DropToRest();
+        while (game_.Drop())
             Check("drop");
         if (Chance(0.05)) { // a slide after the hard drop, before the tick that fixes it
-            field_.Move(Chance(0.5) ? -1 : +1);
-            while (field_.Drop()) {
+            game_.Move(Chance(0.5) ? -1 : +1);
+            while (game_.Drop()) {
             }
         }
         Land();
         ++letters;
     }
+    if (game_.GameRec().UsedLetters != letters)
+        throw SoakFailure("the game counted " + std::to_string(game_.GameRec().UsedLetters) +
+                          " letters of " + std::to_string(letters));
     ++stats_.games;
     stats_.letters += letters;
     stats_.longestGameLetters = std::max(stats_.longestGameLetters, letters);
 }
 
 int HeadlessPlayer::ChooseColumn(long patience) {
-    const TBlock& block = field_.Block();
+    const TBlock& block = game_.Field().Block();
     if (patience <= 0)
         return block.Col;
     int best = -1;
@@ -57,7 +61,7 @@ int HeadlessPlayer::ChooseColumn(long patience) {
     int lowest = block.Col;
     int lowestRow = -1;
     for (int col = 0; col <= MaxCol; ++col) {
-        PlayField trial = field_;
+        PlayField trial = game_.Field();
         const int step = col < block.Col ? -1 : +1;
         bool reachable = true;
         while (reachable && trial.Block().Col != col)
@@ -79,22 +83,23 @@ int HeadlessPlayer::ChooseColumn(long patience) {
 }
 
 void HeadlessPlayer::Slide(int target) {
-    while (field_.Block().Col != target)
-        if (!field_.Move(target < field_.Block().Col ? -1 : +1))
+    while (game_.Field().Block().Col != target)
+        if (!game_.Move(target < game_.Field().Block().Col ? -1 : +1))
             return;
     Check("slide");
 }
 
 void HeadlessPlayer::Land() {
-    const Landing landing = field_.Land();
-    if (landing.gameOver) {
-        over_ = true;
+    const TurnOutcome turn = game_.Land(words_);
+    if (turn.searchFailure)
+        std::rethrow_exception(turn.searchFailure);
+    if (turn.landing.gameOver)
         return;
-    }
-    if (const auto word = field_.FindWord(words_)) {
-        if (word->StartCol > landing.cell.Col || word->EndCol < landing.cell.Col)
-            throw SoakFailure("land: the word " + word->Word + " misses the landed letter");
-        field_.TakeWord(*word);
+    if (turn.word) {
+        const Landing& landing = turn.landing;
+        if (turn.word->StartCol > landing.cell.Col || turn.word->EndCol < landing.cell.Col)
+            throw SoakFailure("land: the word " + turn.word->Word + " misses the landed letter");
+        game_.TakeWord(*turn.word);
         ++stats_.words;
     }
     Check("land");
@@ -103,8 +108,8 @@ void HeadlessPlayer::Land() {
 // Every letter but the falling one rests on the bottom row or on another letter, and only
 // upper-case letters are on the grid.
 void HeadlessPlayer::Check(const char* what) const {
-    const TChars& chars = field_.Chars();
-    const TBlock& block = field_.Block();
+    const TChars& chars = game_.Field().Chars();
+    const TBlock& block = game_.Field().Block();
     for (int col = 0; col <= MaxCol; ++col)
         for (int row = 0; row <= MaxRow; ++row) {
             const std::uint8_t cell = chars[col][row];

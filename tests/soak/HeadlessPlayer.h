@@ -1,8 +1,8 @@
 #pragma once
-// Plays whole games on the rules alone, without a window: letters drawn as the game draws
-// them, a column that makes a word preferred, swaps, slides and clears at random. Checks the
-// grid after every step, so a rule fault shows without a window's painting in the way.
-#include "words/PlayField.h"
+// Plays whole games through the game object alone, without a window: letters drawn as the game
+// draws them, a column that makes a word preferred, swaps, slides and clears at random. Checks
+// the grid after every step, so a rule fault shows without a window's painting in the way.
+#include "game/Game.h"
 #include "words/WordChecker.h"
 
 #include <cstdint>
@@ -39,9 +39,8 @@ private:
 
     WordChecker& words_;
     std::mt19937_64 rng_;
-    PlayField field_;
+    Game game_;
     HeadlessStats stats_;
-    bool over_ = false;
 };
 
 } // namespace lexfall::soak
