@@ -111,7 +111,7 @@ TEST_F(GameStates, AFetchedBetterRecordEndsTheUnsavedQuestion) {
 // The file holds a better record than the one the player saw (another copy saved it): Get
 // MyRec replaces it only when the player says so, asked with the stored record's figures.
 TEST_F(GameStates, GetMyRecAsksBeforeReplacingABetterStoredRecord) {
-    const TScoreRec fetched = ValidRecord("Alice", 40, 14, 3, 45000.0); // total 489
+    const TScoreRec fetched = ValidRecord("Alice", 40, 14, 3, 45000.0);  // total 489
     const TScoreRec stored = ValidRecord("Alice", 300, 40, 10, 45001.0); // total 3010
     for (const bool replace : {false, true}) {
         SCOPED_TRACE(replace);
@@ -133,6 +133,25 @@ TEST_F(GameStates, GetMyRecAsksBeforeReplacingABetterStoredRecord) {
         EXPECT_EQ(RecordBytes(f.game().MyRec()), RecordBytes(kept));
         dialogs.decide = nullptr;
     }
+}
+
+// A box holds the game while it is open, so no game ends (and is saved) under a question;
+// the game goes on once it is answered.
+TEST_F(GameStates, AQuestionHoldsTheGame) {
+    LoopbackServer server({});
+    LayOptions("AutoSave=1\r\n", server);
+    TForm1& f = Form();
+    f.Button1Click(f.Button1);
+    bool heldWhileAsked = false;
+    dialogs.decide = [&] {
+        heldWhileAsked = !f.Timer1->Enabled() && !f.Timer2->Enabled();
+        return false;
+    };
+    f.Button9Click(f.Records().Button9);
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_TRUE(heldWhileAsked);
+    EXPECT_TRUE(f.Timer1->Enabled());
+    EXPECT_TRUE(f.Timer2->Enabled());
 }
 
 } // namespace
