@@ -41,12 +41,7 @@ protected:
     }
     // A game of total 489, beating the own record (194) but not the world's.
     void PlayGameBeatingMyTotal(TForm1& f) {
-        f.Button1Click(f.Button1);
-        f.SetUpGame().FiguresToSetUp().UsedTime = 40;
-        f.SetUpGame().FiguresToSetUp().UsedLetters = 14;
-        f.SetUpGame().FiguresToSetUp().CompletedWords = 3;
-        f.SetUpGame().PutLetter(3, 1, 'E');
-        f.Timer1Timer();
+        PlayGameWith(f, 40, 15, 3);
         ASSERT_FALSE(f.GameRunning());
         ASSERT_EQ((std::int32_t{f.game().GameRec().Total}), 489);
     }

@@ -33,12 +33,7 @@ protected:
     // offered (and, with AutoSave off, nothing saved yet).
     void PlayGameBeatingMyTotal() {
         TForm1& f = Form();
-        f.Button1Click(f.Button1);
-        f.SetUpGame().FiguresToSetUp().UsedTime = 40;
-        f.SetUpGame().FiguresToSetUp().UsedLetters = 14;
-        f.SetUpGame().FiguresToSetUp().CompletedWords = 3;
-        f.SetUpGame().PutLetter(3, 1, 'E');
-        f.Timer1Timer();
+        PlayGameWith(f, 40, 15, 3);
         ASSERT_FALSE(f.GameRunning());
         ASSERT_EQ((std::int32_t{f.game().GameRec().Total}), 489);
         ASSERT_TRUE(style::OwnEnabled(f.Records().Button8));

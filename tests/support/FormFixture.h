@@ -52,6 +52,18 @@ protected:
     std::unique_ptr<TForm1> form;
 };
 
+// Plays a game to its end at once: Start, these figures counted, and a letter that comes to
+// rest in the top row.
+inline void PlayGameWith(TForm1& f, std::int32_t time, std::int32_t letters, std::int32_t words) {
+    f.Button1Click(f.Button1);
+    TScoreRec& figures = f.SetUpGame().FiguresToSetUp();
+    figures.UsedTime = time;
+    figures.UsedLetters = letters - 1; // the last letter is counted as it lands
+    figures.CompletedWords = words;
+    f.SetUpGame().PutLetter(3, 1, 'E');
+    f.Timer1Timer();
+}
+
 // A dictionary of one record that spells no word: games run without words and without the
 // missing-dictionary box, which an empty file would bring up.
 inline const std::string kWordlessDict(9, '\0');
