@@ -14,6 +14,11 @@ namespace {
 constexpr const char* kFileName = "Records.dat";
 constexpr const char* kNoRecord = "No Record";
 constexpr const char* kMissingText = " Cannot find \"Records.dat\" file, new one created. ";
+} // namespace
+
+const char* const kMissingRecordFileText = kMissingText;
+
+namespace {
 constexpr const char* kMyRecInvalidText = " Your Records is invalid, and have been clean. ";
 constexpr const char* kWorldRecInvalidText =
     " World Records is invalid, and have been clean. Please recheck it.";
