@@ -200,8 +200,9 @@ std::vector<std::string> RunPlace(const Place& place, const std::string& root, s
                 row += std::string("; ") + what + " save: nothing saved, nothing said";
             } else if (refused.empty()) {
                 expect(boxes.empty(), std::string(what) + " save said: " + Joined(boxes));
-                expect(landed(), std::string(what) + " not saved in " + at);
-                row += std::string("; ") + what + " saved in " + at;
+                const bool there = landed();
+                expect(there, std::string(what) + " not saved in " + at);
+                row += std::string("; ") + what + (there ? " saved in " : " NOT saved in ") + at;
             } else {
                 bool named = false;
                 for (const std::string& box : boxes)
