@@ -21,7 +21,10 @@ AppServices::AppServices()
               return OpenAudioModule(module, data);
           },
           false)),
-      network_(posix::TlsFromModule(folders_.moduleDir)) {}
+      network_(posix::TlsFromModule(folders_.moduleDir)) {
+    if (folders_.homeless)
+        homelessDialogs_ = std::make_unique<HomelessDialogs>(dialogs_, folders_);
+}
 
 void AppServices::StartAudio() {
     sound_->Start();
@@ -39,7 +42,7 @@ FormServices AppServices::Services() {
         .recordsDir = folders_.recordsDir,
         .clock = clock_,
         .random = random_,
-        .dialogs = dialogs_,
+        .dialogs = homelessDialogs_ ? static_cast<Dialogs&>(*homelessDialogs_) : dialogs_,
         .sound = *sound_,
         .regional = ReadSystemRegionalSettings(),
         // The result is ignored: a link that cannot be opened fails silently.

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/FormServices.h"
+#include "app/HomelessDialogs.h"
 #include "media/AsyncSound.h"
 #include "platform/GameFolders.h"
 #include "platform/posix/EnvironmentProxy.h"
@@ -25,6 +26,7 @@ private:
     SystemClock clock_;
     SeededRandom random_;
     QtDialogs dialogs_;
+    std::unique_ptr<HomelessDialogs> homelessDialogs_; // only when folders_.homeless
     std::unique_ptr<AsyncSound> sound_;
     posix::PosixNetwork network_;
     posix::EnvironmentProxy browserProxy_;

@@ -1,11 +1,14 @@
 #include "app/FolderSearch.h"
 
+#include "platform/PlayerFile.h"
 #include "platform/qt/QtSystemText.h"
 
-#include <QStandardPaths>
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
 
-#include <filesystem>
-#include <system_error>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace lexfall {
 
@@ -14,26 +17,37 @@ namespace {
 // Set by the build from the install folders, relative to the game's own.
 const InstalledLayout kInstalledLayout{LEXFALL_INSTALLED_DATA_DIR, LEXFALL_INSTALLED_MODULE_DIR};
 
-std::string Located(QStandardPaths::StandardLocation location) {
-    return ToSystemText(QStandardPaths::writableLocation(location));
-}
-
 } // namespace
+
+std::string AccountHome() {
+    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    while (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE &&
+           buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    return found != nullptr && found->pw_dir != nullptr ? found->pw_dir : std::string();
+}
 
 const InstalledLayout& BuiltInstalledLayout() {
     return kInstalledLayout;
 }
 
-GameFolders FindGameFolders(const QString& programDir) {
+GameFolders FindGameFolders(const QString& programDir,
+                            const std::function<std::string()>& accountHome) {
+    const PlayerHomes homes = ChoosePlayerHomes(std::getenv("HOME"), std::getenv("XDG_CONFIG_HOME"),
+                                                std::getenv("XDG_DATA_HOME"), accountHome);
     GameFolders folders = ChooseGameFolders(ToSystemText(programDir), kInstalledLayout,
-                                            Located(QStandardPaths::GenericConfigLocation),
-                                            Located(QStandardPaths::GenericDataLocation));
+                                            homes.configHome, homes.dataHome);
     if (folders.installed) {
-        // With the player's umask, like every other folder the player's programs make.
-        // A folder that cannot be made shows up as the error of the first write into it.
-        std::error_code ignored;
+        // Private to the player, as the XDG rules ask: the settings hold the access code and
+        // the proxy password. A folder that cannot be made shows up as the error of the first
+        // write into it.
+        bool made = true;
         for (const std::string& folder : {folders.settingsDir, folders.recordsDir})
-            std::filesystem::create_directories(folder, ignored);
+            made = MakeFolders(folder, 0700) && made;
+        folders.homeless = !homes.homeKnown && !made;
     }
     return folders;
 }

@@ -15,7 +15,28 @@ std::string FolderText(const std::filesystem::path& folder) {
     return text;
 }
 
+bool IsAbsolute(const char* text) {
+    return text != nullptr && text[0] == '/';
+}
+
 } // namespace
+
+PlayerHomes ChoosePlayerHomes(const char* home, const char* configHome, const char* dataHome,
+                              const std::function<std::string()>& accountHome) {
+    PlayerHomes homes;
+    std::filesystem::path base;
+    if (IsAbsolute(home)) {
+        base = home;
+    } else if (const std::string account = accountHome(); IsAbsolute(account.c_str())) {
+        base = account;
+    } else {
+        base = "/";
+        homes.homeKnown = false;
+    }
+    homes.configHome = IsAbsolute(configHome) ? configHome : (base / ".config").string();
+    homes.dataHome = IsAbsolute(dataHome) ? dataHome : (base / ".local/share").string();
+    return homes;
+}
 
 GameFolders ChooseGameFolders(const std::string& programDir, const InstalledLayout& layout,
                               const std::string& configHome, const std::string& dataHome) {

@@ -1,5 +1,6 @@
 #include "records/RecordFile.h"
 
+#include "platform/PlayerFile.h"
 #include "records/RecordStream.h"
 
 #include <cstring>
@@ -13,6 +14,11 @@ namespace {
 constexpr const char* kFileName = "Records.dat";
 constexpr const char* kNoRecord = "No Record";
 constexpr const char* kMissingText = " Cannot find \"Records.dat\" file, new one created. ";
+} // namespace
+
+const char* const kMissingRecordFileText = kMissingText;
+
+namespace {
 constexpr const char* kMyRecInvalidText = " Your Records is invalid, and have been clean. ";
 constexpr const char* kWorldRecInvalidText =
     " World Records is invalid, and have been clean. Please recheck it.";
@@ -30,6 +36,23 @@ bool IsMissing(const std::filesystem::path& path) {
     return std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found;
 }
 
+// Whether a link to a missing file leads into a folder that is there. When not, the create's
+// error, naming where the link leads, is the one box, without "new one created" before it.
+bool LinkedFolderIsThere(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::path target = path;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)) ||
+        !FollowLinks(target))
+        return true; // not a link, or a loop: the open says what is wrong
+    return std::filesystem::is_directory(
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path("."), error);
+}
+
+void ReportMissing(const std::filesystem::path& path, Dialogs& dialogs) {
+    if (LinkedFolderIsThere(path))
+        dialogs.ShowMessage(kMissingText);
+}
+
 // A slot as read, or nothing when it is short or fails the validity check.
 std::optional<TScoreRec> ReadValid(TRecordStream& stream) {
     TScoreRec rec{};
@@ -40,27 +63,36 @@ std::optional<TScoreRec> ReadValid(TRecordStream& stream) {
 
 // Both records appended in one write: a program killed while making the file leaves it
 // without them, which the next start-up repairs, never with MyRec alone, which it cannot.
+// A file this stream has just made and could not fill (a full disk) is removed again, so the
+// next start and every reader find it missing, never short.
 void AppendBoth(TRecordStream& stream, const TScoreRec& myRec, const TScoreRec& worldRec) {
     const TScoreRec both[2] = {myRec, worldRec};
-    stream.Seek(0, SeekOrigin::End);
-    stream.Write(both, sizeof both);
+    try {
+        stream.Seek(0, SeekOrigin::End);
+        stream.Write(both, sizeof both);
+    } catch (...) {
+        stream.RemoveCreated();
+        throw;
+    }
 }
 
-// A missing file is reported, then created with both records as they are in memory. The
-// create is exclusive: a file that appeared meanwhile (another copy of the game saved, or the
-// player put a backup back) is returned for the caller to use as a present file.
+// A missing file is reported, then created with both records as they are in memory, and so
+// is an empty one (a full disk when an older version made it): a save never leaves MyRec alone
+// in it. The create is exclusive: a file that appeared meanwhile (another
+// copy of the game saved, or the player put a backup back) is returned for the caller to use as
+// a present file.
 std::unique_ptr<TRecordStream> OpenOrCreateWithBoth(const std::filesystem::path& path,
                                                     Dialogs& dialogs, const TScoreRec& myRec,
                                                     const TScoreRec& worldRec) {
-    if (!IsMissing(path))
-        return std::make_unique<TRecordStream>(path, StreamMode::Open);
-    dialogs.ShowMessage(kMissingText);
-    auto stream = std::make_unique<TRecordStream>(path, StreamMode::Create);
-    if (stream->Created()) {
-        AppendBoth(*stream, myRec, worldRec);
-        return nullptr;
-    }
-    return stream;
+    const bool missing = IsMissing(path);
+    if (missing)
+        ReportMissing(path, dialogs);
+    auto stream =
+        std::make_unique<TRecordStream>(path, missing ? StreamMode::Create : StreamMode::Open);
+    if (stream->Size() > 0)
+        return stream;
+    AppendBoth(*stream, myRec, worldRec);
+    return nullptr;
 }
 
 } // namespace
@@ -74,7 +106,7 @@ void LoadRecords(const std::filesystem::path& appDir, Dialogs& dialogs, double t
     const bool missing = IsMissing(path);
     if (missing) {
         read = true; // no stored record that a save could overwrite
-        dialogs.ShowMessage(kMissingText);
+        ReportMissing(path, dialogs);
     }
     // A file that appeared while the message was up is opened, not emptied, and read as usual.
     TRecordStream stream(path, missing ? StreamMode::Create : StreamMode::Open);

@@ -13,6 +13,9 @@ namespace lexfall {
 // directory never matters. Each call holds the file only while it runs; its failures throw
 // lexfall::Error for the default error handler.
 
+// The message of a missing file, shown before it is created.
+extern const char* const kMissingRecordFileText;
+
 // Start-up: fills myRec and worldRec from the file, creating it when missing and repairing
 // each slot that fails the validity check, with a message for each. Before anything can throw,
 // both records hold a cleared "No Record" record dated today, so whatever goes wrong (a file

@@ -1,5 +1,6 @@
 #include "records/RecordStream.h"
 
+#include "platform/PlayerFile.h"
 #include "text/Error.h"
 
 #include <array>
@@ -37,11 +38,8 @@ int LockExclusive(int fd) {
 }
 
 int OpenFile(const std::filesystem::path& path, int flags) {
-    int fd;
-    do
-        fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-    while (fd < 0 && errno == EINTR);
-    return fd;
+    // A pipe in the file's place must not hold up the game before it can be refused.
+    return OpenWithoutWaiting(path, flags);
 }
 
 bool IsNoWriteRight(int error) {
@@ -54,13 +52,21 @@ FileStream::FileStream(const std::filesystem::path& path, StreamMode mode) : pat
     std::string verb = "Cannot open file ";
     int fd = -1;
     if (mode == StreamMode::Create) {
+        // O_EXCL refuses every link, also one to a file not made yet (a records file kept in a
+        // synced folder): that file is made where the link points, and the link stays.
+        std::filesystem::path target = path_;
+        if (!FollowLinks(target))
+            target = path_;
         // Exclusive: a file that appeared since the caller found none is kept, not emptied.
-        fd = OpenFile(path_, O_RDWR | O_CREAT | O_EXCL);
+        fd = OpenFile(target, O_RDWR | O_CREAT | O_EXCL);
         created_ = fd >= 0;
         if (fd < 0 && errno != EEXIST)
-            throw Error("Cannot create file " + Quoted(path_) + ". " + SystemText(errno));
-        if (created_)
+            throw Error("Cannot create file " + Quoted(target.lexically_normal()) + ". " +
+                        SystemText(errno));
+        if (created_) {
             verb = "Cannot create file ";
+            createdPath_ = target;
+        }
     }
     if (fd < 0)
         fd = OpenExisting(verb);
@@ -92,6 +98,11 @@ int FileStream::OpenExisting(const std::string& verb) {
     if (fd < 0)
         throw Error(verb + Quoted(path_) + ". " + SystemText(errno));
     return fd;
+}
+
+void FileStream::RemoveCreated() {
+    if (created_ && ::unlink(createdPath_.c_str()) == 0)
+        created_ = false;
 }
 
 FileStream::~FileStream() {

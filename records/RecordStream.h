@@ -21,7 +21,8 @@ enum class SeekOrigin { Beginning, Current, End };
 // A seekable stream over one file that it holds exclusively until it is destroyed. Exclusive
 // means an advisory flock(LOCK_EX | LOCK_NB) taken right after opening: every other opener, in
 // this process or another, that goes through this class fails instead of waiting.
-// Only a regular file is opened. Failures throw lexfall::Error with a text that names the file.
+// Only a regular file is opened, and nothing else is waited for (a FIFO, a device). Failures throw
+// lexfall::Error with a text that names the file.
 class FileStream {
 public:
     FileStream(const std::filesystem::path& path, StreamMode mode);
@@ -39,6 +40,8 @@ public:
     const std::filesystem::path& Path() const { return path_; }
     // Whether this stream made the file.
     bool Created() const { return created_; }
+    // Takes the file this stream made away again, for a file that could not be filled.
+    void RemoveCreated();
     // Whether the file could only be opened for reading.
     bool ReadOnly() const { return writeError_ != 0; }
 
@@ -50,7 +53,8 @@ private:
     std::filesystem::path path_;
     int fd_ = -1;
     bool created_ = false;
-    int writeError_ = 0; // why a read-only file could not be opened for writing
+    std::filesystem::path createdPath_; // where a link led, for a file made through one
+    int writeError_ = 0;                // why a read-only file could not be opened for writing
 };
 
 // A file of fixed-size records, worked in units of RecordSize.

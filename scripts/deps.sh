@@ -29,6 +29,7 @@ tests=(
   lintian dpkg-dev file # scripts/package.sh
   chromium # the records server's standings page, rendered by a real browser
   libxml2-utils # xmllint: the standings page parsed strictly, without network
+  dosfstools # mkfs.vfat: the portable folder tried on a loop-mounted FAT image
   # bench/startup.sh only
   xdotool sox libxdamage-dev libxcomposite-dev
   nginx-light # bench/server-load.sh measures the records server beside it; a TLS front in the tests

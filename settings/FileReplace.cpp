@@ -1,5 +1,7 @@
 #include "settings/FileReplace.h"
 
+#include "platform/PlayerFile.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -20,21 +22,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kTempSuffix = ".XXXXXX";
 
-// The file a chain of symbolic links ends at, which need not exist yet. A loop, or a chain
-// too long to follow, gives nothing.
-bool FollowLinks(fs::path& path) {
-    for (int hop = 0; hop < 40; ++hop) {
-        std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(path, error)))
-            return !error || error == std::errc::no_such_file_or_directory;
-        const fs::path target = fs::read_symlink(path, error);
-        if (error)
-            return false;
-        path = target.is_absolute() ? target : path.parent_path() / target;
-    }
-    return false;
-}
-
 bool WriteAll(int fd, std::string_view content) {
     while (!content.empty()) {
         const ssize_t n = ::write(fd, content.data(), content.size());
@@ -47,11 +34,12 @@ bool WriteAll(int fd, std::string_view content) {
     return true;
 }
 
-// The mode a newly created file gets, as open() with 0666 would give it.
+// The mode of a new settings file: the player's alone, since the access code and the proxy
+// password are kept in it. The umask may take more away.
 mode_t NewFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    return 0666 & ~mask;
+    return 0600 & ~mask;
 }
 
 void SyncFolder(const fs::path& folder) {
@@ -128,8 +116,11 @@ bool LinkUnnamed(int fd, const std::string& pattern, std::string& name) {
     return false;
 }
 
+// A FAT stick keeps no modes and refuses the change (or ignores it): the file is written all
+// the same.
 bool FillAndSync(int fd, std::string_view content, mode_t mode) {
-    return WriteAll(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    return WriteAll(fd, content) && (::fchmod(fd, mode) == 0 || ModeNotKept(errno)) &&
+           ::fsync(fd) == 0;
 }
 
 // The new text, complete and on the disk, in a file of ours beside the target; its name goes
@@ -165,7 +156,7 @@ bool WriteTemp(const fs::path& folder, const std::string& pattern, std::string& 
 // The whole text written over the file where it stands: its owner and rights stay, but a
 // failure part way leaves a mix, so this is only for a folder that takes no new file.
 bool WriteInPlace(const fs::path& target, std::string_view content) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    const int fd = OpenWithoutWaiting(target, O_WRONLY);
     if (fd < 0)
         return false;
     bool written = WriteAll(fd, content) &&
@@ -206,7 +197,8 @@ bool ReplaceFileContents(const std::string& path, std::string_view content) {
 
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && !MayReplace(target, old))
+    // A pipe or a device in the file's place is the player's, not ours to replace.
+    if (exists && (!S_ISREG(old.st_mode) || !MayReplace(target, old)))
         return false;
     const mode_t mode = exists ? (old.st_mode & 07777) : NewFileMode();
 

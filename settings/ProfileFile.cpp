@@ -1,5 +1,6 @@
 #include "settings/ProfileFile.h"
 
+#include "platform/PlayerFile.h"
 #include "settings/FileReplace.h"
 #include "text/Error.h"
 #include "text/SystemText.h"
@@ -464,7 +465,8 @@ class FileText {
 public:
     // Nothing when the file is missing, not a regular file, or cannot be read.
     static std::optional<FileText> Open(const std::string& path) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // Without waiting: a FIFO in the file's place would otherwise hold up the start.
+        const int fd = OpenWithoutWaiting(path, O_RDONLY);
         if (fd < 0)
             return std::nullopt;
         std::optional<FileText> text;
@@ -531,7 +533,7 @@ bool TouchFile(const std::string& path) {
     if (!MayReplaceExistingFile(path))
         return false;
     RemoveOldReplaceLeftovers(path);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    const int fd = OpenWithoutWaiting(path, O_WRONLY);
     if (fd < 0)
         return false;
     const bool touched = ::futimens(fd, nullptr) == 0;
@@ -564,8 +566,14 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
 }
 
 void ProfileFile::WriteStrings(const std::vector<profile::Entry>& entries) const {
+    namespace fs = std::filesystem;
     std::error_code error;
-    const bool exists = std::filesystem::exists(path_, error);
+    const fs::file_status status = fs::status(path_, error);
+    const bool exists = fs::exists(status);
+    // A pipe, a socket or a device in the file's place would swallow the text or never answer.
+    if (fs::is_fifo(status) || fs::is_socket(status) || fs::is_block_file(status) ||
+        fs::is_character_file(status))
+        throw Error("Unable to write to " + path_ + ". It is not a regular file.");
     // A file that is there but cannot be read must not be replaced by one holding only these
     // keys.
     std::optional<FileText> current = exists ? FileText::Open(path_) : std::nullopt;

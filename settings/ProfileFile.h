@@ -81,7 +81,7 @@ public:
     const std::string& Path() const { return path_; }
 
     // Several keys from one read of the file; nothing for each that is missing, and for all
-    // when the file is missing or unreadable.
+    // when the file is missing, unreadable or not a regular file (never waited for).
     std::vector<std::optional<std::string>>
     ReadStrings(const std::vector<profile::KeyName>& keys) const;
     // A missing or unreadable file, section or key gives def.
@@ -89,7 +89,9 @@ public:
                            std::string_view def) const;
 
     // All the keys in one replacement of the file: all of them are written, or none. A refused
-    // write throws Error("Unable to write to " + path) and leaves the file as it was.
+    // write throws Error("Unable to write to " + path) and leaves the file as it was; a pipe,
+    // socket or device in the file's place adds ". It is not a regular file.". A new file is
+    // made 0600 (see ReplaceFileContents).
     void WriteStrings(const std::vector<profile::Entry>& entries) const;
 
 private:

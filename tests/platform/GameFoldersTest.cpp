@@ -1,4 +1,5 @@
 #include "platform/GameFolders.h"
+#include "platform/PlayerFile.h"
 
 #include "support/ScratchDir.h"
 
@@ -6,6 +7,8 @@
 
 #include <filesystem>
 #include <string>
+
+#include <sys/stat.h>
 
 namespace lexfall {
 namespace {
@@ -51,6 +54,68 @@ TEST(GameFoldersTest, DictionaryBesideTheProgramOrNoDataFolderMeansPortable) {
             }
         }
     }
+}
+
+// A relative XDG value is ignored (an unexpanded "~/.config" from a launcher would otherwise
+// depend on the folder the game was started from); without HOME the account's home counts, and
+// with no home at all the place is "/", which the first write then names.
+TEST(GameFoldersTest, PlayerHomesFollowTheXdgRules) {
+    struct Case {
+        const char* name;
+        const char* home;
+        const char* config;
+        const char* data;
+        std::string account;
+        std::string configHome, dataHome;
+    };
+    for (const Case& c : {
+             Case{"absolute values", "/home/ann", "/x/conf", "/x/data", "/acct", "/x/conf",
+                  "/x/data"},
+             Case{"unset", "/home/ann", nullptr, nullptr, "/acct", "/home/ann/.config",
+                  "/home/ann/.local/share"},
+             Case{"relative values", "/home/ann", "~/.config", "data", "/acct", "/home/ann/.config",
+                  "/home/ann/.local/share"},
+             Case{"empty values", "/home/ann", "", "", "/acct", "/home/ann/.config",
+                  "/home/ann/.local/share"},
+             Case{"no HOME", nullptr, nullptr, nullptr, "/acct", "/acct/.config",
+                  "/acct/.local/share"},
+             Case{"relative HOME", "ann", nullptr, nullptr, "/acct", "/acct/.config",
+                  "/acct/.local/share"},
+             Case{"no home at all", nullptr, nullptr, nullptr, "", "/.config", "/.local/share"},
+             Case{"no home, absolute values", "", "/x/conf", "/x/data", "", "/x/conf", "/x/data"},
+         }) {
+        int asked = 0;
+        const PlayerHomes homes = ChoosePlayerHomes(c.home, c.config, c.data, [&] {
+            ++asked;
+            return c.account;
+        });
+        EXPECT_EQ(homes.configHome, c.configHome) << c.name;
+        EXPECT_EQ(homes.dataHome, c.dataHome) << c.name;
+        const bool homeUsable = c.home != nullptr && c.home[0] == '/';
+        EXPECT_EQ(asked, homeUsable ? 0 : 1)
+            << c.name << ": the password database only without HOME";
+    }
+}
+
+// The folders the game makes for the player's files are the player's alone; one already there
+// keeps its mode.
+TEST(GameFoldersTest, MadeFoldersArePrivateAndOldOnesStay) {
+    ScratchDir root;
+    std::filesystem::create_directory(root.Dir() + "home");
+    std::filesystem::permissions(root.Dir() + "home", std::filesystem::perms(0755));
+    const mode_t oldMask = ::umask(022);
+    EXPECT_TRUE(MakeFolders(root.Dir() + "home/.local/share/lexfall/", 0700));
+    ::umask(oldMask);
+    const auto mode = [&](const std::string& folder) {
+        struct stat info {};
+        EXPECT_EQ(::stat((root.Dir() + folder).c_str(), &info), 0) << folder;
+        return info.st_mode & 07777;
+    };
+    EXPECT_EQ(mode("home"), 0755u);
+    for (const char* made : {"home/.local", "home/.local/share", "home/.local/share/lexfall"})
+        EXPECT_EQ(mode(made), 0700u) << made;
+    root.Put("home/file", "x");
+    EXPECT_FALSE(MakeFolders(root.Dir() + "home/file/lexfall", 0700));
 }
 
 } // namespace
