@@ -124,12 +124,7 @@ std::string Joined(const std::vector<std::string>& texts) {
 
 // Plays a one-word game to its end and saves it with Save Rec.
 void PlayAndSave(TForm1& f) {
-    f.Button1Click(f.Button1);
-    f.state.GameRec.UsedTime = 10;
-    f.state.GameRec.UsedLetters = 4;
-    f.state.GameRec.CompletedWords = 1;
-    f.state.field.Put(3, 1, 'E');
-    f.Timer1Timer();
+    PlayGameWith(f, 10, 5, 1);
     f.Records().Button8->click();
 }
 
@@ -188,7 +183,7 @@ std::vector<std::string> RunPlace(const Place& place, const std::string& root, s
         services.dialogs.messages.clear();
         PlayAndSave(form);
         const std::vector<std::string> recordsBoxes = services.dialogs.messages;
-        saved = form.state.GameRec;
+        saved = form.game().GameRec();
 
         const auto check = [&](const char* what, const std::string& at, const std::string& refused,
                                const std::vector<std::string>& boxes,
@@ -220,9 +215,9 @@ std::vector<std::string> RunPlace(const Place& place, const std::string& root, s
     TestServices again;
     TForm1 second(servicesFor(again));
     if (place.settingsRefused.empty() && !place.saidOnce)
-        expect(!second.state.settings.Sound, "the settings did not read back");
+        expect(!second.settings.Sound, "the settings did not read back");
     if (place.recordsRefused.empty() && !place.saidOnce)
-        expect(RecordBytes(second.state.MyRec) == RecordBytes(saved),
+        expect(RecordBytes(second.game().MyRec()) == RecordBytes(saved),
                "the record did not read back");
     std::error_code ignored;
     expect(fs::is_empty(root + "launch", ignored), "a file landed in the launch folder");

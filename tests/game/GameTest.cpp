@@ -103,7 +103,7 @@ TEST(GameTest, TheUnsavedRecordsLife) {
     EXPECT_TRUE(game.Unsaved()) << "still beats the new record";
     game.SaveSucceeded();
     EXPECT_FALSE(game.Unsaved());
-    EXPECT_EQ(game.MyRec().Total, game.GameRec().Total);
+    EXPECT_EQ(std::int32_t{game.MyRec().Total}, std::int32_t{game.GameRec().Total});
 
     game.RecordsLoaded(Record(30, 10, 2), Record(300, 40, 10), true);
     EXPECT_EQ(play(true).save, SaveStep::None);
@@ -270,7 +270,7 @@ TEST(GameTest, RandomWalkAgainstTheModel) {
             ASSERT_EQ(game.Running(), model.running);
             ASSERT_EQ(game.TimersRun(), model.TimersRun());
             ASSERT_EQ(game.Covered(), model.Covered());
-            ASSERT_EQ(game.MyRec().Total, model.kept);
+            ASSERT_EQ(std::int32_t{game.MyRec().Total}, model.kept);
             ASSERT_EQ(game.Unsaved(), model.owed);
         }
     }
