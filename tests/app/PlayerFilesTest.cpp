@@ -7,6 +7,7 @@
 #include "app/HomelessDialogs.h"
 #include "app/TForm1.h"
 #include "support/FormFixture.h"
+#include "support/ModeChangesRefused.h"
 #include "support/Records.h"
 #include "support/ScratchDir.h"
 #include "support/TestServices.h"
@@ -33,21 +34,6 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-namespace {
-
-// While set, every fchmod in this program is refused, as a FAT file system refuses it.
-bool gRefuseModeChange = false;
-
-} // namespace
-
-extern "C" int fchmod(int fd, mode_t mode) noexcept {
-    if (gRefuseModeChange) {
-        errno = EPERM;
-        return -1;
-    }
-    return static_cast<int>(::syscall(SYS_fchmod, fd, mode));
-}
 
 namespace lexfall::testing {
 namespace {

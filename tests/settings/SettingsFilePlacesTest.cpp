@@ -2,6 +2,7 @@
 // no modes, and refused at once when a pipe stands in its place.
 #include "settings/SettingsFile.h"
 #include "support/AsNobody.h"
+#include "support/ModeChangesRefused.h"
 #include "support/ScratchDir.h"
 #include "support/Settings.h"
 #include "text/Error.h"
@@ -15,21 +16,6 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-
-namespace {
-
-// While set, every fchmod in this program is refused as a FAT file system refuses it.
-bool gRefuseModeChange = false;
-
-} // namespace
-
-extern "C" int fchmod(int fd, mode_t mode) noexcept {
-    if (gRefuseModeChange) {
-        errno = EPERM;
-        return -1;
-    }
-    return static_cast<int>(::syscall(SYS_fchmod, fd, mode));
-}
 
 namespace lexfall {
 namespace {
@@ -64,14 +50,14 @@ TEST(SettingsFilePlaces, NewFileIsPrivateAndAnOldOneKeepsItsMode) {
 TEST(SettingsFilePlaces, RefusedModeChangeIsNoError) {
     const ScratchDir dir;
     const std::string path = dir.File(SettingsFileName);
-    gRefuseModeChange = true;
+    testing::gRefuseModeChange = true;
     try {
         WriteIni(path, WithMusic("a.mid", 600, true));
         WriteIni(path, WithMusic("b.mid", 700, false));
     } catch (const Error& error) {
         ADD_FAILURE() << error.what();
     }
-    gRefuseModeChange = false;
+    testing::gRefuseModeChange = false;
     const Settings read = LoadSettings(path);
     EXPECT_EQ(read.Music, "b.mid");
     EXPECT_EQ(read.Speed, 700);
