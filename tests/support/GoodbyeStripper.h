@@ -54,26 +54,13 @@ private:
             const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
             if (client < 0)
                 return;
-            const int server = ConnectTo(serverPort_);
+            const int server = ConnectLoopback(serverPort_);
             if (server >= 0)
                 Relay(client, server);
             close(client);
             if (server >= 0)
                 close(server);
         }
-    }
-
-    static int ConnectTo(std::uint16_t port) {
-        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(port);
-        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-            close(fd);
-            return -1;
-        }
-        return fd;
     }
 
     static bool SendAll(int fd, const std::string& bytes) {

@@ -26,6 +26,22 @@ struct Exchange {
     std::size_t filler = 0;             // this many 'x' sent after the reply
 };
 
+// A TCP connection to 127.0.0.1:port, or -1.
+inline int ConnectLoopback(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return -1;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 // A listening socket on 127.0.0.1 at a port the system picks; port receives it.
 inline int ListenOnLoopback(int backlog, std::uint16_t& port) {
     const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

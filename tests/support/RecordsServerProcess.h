@@ -2,6 +2,7 @@
 // A running lexfall-records for tests: `serve` on a free loopback port, stopped on every exit
 // path (the destructor, and the kernel when the test process itself dies). With no database
 // given it starts on a fresh SQLite file in a folder of its own.
+#include "support/LoopbackServer.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -75,22 +76,6 @@ inline RegisteredPlayer AddRecordsPlayer(const std::string& db, const std::strin
         throw std::runtime_error("add-player failed: " + added.Output);
     const std::size_t start = at + 9;
     return {name, email, added.Output.substr(start, added.Output.find('\n', start) - start)};
-}
-
-// A TCP connection to 127.0.0.1:port, or -1.
-inline int ConnectLoopback(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return -1;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
 }
 
 // One GET with the target exactly as given (blanks and all, as the game sends it), on a

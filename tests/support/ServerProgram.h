@@ -2,16 +2,15 @@
 // Another program serving on loopback for a test (tinyproxy, nginx, openssl s_server): started
 // in a folder of the test's, its output kept in a file there, and stopped on every way out
 // (the destructor, and the kernel when the test process itself dies).
+#include "support/LoopbackServer.h"
+
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 
 #include <chrono>
@@ -83,16 +82,10 @@ private:
         for (int i = 0; i < 400; ++i) {
             if (waitpid(pid_, nullptr, WNOHANG) == pid_)
                 return false;
-            const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            address.sin_port = htons(port);
-            const bool accepted =
-                connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-            close(fd);
-            if (accepted)
+            if (const int fd = ConnectLoopback(port); fd >= 0) {
+                close(fd);
                 return true;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
         }
         return false;
