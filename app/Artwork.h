@@ -23,12 +23,21 @@ Pixels BannerPixels();
 // The banner's JPEG file, which the pixels come from.
 Blob BannerJpeg();
 
+struct ScaledPng {
+    int scale; // device pixels per layout pixel
+    Blob png;
+};
+
+// The banner drawn at 2 and 3 device pixels per layout pixel, as PNG files, smallest first:
+// decoded only on a screen that scales.
+std::span<const ScaledPng> SharpBanners();
+
 struct IconPng {
     int size; // width and height in pixels
     Blob png;
 };
 
-// The program icon as PNG files, largest first: 128, 96, 64, 48, 32, 24 and 16 pixels square.
+// The program icon as PNG files, largest first: 256, 128, 96, 64, 48, 32, 24 and 16 pixels square.
 std::span<const IconPng> IconPngs();
 
 // The same icons decoded at build time, 0xAARRGGBB pixels (alpha not premultiplied), largest

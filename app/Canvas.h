@@ -11,6 +11,10 @@ namespace lexfall {
 // shows it. A transparent canvas shows nothing until it is made opaque. The surface, white at
 // first, is made when first used: a canvas its owner paints before it is shown has its memory
 // written by that painting alone.
+//
+// The surface has the screen's pixels, not the layout's: its devicePixelRatio() says how many
+// per logical pixel, and it is shown pixel for pixel. When the window reaches a screen of
+// another ratio, what was drawn is resampled once; everything drawn after is sharp again.
 class Canvas : public QWidget {
     Q_OBJECT
 public:
@@ -18,8 +22,8 @@ public:
 
     QImage& Image();
     const QImage& Image() const;
-    // Shows image, of the canvas's size, in place of the surface.
-    void SetImage(QImage image) { image_ = std::move(image); }
+    // Shows the pictures source draws, asked again for each ratio the screen comes to have.
+    void SetImageSource(std::function<QImage(qreal ratio)> source);
     void SetTransparent(bool transparent);
     bool Transparent() const { return transparent_; }
     // Call after drawing on Image().
@@ -32,6 +36,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    std::function<QImage(qreal)> source_;
     mutable QImage image_;
     bool transparent_ = false;
 };

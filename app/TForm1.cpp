@@ -22,6 +22,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -138,6 +139,11 @@ void TForm1::FormCreate() {
     // run, so the program always comes up playable.
     Guard([this] {
         setContentsMargins(kBorderWidth, kBorderWidth, kBorderWidth, kBorderWidth);
+        // The layout is fixed in logical pixels: the window neither grows nor offers to.
+        layout()->setSizeConstraint(QLayout::SetFixedSize);
+        setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                       Qt::WindowCloseButtonHint);
         adjustSize();
     });
     Guard([this] { ClearArea(); });

@@ -177,6 +177,10 @@ public:
     std::unique_ptr<HttpAccess> IdHTTP1; // the HTTP client, with its proxy parameters
 
     static constexpr int kBorderWidth = 8;
+    // The client area, the banner over one page, and the window around it, in logical pixels.
+    static constexpr QSize kClientSize{505, 518};
+    static constexpr QSize kWindowSize{kClientSize.width() + 2 * kBorderWidth,
+                                       kClientSize.height() + 2 * kBorderWidth};
     static constexpr int kFirstFrameIconSize = 48;
     // The board's top-left corner inside its sunken panel; the falling letter is placed from it.
     static constexpr QPoint kBoardOrigin{8, 8};

@@ -2,6 +2,7 @@
 #include "Version.h"
 #include "app/Artwork.h"
 #include "app/Canvas.h"
+#include "app/CrispFrameStyle.h"
 #include "app/FormStyle.h"
 #include "app/LinkLabel.h"
 #include "app/MusicComboBox.h"
@@ -21,7 +22,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <limits>
+#include <span>
 
 namespace lexfall {
 namespace {
@@ -97,6 +100,24 @@ void SizeLabelsToText(QWidget* parent) {
         label->resize(label->size().expandedTo(label->sizeHint()));
 }
 
+// The banner for a screen of ratio: at 1, shown straight from the program's own bytes, nothing
+// decoded or copied; on a screen that scales, the drawing of the next larger scale.
+QImage BannerAt(qreal ratio) {
+    if (ratio > 1.0) {
+        const std::span<const artwork::ScaledPng> sharp = artwork::SharpBanners();
+        const auto fits = std::find_if(sharp.begin(), sharp.end(), [ratio](const auto& banner) {
+            return banner.scale >= ratio;
+        });
+        const artwork::Blob png = (fits != sharp.end() ? *fits : sharp.back()).png;
+        QImage decoded;
+        if (decoded.loadFromData(png.data, static_cast<int>(png.size), "PNG"))
+            return decoded;
+    }
+    const artwork::Pixels banner = artwork::BannerPixels();
+    return QImage(reinterpret_cast<const uchar*>(banner.data), banner.width, banner.height,
+                  banner.width * 4, QImage::Format_RGB32);
+}
+
 // A page the start does not show: made hidden and disabled, as ShowPage leaves a page it left.
 QFrame* MakeHiddenPage(QWidget* parent) {
     QFrame* page = MakePage(parent);
@@ -113,15 +134,13 @@ void TForm1::BuildLayout() {
     auto* client = new QWidget(this);
     setCentralWidget(client);
     // The client area is the banner over one page; the border is set at start-up.
-    client->setFixedSize(505, 518);
+    client->setFixedSize(kClientSize);
 
     Image4 = new Canvas(505, 50, client);
     Image4->move(0, 0);
     Image4->setCursor(Qt::PointingHandCursor);
     // Shown straight from the program's own bytes; nothing is decoded or copied.
-    const artwork::Pixels banner = artwork::BannerPixels();
-    Image4->SetImage(QImage(reinterpret_cast<const uchar*>(banner.data), banner.width,
-                            banner.height, banner.width * 4, QImage::Format_RGB32));
+    Image4->SetImageSource(BannerAt);
 
     SetWindowIcon(kFirstFrameIconSize);
 
@@ -163,6 +182,7 @@ void TForm1::BuildGamePage() {
     Memo1 = new QPlainTextEdit(PanelGame);
     Place(Memo1, 368, 132, 100, 241);
     Memo1->setFont(style::BoldFont());
+    CrispFrameStyle::Apply(Memo1);
     Memo1->setEnabled(false);
     // Nobody can scroll a disabled log: it has no scroll bars, and each new line scrolls it to
     // the end, where it already stands.

@@ -7,11 +7,13 @@
 namespace lexfall {
 
 // The pixel work of the preview, the sprite and the board picture. Rectangles are
-// (left, top)-(right, bottom) with the right and bottom edges excluded.
+// (left, top)-(right, bottom) in logical pixels with the right and bottom edges excluded; each
+// image is drawn at its own devicePixelRatio(), every part on whole device pixels, so that all
+// cells of a picture are alike and a one-pixel line is as thick on every side.
 namespace tiles {
 
-// The letter face: a plain sans-serif of 26 points (35 pixels at 96 dpi).
-QFont LetterFont();
+// The letter face: a plain sans-serif of 26 points (35 pixels at 96 dpi), at ratio.
+QFont LetterFont(qreal ratio = 1.0);
 
 // (total - size) / 2 to the nearest integer, a half to the even neighbour.
 int CentreOffset(int total, int size);

@@ -129,8 +129,8 @@ TEST(JpegImageTest, EveryTruncationGivesNullImage) {
 }
 
 TEST(JpegImageTest, IconComesInSevenSquareSizes) {
-    // The window icon offers 128 down to 16 pixels, each PNG exactly its stated size.
-    const int expected[] = {128, 96, 64, 48, 32, 24, 16};
+    // The window icon offers 256 down to 16 pixels, each PNG exactly its stated size.
+    const int expected[] = {256, 128, 96, 64, 48, 32, 24, 16};
     const auto icons = lexfall::artwork::IconPngs();
     ASSERT_EQ(icons.size(), std::size(expected));
     for (std::size_t i = 0; i < icons.size(); ++i) {

@@ -163,7 +163,7 @@ TEST_F(Window, IconGoesWithTheFirstFrameInItsSmallSizesAndThenWhole) {
     };
     EXPECT_EQ(sizes(), (std::vector<int>{16, 24, 32, 48}));
     f.CompleteWindowIcon();
-    EXPECT_EQ(sizes(), (std::vector<int>{16, 24, 32, 48, 64, 96, 128}));
+    EXPECT_EQ(sizes(), (std::vector<int>{16, 24, 32, 48, 64, 96, 128, 256}));
 }
 
 TEST_F(Window, LinksOpenTheWebSiteAndANewMail) {

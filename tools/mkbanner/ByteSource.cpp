@@ -37,7 +37,9 @@ void WritePixels(std::ostream& out, const std::string& name, const QImage& image
 } // namespace
 
 void WriteArtworkSource(const std::filesystem::path& file, const Bytes& bannerJpeg,
-                        const QImage& banner, const std::vector<std::pair<int, Bytes>>& icons,
+                        const QImage& banner,
+                        const std::vector<std::pair<int, Bytes>>& sharpBanners,
+                        const std::vector<std::pair<int, Bytes>>& icons,
                         const std::vector<QImage>& iconImages) {
     std::ostringstream out;
     out << "// Written by mkbanner at build time: the banner and the program icon. Do not edit.\n"
@@ -47,6 +49,8 @@ void WriteArtworkSource(const std::filesystem::path& file, const Bytes& bannerJp
         throw std::runtime_error("the banner must be an RGB32 image");
     WriteArray(out, "kBannerJpeg", bannerJpeg);
     WritePixels(out, "kBanner", banner);
+    for (const auto& [scale, png] : sharpBanners)
+        WriteArray(out, "kBannerPng" + std::to_string(scale), png);
     for (const auto& [size, png] : icons)
         WriteArray(out, "kIcon" + std::to_string(size), png);
 
@@ -63,6 +67,12 @@ void WriteArtworkSource(const std::filesystem::path& file, const Bytes& bannerJp
             << image.height() << "},\n";
     out << "}};\n\n";
 
+    out << "const std::array<ScaledPng, " << sharpBanners.size() << "> kSharpBanners{{\n";
+    for (const auto& [scale, png] : sharpBanners)
+        out << "    {" << scale << ", {kBannerPng" << scale << ", sizeof kBannerPng" << scale
+            << "}},\n";
+    out << "}};\n\n";
+
     out << "const std::array<IconPng, " << icons.size() << "> kIcons{{\n";
     for (const auto& [size, png] : icons)
         out << "    {" << size << ", {kIcon" << size << ", sizeof kIcon" << size << "}},\n";
@@ -70,6 +80,7 @@ void WriteArtworkSource(const std::filesystem::path& file, const Bytes& bannerJp
         << "Pixels BannerPixels() { return {kBanner, " << banner.width() << ", " << banner.height()
         << "}; }\n\n"
         << "Blob BannerJpeg() { return {kBannerJpeg, sizeof kBannerJpeg}; }\n\n"
+        << "std::span<const ScaledPng> SharpBanners() { return kSharpBanners; }\n\n"
         << "std::span<const IconPng> IconPngs() { return kIcons; }\n\n"
         << "std::span<const Pixels> IconPixels() { return kIconPixels; }\n\n"
         << "} // namespace lexfall::artwork\n";

@@ -146,9 +146,10 @@ Fonts LoadFonts(const QString& regularFile, const QString& boldFile) {
     return {Family(regularFile), Family(boldFile)};
 }
 
-QImage DrawBanner(const Fonts& fonts) {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+QImage DrawBanner(const Fonts& fonts, int scale) {
+    QImage image(kWidth * scale, kHeight * scale, QImage::Format_RGB32);
     QPainter p(&image);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     DrawSky(p, fonts);

@@ -11,7 +11,8 @@ struct Fonts {
 };
 Fonts LoadFonts(const QString& regularFile, const QString& boldFile);
 
-QImage DrawBanner(const Fonts& fonts);
+// The banner at scale device pixels per layout pixel: drawn, never stretched, at every scale.
+QImage DrawBanner(const Fonts& fonts, int scale = 1);
 // A square letter tile with an "L", transparent around its rounded corners.
 QImage DrawIcon(const Fonts& fonts, int size);
 

@@ -22,7 +22,9 @@ namespace {
 using lexfall::banner::Bytes;
 
 constexpr int kJpegQuality = 92;
-constexpr std::array kIconSizes{128, 96, 64, 48, 32, 24, 16};
+constexpr std::array kIconSizes{256, 128, 96, 64, 48, 32, 24, 16};
+// Screens at 125 % to 300 % take the next larger of these and fit it.
+constexpr std::array kSharpBannerScales{2, 3};
 
 Bytes EncodePng(const QImage& image) {
     QByteArray data;
@@ -56,6 +58,13 @@ int Run(int argc, char** argv) {
     WriteFile(folder / "banner.jpg", jpeg);
     WriteFile(folder / "banner.png", EncodePng(banner));
 
+    std::vector<std::pair<int, Bytes>> sharpBanners;
+    for (int scale : kSharpBannerScales) {
+        Bytes png = EncodePng(lexfall::banner::DrawBanner(fonts, scale));
+        WriteFile(folder / ("banner@" + std::to_string(scale) + "x.png"), png);
+        sharpBanners.emplace_back(scale, std::move(png));
+    }
+
     std::vector<std::pair<int, Bytes>> icons;
     for (int size : kIconSizes) {
         Bytes png = EncodePng(lexfall::banner::DrawIcon(fonts, size));
@@ -76,7 +85,7 @@ int Run(int argc, char** argv) {
         iconImages.push_back(image.convertToFormat(QImage::Format_ARGB32));
     }
     lexfall::banner::WriteArtworkSource(argv[2], jpeg, shown.convertToFormat(QImage::Format_RGB32),
-                                        icons, iconImages);
+                                        sharpBanners, icons, iconImages);
     return 0;
 }
 
