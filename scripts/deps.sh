@@ -9,6 +9,7 @@ set -euo pipefail
 play=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libjpeg-dev libsdl2-mixer-dev timgm6mb-soundfont
+  qt6-wayland # the game runs as a native Wayland client on a Wayland desktop
   scowl fonts-dejavu-core
   libsqlite3-dev libpq-dev libsodium-dev
   wordnet-base # game build: mkdict leaves out the words WordNet marks as slurs or obscene
@@ -30,6 +31,7 @@ tests=(
   chromium # the records server's standings page, rendered by a real browser
   libxml2-utils # xmllint: the standings page parsed strictly, without network
   dosfstools # mkfs.vfat: the portable folder tried on a loop-mounted FAT image
+  weston # a headless compositor: the game as a native Wayland client
   # bench/startup.sh only
   xdotool sox libxdamage-dev libxcomposite-dev
   nginx-light # bench/server-load.sh measures the records server beside it; a TLS front in the tests

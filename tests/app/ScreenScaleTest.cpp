@@ -1,6 +1,7 @@
 // The window on a screen that scales. CTest runs this file at every scale factor a desktop
 // offers (QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS); plain, it checks the unscaled window.
 #include "support/FormFixture.h"
+#include "support/Screenshot.h"
 
 #include "app/TilePainter.h"
 
@@ -44,13 +45,19 @@ protected:
 
     QImage Window() { return Form().grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
+    // Letters of each colour landed across the board, and one falling.
     void PlayAFewLetters() {
+        random.numbers = {kD, kC, kA, kT, kS, kB, kE, kD, kA, kS, kC, kT};
         TForm1& f = Form();
         f.Button1Click(f.Button1);
-        for (int i = 0; i < 40; ++i)
+        for (const int shift : {-3, -2, -1, 0, 1, 2, 3, -3, 0, 2}) {
+            for (int step = 0; step < std::abs(shift); ++step)
+                f.FormKeyDown(shift < 0 ? vk::Left : vk::Right, {});
+            TickUntilLanded();
+        }
+        for (int i = 0; i < 3; ++i)
             f.Timer1Timer();
         f.FormKeyDown(vk::Left, {});
-        f.Timer1Timer();
     }
 };
 
@@ -95,6 +102,10 @@ TEST_F(ScreenScale, PicturesAreShownPixelForPixel) {
         painter.drawImage(QRect(spriteAt, sprite.size()), sprite, sprite.rect());
     }
     EXPECT_EQ(Differences(window.copy(DeviceRect(f.Image1)), board), "");
+    const QByteArray scale = qgetenv("QT_SCALE_FACTOR");
+    if (!scale.isEmpty())
+        SaveScreenshot(f,
+                       "main-page-at-" + std::to_string(qRound(scale.toDouble() * 100)) + ".png");
 }
 
 // The word list's frame has all four edges.
