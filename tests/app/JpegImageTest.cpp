@@ -128,7 +128,7 @@ TEST(JpegImageTest, EveryTruncationGivesNullImage) {
         ASSERT_TRUE(DecodeJpeg(jpeg.data, size).isNull()) << "cut at " << size;
 }
 
-TEST(JpegImageTest, IconComesInSevenSquareSizes) {
+TEST(JpegImageTest, IconComesInEightSquareSizes) {
     // The window icon offers 256 down to 16 pixels, each PNG exactly its stated size.
     const int expected[] = {256, 128, 96, 64, 48, 32, 24, 16};
     const auto icons = lexfall::artwork::IconPngs();
