@@ -3,6 +3,7 @@
 #include "support/FormFixture.h"
 #include "support/Screenshot.h"
 
+#include "app/Artwork.h"
 #include "app/TilePainter.h"
 
 #include <QPainter>
@@ -106,6 +107,29 @@ TEST_F(ScreenScale, PicturesAreShownPixelForPixel) {
     if (!scale.isEmpty())
         SaveScreenshot(f,
                        "main-page-at-" + std::to_string(qRound(scale.toDouble() * 100)) + ".png");
+}
+
+// At a whole ratio the banner is the drawing made for it, shown pixel for pixel.
+TEST_F(ScreenScale, BannerIsDrawnForWholeRatios) {
+    TForm1& f = Form();
+    const qreal ratio = Ratio();
+    if (ratio != std::floor(ratio))
+        GTEST_SKIP() << "a fractional ratio shows the next larger drawing, fitted";
+    QImage expected;
+    if (ratio == 1.0) {
+        const artwork::Pixels banner = artwork::BannerPixels();
+        expected = QImage(reinterpret_cast<const uchar*>(banner.data), banner.width, banner.height,
+                          banner.width * 4, QImage::Format_RGB32);
+    } else {
+        for (const artwork::ScaledPng& sharp : artwork::SharpBanners())
+            if (sharp.scale == ratio)
+                expected.loadFromData(sharp.png.data, static_cast<int>(sharp.png.size), "PNG");
+    }
+    ASSERT_FALSE(expected.isNull()) << "no banner drawn at " << ratio;
+    EXPECT_EQ(expected.size(), QSize(505, 50) * ratio);
+    EXPECT_EQ(Differences(Window().copy(DeviceRect(f.Image4)),
+                          expected.convertToFormat(QImage::Format_RGB32)),
+              "");
 }
 
 // The word list's frame has all four edges.
