@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's controls, at the positions and sizes of its layout.
 #include "Version.h"
 #include "app/Artwork.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Version.h"
 #include "app/AppServices.h"
 #include "app/TForm1.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` puts where. A copy of the game finds its data relative to its own
 # folder, so the whole prefix can move. The rules are laid when the top folder is done (even
 # after an early return) and only for the targets this build made, so a build of the server

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Lexfall needs on Debian 12, when something is missing:
 #   scripts/deps.sh play   what building and playing the game (and building the server) needs
 #   scripts/deps.sh        that, and everything the tests, benchmarks, fuzzing and packaging need

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian packages from the install rules: lexfall (the game) and lexfall-records (the
 # records server), into dist/, with their library dependencies computed from the binaries, then
 # runs lintian on both.

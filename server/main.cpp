@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lexfall-records: the records server that the game's online buttons talk to, and the
 // commands that manage its players.
 #include "server/AccessCode.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a throwaway prefix and checks the layout, the desktop entry, the
 # software-centre listing, the man pages and the server's unit; then moves the prefix and
 # starts the game from there, in an empty home, to see that it finds its data by its own
