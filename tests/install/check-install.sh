@@ -63,6 +63,17 @@ for page in "$prefix"/share/man/man*/*; do
   [ -z "$warnings" ] || fail "$page: $warnings"
 done
 
+# The components: a player's install (game) holds no server, the server's no game.
+cmake --install "$build" --prefix "$scratch/server-only" --component server >/dev/null
+[ -e "$scratch/server-only/bin/lexfall-records" ] || fail "the server component has no server"
+[ ! -e "$scratch/server-only/games" ] || fail "the server component installs the game"
+if [ $has_game -eq 1 ]; then
+  cmake --install "$build" --prefix "$scratch/game-only" --component game >/dev/null
+  [ -e "$scratch/game-only/games/lexfall" ] || fail "the game component has no game"
+  leaked=$(find "$scratch/game-only" -path '*lexfall-records*' | head -n 1)
+  [ -z "$leaked" ] || fail "the game component installs $leaked"
+fi
+
 # The unit and its hardening, where this machine's systemd can judge them offline.
 unit=$prefix/lib/systemd/system/lexfall-records.service
 if systemd-analyze security --help 2>/dev/null | grep -q -- --offline; then
