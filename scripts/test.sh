@@ -24,3 +24,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # Every fuzz target briefly, on its committed seeds plus new inputs: a crash, a leak or a broken
 # property fails the run.
 scripts/fuzz.sh 20
+
+# Last, the Debian packages as Debian builds them (without the tests, which ran above), and
+# lintian's verdict on them: an error or a warning fails the run.
+scripts/package.sh build-deb
