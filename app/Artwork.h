@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The banner and the program icon. tools/mkbanner draws them at build time and links them in as
 // bytes, so the program needs no picture files beside it.

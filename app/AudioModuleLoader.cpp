@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AudioModuleLoader.h"
 
 #include "media/sdl/AudioModule.h"

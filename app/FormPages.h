@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The controls of the two pages a start does not show. TForm1 makes each page the first time
 // anything needs it (TForm1::Records, TForm1::Options), so the start draws only the game page.

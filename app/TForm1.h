@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's controls: where each sits, what it says, what runs it, and where that code is.
 // Controls are made in TForm1Layout.cpp and wired in TForm1.cpp (buttons, timers, keys),

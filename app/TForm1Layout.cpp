@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's controls, at the positions and sizes of its layout.
 #include "Version.h"
 #include "app/Artwork.h"
@@ -322,9 +323,10 @@ void TForm1::BuildAboutBox(OptionsPage& options) {
     style::SetTextColour(title, style::kDesktop);
     Place(title, 48, 8, 87, 33);
     Place(MakeLabel(options.PanelAbout, "Version " LEXFALL_VERSION, 48, 34), 48, 34, 65, 17);
-    MakeLabel(options.PanelAbout,
-              QStringLiteral("Copyright (C) 2026 the Lexfall developers. Free to play and share."),
-              48, 72);
+    MakeLabel(
+        options.PanelAbout,
+        QStringLiteral("Copyright (C) 2026 the Lexfall developers. Licence: GPL-3.0-or-later."), 48,
+        72);
 
     QFont linkFont = style::WindowFont();
     linkFont.setUnderline(true);

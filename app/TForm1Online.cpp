@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The records page's three exchanges with the records server.
 #include "app/GameTimer.h"
 #include "app/TForm1.h"

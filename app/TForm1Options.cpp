@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options page: sound, auto-save, the drop speed and the music choice.
 #include "app/MusicComboBox.h"
 #include "app/TForm1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The play field: Start, the falling letter, landing with its word search, and the keys.
 #include "app/Canvas.h"
 #include "app/FormStyle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The proxy controls of the options page and the proxy of the HTTP access.
 #include "app/TForm1.h"
 #include "online/HttpAccess.h"

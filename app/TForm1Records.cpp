@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game clock, the end of a game and the records page.
 #include "app/Canvas.h"
 #include "app/FormStyle.h"

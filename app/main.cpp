@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Version.h"
 #include "app/AppServices.h"
 #include "app/ScreenFit.h"
@@ -31,6 +32,12 @@ An installed copy keeps each player's settings in $XDG_CONFIG_HOME/lexfall/Lexfa
 ~/.local/share/lexfall/). A folder with Dict.dll beside the program keeps both beside it.
 )";
 
+constexpr const char* kLicence = R"(Copyright (C) 2026 the Lexfall developers.
+License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.
+This is free software: you are free to change and redistribute it.
+There is NO WARRANTY, to the extent permitted by law.
+)";
+
 // Answered before the application object exists, so they work without a display.
 bool AnsweredOnTheCommandLine(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -40,7 +47,7 @@ bool AnsweredOnTheCommandLine(int argc, char** argv) {
             return true;
         }
         if (argument == "--version") {
-            std::cout << "lexfall " LEXFALL_VERSION "\n";
+            std::cout << "lexfall " LEXFALL_VERSION "\n" << kLicence;
             return true;
         }
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chime's delay after the audio device has come to rest: from the game's request to the
 // first buffer mixed with it, through the game's own path (the audio thread, then the mixer).
 // SDL's dummy driver mixes in real time without a sound card; SDL_AUDIODRIVER picks another.

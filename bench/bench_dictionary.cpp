@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CheckKey on the built Dict.dll, against the same number of bare 9-byte preads at the same
 // offsets: a lookup should cost little beyond its reads.
 #include "platform/ThrowingDialogs.h"

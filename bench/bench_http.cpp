@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One HttpGet of a short reply from a loopback server, beside the same request done with bare
 // POSIX calls (connect, write, read to the close) in the same run. The difference is what the
 // request building, the reply reader and the connect limit cost.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The worst landings on the real dictionary: a full 8-letter run with no word in it (21
 // lookups), and an 8-letter word cleared with every cell above it full.
 #include "app/TilePainter.h"

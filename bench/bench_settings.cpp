@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings files that the player's other tools may have grown: one option change (WriteIni with
 // one setting changed) on a 10 MB file, which each change of the options page rewrites, and the
 // start-up's work on a 50 MB one: LoadSettings and the two writes of a start with the sound off

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Load on lexfall-records over loopback, side by side in one run with nginx and with
 # libmicrohttpd alone, both answering a constant body: requests per second, p50/p99 and the
 # server's CPU time per request. Every reply is counted by its body code and a run with a code

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up benchmark: launch to first paint of build/bin/lexfall, as the X server sees it (the
 # first drawing into its first window, through XDamage), interleaved round by round with a bare
 # Qt window of the same size and a similar set of controls that quits after its first paint.

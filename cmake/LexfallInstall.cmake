@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` puts where. A copy of the game finds its data relative to its own
 # folder, so the whole prefix can move. The rules are laid when the top folder is done (even
 # after an early return) and only for the targets this build made, so a build of the server
@@ -35,7 +36,9 @@ function(lexfall_install_rules)
     install(DIRECTORY ${CMAKE_BINARY_DIR}/generated/icons/hicolor
       DESTINATION ${CMAKE_INSTALL_DATADIR}/icons COMPONENT game)
     install(FILES data/man/lexfall.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT game)
-    install(FILES data/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lexfall COMPONENT game)
+    # Each package's own notices; the game's also carry the word list's terms.
+    install(FILES debian/lexfall.copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lexfall
+      RENAME copyright COMPONENT game)
   endif()
 
   if(TARGET lexfall-records)
@@ -49,7 +52,8 @@ function(lexfall_install_rules)
       RENAME lexfall-records.conf COMPONENT server)
     install(FILES data/man/lexfall-records.8 DESTINATION ${CMAKE_INSTALL_MANDIR}/man8
       COMPONENT server)
-    install(FILES data/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lexfall-records COMPONENT server)
+    install(FILES debian/lexfall-records.copyright
+      DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lexfall-records RENAME copyright COMPONENT server)
   endif()
 endfunction()
 cmake_language(DEFER CALL lexfall_install_rules)

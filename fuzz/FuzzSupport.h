@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the fuzz targets: a property check that stops the run with the reason, a scratch
 // folder for targets that read real files. The doubles come from the test kit.

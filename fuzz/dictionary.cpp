@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dictionary lookup over any file bytes and any key. Every probe reads one whole record of
 // the key's own block and nothing beyond the file; a probe count within the binary search's
 // bound; a true answer only for a record that holds the key. Over a well-formed file built from

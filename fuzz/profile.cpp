@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file's INI rules over any bytes: reading never fails, a write reads back as
 // written, touches no other key, and writing the same value twice changes nothing.
 #include "FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record file over any bytes: start-up loads and repairs it, then both saves write their
 // slot. Afterwards only the two slots may have changed, both hold valid records, and memory
 // agrees with the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HTTP reply reader over any byte stream: fed whole, in pieces split at random and byte by
 // byte, it ends in the same outcome, a reply or one of the known failure texts, and never holds
 // more than the memory cap. Most inputs choose small limits, so the limit paths are reached by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The records server's request handling over any query: the query is read, the record text
 // validated, and the three exchanges answered over an in-memory store that may fail at any
 // call. Every reply is one of the documented codes or a valid record text, and a store only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A record text from the server, any text: parsing it either fills the whole record or leaves
 // the target as it was, and a parsed record written back and parsed again is the same record.
 #include "FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "online/ShortDate.h"
 
 #include "text/DayCount.h"

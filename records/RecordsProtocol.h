@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the game and the records server say to each other: the endpoints and their query keys,
 // the reply codes, and the record text. Both sides build on this, so neither can drift alone.

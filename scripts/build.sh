@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Lexfall into build/ (or the folder given), ready to run from build/bin.
 set -euo pipefail
 cd "$(dirname "$0")/.."

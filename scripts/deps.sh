@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Lexfall needs on Debian 12, when something is missing:
 #   scripts/deps.sh play   what building and playing the game (and building the server) needs
 #   scripts/deps.sh        that, and everything the tests, benchmarks, fuzzing and packaging need
@@ -15,11 +16,12 @@ play=(
   wordnet-base # game build: mkdict leaves out the words WordNet marks as slurs or obscene
   libmicrohttpd-dev # the records server's HTTP core
   libgnutls28-dev # the game's https to the records server
+  xvfb xauth # xvfb-run: the game on a virtual display, where there is no real one
 )
 
 tests=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth locales
+  locales
   postgresql # scripts/with-postgres.sh runs a throwaway cluster with its programs
   tinyproxy-bin
   openssl # the tests' certificate authority, and s_server in the TLS interoperability table
@@ -27,7 +29,7 @@ tests=(
   desktop-file-utils appstream # the install test's validators
   man-db # the install test reads the man pages for warnings
   systemd # systemd-analyze, for the server unit's exposure
-  lintian dpkg-dev file # scripts/package.sh
+  debhelper lintian dpkg-dev file # scripts/package.sh: the Debian packages and their check
   chromium # the records server's standings page, rendered by a real browser
   libxml2-utils # xmllint: the standings page parsed strictly, without network
   dosfstools # mkfs.vfat: the portable folder tried on a loop-mounted FAT image
@@ -48,7 +50,10 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 as_root=()
-[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "Missing: ${missing[*]}; run this as root to install them." >&2; exit 1; }
+  as_root=(sudo)
+fi
 echo "Installing: ${missing[*]}"
 "${as_root[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

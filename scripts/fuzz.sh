@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang into build-fuzz/ and runs each for SECONDS (default 60)
 # on its committed seeds plus what it finds. Prints runs and coverage per target, adds the runs
 # to build-fuzz/fuzz-totals.txt, and fails on any crash, leak or broken property; the input that

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Generates the locales the regional-settings tests run in, when the machine lacks them.
 set -euo pipefail
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what building and playing needs when it is missing, builds the game, and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, then builds and runs every test twice: a normal build, and one with
 # AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz target for 20 seconds.
 set -euo pipefail
@@ -23,3 +24,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # Every fuzz target briefly, on its committed seeds plus new inputs: a crash, a leak or a broken
 # property fails the run.
 scripts/fuzz.sh 20
+
+# Last, the Debian packages as Debian builds them (without the tests, which ran above), and
+# lintian's verdict on them: an error or a warning fails the run.
+scripts/package.sh build-deb

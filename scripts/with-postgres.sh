@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command beside a throwaway PostgreSQL cluster: made in a temporary folder, reachable
 # only through a Unix socket in that folder, stopped and removed on every exit path. The
 # command finds it in LEXFALL_TEST_PG (postgresql:///postgres?host=FOLDER&port=5432&user=USER).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Access codes: made at random, stored only as a hash keyed with the server's own key,
 // compared in constant time.

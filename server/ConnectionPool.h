@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Database connections shared by the request threads: each request borrows one for its whole
 // transaction. A connection that reports itself Broken() is closed, not returned, so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The records service over HTTP on GNU libmicrohttpd: epoll loops on a few threads read every
 // request head without blocking, so slow or idle clients cost memory within a fixed bound and

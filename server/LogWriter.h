@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The server's one log: every line goes out whole through one writer, so request lines and
 // error lines from different threads never mix, and what a client sent is escaped so it

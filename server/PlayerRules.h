@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a player's name and e-mail address must be, so the player can store records at all.
 #include "server/RecordStore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The query of a request target, read the way the game writes it: values go unencoded, so only
 // %XX escapes are decoded and "+" stays a plus sign.

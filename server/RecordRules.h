@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which records the server stores: only those a real game can produce, so nobody can fix the
 // standings with a record made by hand.

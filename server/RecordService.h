@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The three exchanges of the game, from query to reply body. Nothing here knows HTTP.
 #include "records/RecordsProtocol.h"

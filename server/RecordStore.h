@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where players and their best records live. Two engines share this interface: SQLite for one
 // machine, PostgreSQL for several servers on one database. Every write is one transaction.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The record text as the server reads and writes it. The server keeps the date as the sender
 // wrote it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game puts query values on the request line unencoded, so a name with a blank, or a date
 // with a "?", arrives as "GET /putmyrec.asp?u=Ann Lee&... HTTP/1.1", which a strict HTTP

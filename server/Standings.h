@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The standings as the operator's command prints them and as the page shows them.
 #include "server/RecordText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A store that keeps the world record at hand: Check WR, the most frequent request, then
 // costs no database read. A stored put, a removed player or record and a renamed player

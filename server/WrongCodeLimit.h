@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Slows down the guessing of access codes: after too many wrong codes for one player or from
 // one address within a window, that player and that address are refused unchecked for a while.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lexfall-records: the records server that the game's online buttons talk to, and the
 // commands that manage its players.
 #include "server/AccessCode.h"
@@ -391,7 +392,12 @@ int Run(int argc, char** argv) {
         return 0;
     }
     if (args.Command == "--version") {
-        std::cout << "lexfall-records " << LEXFALL_VERSION << "\n";
+        std::cout << "lexfall-records " << LEXFALL_VERSION << "\n"
+                  << "Copyright (C) 2026 the Lexfall developers.\n"
+                     "License GPL-3.0-or-later: GNU GPL version 3 or later "
+                     "<https://gnu.org/licenses/gpl.html>.\n"
+                     "This is free software: you are free to change and redistribute it.\n"
+                     "There is NO WARRANTY, to the extent permitted by law.\n";
         return 0;
     }
     const std::string db = args.Option("--db", "records.sqlite");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The integer readers side by side. Each input has its own rules, kept on purpose:
 // - ParseWhole: the whole text in a base, a '-' only for signed types; HTTP sizes and codes.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks the folder graph of the shipped code against cmake/layers.txt.
 
   check_layers.py ROOT             every project include of a shipped folder is an allowed edge

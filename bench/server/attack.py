@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Bounded attacks on a records server over loopback, with what a legitimate client sees.
 
   attack.py flood --port P --pid PID [--clients 8] [--seconds 5]

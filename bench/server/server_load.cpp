@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load on loopback for lexfall-records, for a stated time: clients that each open a connection
 // per request, as the game does. Every reply is counted by its body code; a code the mix does
 // not expect fails the run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for the game's start-up: a bare Qt window of the game's size with a similar set
 // of controls, which quits after its first paint. Built a second time with the audio library
 // (startup-bare-audio PIECE.mid MS): after the first paint it opens the library, loads the piece

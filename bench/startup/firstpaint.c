@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* firstpaint: starts a program under the X display in DISPLAY and reports, as the X server
  * sees it, when it first draws on the screen (XDamage, in the server's own time since the
  * launch), when its first window was mapped (in this process's time), then how busy it is

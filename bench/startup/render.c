@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* render: plays a MIDI piece through SDL_mixer with the game's sound font and audio settings,
  * for SDL's disk driver to write out (SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=out.raw
  * SDL_DISKAUDIODELAY=0): signed 16-bit stereo at 44100 Hz, as fast as the machine can.

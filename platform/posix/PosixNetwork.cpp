@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/posix/PosixNetwork.h"
 
 #include "platform/posix/Poll.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The end of a game through the window: the verdict painted, Save Rec run, the game clock and
 // the records page. Which record each figure breaks is the rule's, tested without a window.
 #include "support/EndOfGameCases.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the game's states meet the window's boxes, exchanges and saves: each case is a way a
 // record was once lost or a pause broken, played through the real window.
 #include "support/FormFixture.h"

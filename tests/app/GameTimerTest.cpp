@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/GameTimer.h"
 #include "support/Events.h"
 #include "support/TimerProbe.h"

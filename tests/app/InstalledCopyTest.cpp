@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An installed copy: data in a read-only folder of its own, each player's files in the
 // player's home, found through the desktop's standard locations.
 #include "app/FolderSearch.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/JpegImage.h"
 #include "app/Artwork.h"
 #include "tools/mkbanner/BannerDesign.h"

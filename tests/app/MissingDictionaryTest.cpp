@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start without a dictionary, through the window.
 #include "support/FormFixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pause: P and Pause hold the game under "Paused" until pressed again; minimising holds it
 // too, and a held game's clock does not count.
 #include "support/Events.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's files wherever a desktop puts them: behind links, as pipes, under relative XDG
 // values, without HOME, on a FAT stick. Each row starts the real window in a child process (as
 // "nobody" when the tests run as root, so file modes count; under an alarm, so a start that

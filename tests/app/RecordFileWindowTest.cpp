@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record file as the window uses it: Save Rec, and start-up with a file it cannot use.
 #include "support/FormFixture.h"
 #include "support/Records.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's records are never lost: not to a record file that could not be read, not to a
 // second copy of the game, not to a device in the file's place.
 #include "support/FormFixture.h"

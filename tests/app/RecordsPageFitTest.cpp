@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every text the records page can show fits its label or wraps inside the page: no label runs
 // past the page, into another label or under a button. New texts are covered as they come, since
 // the below-the-grid texts are taken from the end-of-game rule itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The records page's three buttons against a running lexfall-records: the game's own HttpGet
 // and exchanges, pointed at the server by the settings file as a player would do it.
 #include "support/SettingsFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A new record that has not been saved is asked about before a new game or closing drops it,
 // and only then.
 #include "support/FormFixture.h"

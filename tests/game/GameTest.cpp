@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game object on its own: holds by source, the unsaved record's life, and a long random
 // walk of every step against a small model of the states written apart from the game.
 #include "game/Game.h"

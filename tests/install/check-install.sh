@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a throwaway prefix and checks the layout, the desktop entry, the
 # software-centre listing, the man pages and the server's unit; then moves the prefix and
 # starts the game from there, in an empty home, to see that it finds its data by its own
@@ -61,6 +62,17 @@ for page in "$prefix"/share/man/man*/*; do
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null || echo "man failed")
   [ -z "$warnings" ] || fail "$page: $warnings"
 done
+
+# The components: a player's install (game) holds no server, the server's no game.
+cmake --install "$build" --prefix "$scratch/server-only" --component server >/dev/null
+[ -e "$scratch/server-only/bin/lexfall-records" ] || fail "the server component has no server"
+[ ! -e "$scratch/server-only/games" ] || fail "the server component installs the game"
+if [ $has_game -eq 1 ]; then
+  cmake --install "$build" --prefix "$scratch/game-only" --component game >/dev/null
+  [ -e "$scratch/game-only/games/lexfall" ] || fail "the game component has no game"
+  leaked=$(find "$scratch/game-only" -path '*lexfall-records*' | head -n 1)
+  [ -z "$leaked" ] || fail "the game component installs $leaked"
+fi
 
 # The unit and its hardening, where this machine's systemd can judge them offline.
 unit=$prefix/lib/systemd/system/lexfall-records.service

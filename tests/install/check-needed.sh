@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program starts without the TLS library: no libgnutls among its NEEDED entries, while the
 # TLS module that carries it does name it (so an empty readelf answer cannot pass).
 #   check-needed.sh PROGRAM TLS_MODULE

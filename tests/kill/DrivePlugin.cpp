@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Qt generic plug-in that plays the real program from inside its own process, for the
 // kill-during-save test. Qt loads it only when the test names it in QT_QPA_GENERIC_PLUGINS and
 // puts its folder on QT_PLUGIN_PATH, so the program ships without any test hook.

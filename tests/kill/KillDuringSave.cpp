@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kill during a save: starts the real program again and again in a scratch copy of its
 // folder, lets it save (Save Rec, and the automatic save at the end of a game) and kills it
 // with SIGKILL at a random moment. After every kill the record file must hold, in each slot,

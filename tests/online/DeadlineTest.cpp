@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One deadline for the whole exchange, and Cancel from another thread.
 #include "online/HttpAccess.h"
 

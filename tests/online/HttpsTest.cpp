@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // https against the tests' own authority and TLS peer on 127.0.0.1.
 #include "online/HttpAccess.h"
 #include "online/HttpFailures.h"

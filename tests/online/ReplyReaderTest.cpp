@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "online/ReplyReader.h"
 
 #include "online/HttpFailures.h"

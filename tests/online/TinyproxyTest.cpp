@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real HTTP proxy between HttpGet and a loopback server: Debian's tinyproxy, started here on
 // 127.0.0.1 with Basic authentication, and stopped on every way out.
 #include "support/Tinyproxy.h"

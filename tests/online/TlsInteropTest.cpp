@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's https requests against the TLS servers clubs run, each started on 127.0.0.1 in
 // front of a real records server (or the records server serving TLS itself), directly and
 // through tinyproxy's CONNECT tunnel. Run the table alone with `ctest -R TlsInterop`.

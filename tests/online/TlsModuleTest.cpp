@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // https through the TLS module the build made, loaded as the game loads it at the first https
 // connection, against the tests' own authority and TLS peer on 127.0.0.1.
 #include "online/HttpAccess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real connect's own limit: the one place a kernel that drops attempts is the point.
 #include "platform/posix/PosixNetwork.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The end of a game as a rule: which figures broke which record, the text below the grid, its
 // colour, and whether Save Rec is offered or run.
 #include "records/EndOfGame.h"

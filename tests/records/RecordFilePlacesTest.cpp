@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records.dat wherever the player's desktop puts it: behind a link to a file not made yet, as a
 // pipe, on a disk that fills up while the file is made.
 #include "records/RecordFile.h"

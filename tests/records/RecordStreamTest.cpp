@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "records/RecordStream.h"
 #include "support/RecordFileFixture.h"
 #include "text/Error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record text's fields and the reply codes as both sides read them.
 #include "records/RecordsProtocol.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Puts under pressure: two servers on one database taking concurrent puts lose no update, and
 // a server killed mid-stream keeps every record it acknowledged.
 #include "support/TestDatabase.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's three requests against a running server, one table run on both engines: replies,
 // identity checks, replacement only by a better total, the world record, malformed queries.
 #include "support/TestDatabase.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A database that fails every call, as a lost connection does.
 #include "server/RecordStore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serve command against hostile clients: floods, slow heads, odd methods, forged log
 // lines, a stop with slow clients holding on, and a database that drops its connections.
 #include "support/TestDatabase.h"

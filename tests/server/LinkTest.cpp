@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The records server runs on machines with no desktop: the program as built must need neither
 // Qt nor SDL, whatever the libraries it links pull in.
 #include "support/RecordsServerProcess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operator's commands: add-player's checks, the record and player commands, standings,
 // option errors, and that only add-player ever creates a database.
 #include "support/TestDatabase.h"

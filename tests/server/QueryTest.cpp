@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the game's unencoded queries: escapes, repeated and missing keys, and the request
 // line with blanks in it.
 #include "server/Query.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which records the server stores: those a real game can produce. The game's own validity rule
 // (the total) is one row group of the table; the others are the server's additions, and the
 // attacks that were once accepted.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record text the server reads and sends back as the game wrote it.
 #include "server/RecordText.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serve command as an operator meets it: clear start-up errors with a non-zero exit,
 // SIGTERM that answers the request in flight, silent clients cut off.
 #include "support/TestDatabase.h"

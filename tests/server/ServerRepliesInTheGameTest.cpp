@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every reply the server builds, read by the game's own reply handling: what the player is told
 // for each code, and that record texts come back as the records they were.
 #include "support/ScratchDir.h"

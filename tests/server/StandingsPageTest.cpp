@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The standings page as people see it: served by the real program, checked for validity,
 // and rendered by a real browser (headless Chromium) at a desktop and a phone size.
 #include "support/TestDatabase.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The world record kept at hand: served without the database until a change made through the
 // server forgets it.
 #include "server/WorldRecordCache.h"

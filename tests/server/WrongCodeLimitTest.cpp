@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Guessing access codes is slowed: ten wrong codes for a player or from an address within a
 // minute block that player or address for the next minute, told once in the log.
 #include "support/ScratchDir.h"

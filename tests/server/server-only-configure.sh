@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The server-only build needs none of the game's packages: it configures with Qt, SDL and JPEG
 # out of reach, never asks for them, keeps none of them in its cache, and makes the server and
 # its tests but not the game. Usage: server-only-configure.sh SOURCE_DIR

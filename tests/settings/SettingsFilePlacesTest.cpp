@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lexfall.ini wherever the player's desktop puts it: made private, on a file system that keeps
 // no modes, and refused at once when a pipe stands in its place.
 #include "settings/SettingsFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/SettingsFile.h"
 
 #include "support/ScratchDir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file is never left half written: a refused write (a full disk) or a killed
 // program leaves the old text or the new one, never a mix; one change is one write.
 #include "settings/SettingsFile.h"

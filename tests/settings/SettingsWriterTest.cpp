@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One change of the options page is one write of the settings file, however many handlers it
 // runs.
 #include "settings/SettingsWriter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Plays whole games through the game object alone, without a window: letters drawn as the game
 // draws them, a column that makes a word preferred, swaps, slides and clears at random. Checks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Plays the real window through its controls and keys, one event at a time, with the timers'
 // ticks delivered in virtual time as fast as the game takes them; checks the game's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's services for the soak: a seeded generator, a fixed date, silent sound and
 // dialogs that record what they are shown. The one place that builds FormServices here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The soak: plays many games through the real window with a fixed seed and reports how they
 // went. A broken invariant stops it with the game and event, and a non-zero exit.
 //   soak_player [--games N] [--seed S] [--player window|headless]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs a check as an ordinary user: the tests run as root, whom no file mode stops, so the
 // check runs in a forked child that gives up root for "nobody" first. Files it must reach are

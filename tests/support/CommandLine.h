@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The option table of the test programs: every option takes one value, --help prints the
 // usage, and anything unknown is refused, so a mistyped option never starts a long run.

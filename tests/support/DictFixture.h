@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small Dict.dll files for the dictionary tests, and a Dictionary whose system calls can be
 // counted and made to fail.

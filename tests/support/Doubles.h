@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test doubles for the seams: scripted numbers, recorded boxes and sounds, a fixed date.
 #include "platform/BrowserProxy.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the end-of-game tests share, as a rule and through the window: the texts shown below the
 // grid and the records games are measured against.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Lets the window's timers and queued events run for a while, as the event loop would.
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A real window on the offscreen platform, with every service replaced by a test double and a
 // fresh program folder of its own.

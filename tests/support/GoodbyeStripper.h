@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A TCP relay on 127.0.0.1 in front of a TLS server that closes the connection in place of the
 // server's closing alert (close_notify): any TLS server becomes one that closes bare,

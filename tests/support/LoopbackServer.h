@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A scripted HTTP peer on 127.0.0.1 for the tests: it takes connections one after another,
 // keeps the exact bytes of each request, and answers each as its script says.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A stand-in for fchmod that a test can make fail with EPERM, as a FAT file system refuses
 // mode changes. It takes the C library's place in the whole program, so exactly one source

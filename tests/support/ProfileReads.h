@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One key at a time from a profile file, as the tests check it; the game reads its keys together.
 #include "settings/ProfileFile.h"

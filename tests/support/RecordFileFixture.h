@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A folder of its own for each record file test, with Records.dat laid and read back whole.
 #include "support/ScratchDir.h"

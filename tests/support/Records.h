@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Score records for tests: the total a record should hold, worked out here apart from the game's
 // own code, valid records built on it, and a record's file bytes.

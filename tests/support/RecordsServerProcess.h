@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A running lexfall-records for tests: `serve` on a free loopback port, stopped on every exit
 // path (the destructor, and the kernel when the test process itself dies). With no database

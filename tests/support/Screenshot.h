@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pictures of a window for the record: saved only when LEXFALL_SCREENSHOT_DIR names a folder.
 #include <QString>

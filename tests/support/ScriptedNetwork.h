@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The network seam played from a script: a test lists what the peer does, in order, and reads
 // back what was sent, with no socket and no waiting.

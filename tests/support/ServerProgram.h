@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Another program serving on loopback for a test (tinyproxy, nginx, openssl s_server): started
 // in a folder of the test's, its output kept in a file there, and stopped on every way out

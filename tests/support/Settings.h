@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Settings for tests that write the settings file.
 #include "settings/Settings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Window tests around the settings file: lay it before start-up, read it back, and count the
 // passes of WriteIni that reached it.

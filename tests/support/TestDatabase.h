@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fresh, empty database of either engine for one test. PostgreSQL comes from the throwaway
 // cluster that scripts/test.sh starts; its address is in LEXFALL_TEST_PG.

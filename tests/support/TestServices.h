@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's services for tests: one double of each, owned here, and the FormServices that
 // hand them to a window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a game timer's own QTimer is doing, read through the object tree, so the window's
 // timer needs no accessors that only tests call.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Debian's tinyproxy on 127.0.0.1 for a test, with Basic authentication ("joe", "s3cret"),
 // started and stopped with the object.

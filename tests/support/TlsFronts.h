@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Real TLS servers on 127.0.0.1 in front of a plain records server, as clubs run them: OpenSSL's
 // s_server and nginx. Each is started with the object and stopped on every way out.

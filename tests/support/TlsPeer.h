@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An https peer on 127.0.0.1 for the tests: a throwaway certificate authority made with the
 // openssl command, and a GnuTLS server that takes connections one after another, keeps the

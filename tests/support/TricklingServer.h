@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A loopback HTTP peer that is never silent long enough for an idle limit: it answers the head
 // at once, then one byte of a long body after each pause, until it is stopped.

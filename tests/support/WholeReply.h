@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A reply read in one go, for checks that compare it with the reader fed in pieces.
 #include "online/ReplyReader.h"

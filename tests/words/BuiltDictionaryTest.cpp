@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Dict.dll the build made, read through the game's own lookup.
 #include "words/Dictionary.h"
 

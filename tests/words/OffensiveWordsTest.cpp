@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mkdict's rules for leaving words out, on made-up words so each rule shows on its own.
 #include "OffensiveWords.h"
 #include "WordNet.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Layout and colours of the banner and the icon tile, shared by the tool that draws them and the
 // test that checks the decoded banner.

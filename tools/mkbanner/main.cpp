@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mkbanner: draws the banner and the program icon and writes them as a C++ source, plus viewing
 // copies of every picture.
 // Usage: mkbanner <picture folder> <source file> <regular font file> <bold font file>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mkdict: makes the game's Dict.dll from the SCOWL word lists, leaving out the offensive words
 // that WordNet and the reviewed list name.
 // Usage: mkdict <word-list folder> <WordNet folder> <review list> <output folder> <excluded list>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mkicons: draws the program icon for the desktop's hicolor theme, at the usual sizes and as
 // SVG, from the same design as the window's icon.
 // Usage: mkicons <theme folder> <icon name> <regular font file> <bold font file>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pieces of music written as text, one file per piece, read into notes for a MIDI file.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sound effects built from sine waves with envelopes, written as 16-bit PCM mono WAV files.
 #include <cstdint>

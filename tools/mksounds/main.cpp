@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mksounds: writes the folder "sound" beside the program: one MIDI file for each piece of music
 // given, named after its score file, and the three wave effects.
 // Usage: mksounds <sound folder> <score file>...
