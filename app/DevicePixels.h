@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drawing in the screen's own pixels. Qt scales a widget's painting by the screen's ratio, so a
 // one-pixel line or a copied picture at a fractional position is smeared over two pixels or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window on a screen that scales. CTest runs this file at every scale factor a desktop
 // offers (QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS); plain, it checks the unscaled window.
 #include "support/FormFixture.h"

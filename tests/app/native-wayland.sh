@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The game as a native Wayland client: under a headless Weston on a private socket it maps its
 # window with the menu entry's name as its app id, and a SIGTERM ends it cleanly.
 #   native-wayland.sh BIN_DIR

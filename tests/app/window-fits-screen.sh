@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # On a 2560 x 1600 X screen the window fits at 200 % as it is, and at 300 %, where it would be
 # taller than the screen, the game starts at the largest scale that fits, without a box.
 #   window-fits-screen.sh BIN_DIR
