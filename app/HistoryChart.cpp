@@ -106,9 +106,9 @@ void HistoryChart::paintEvent(QPaintEvent*) {
     if (count > 1 && metrics.horizontalAdvance(first + last) + 20 < plot.width())
         painter.drawText(dates, Qt::AlignRight | Qt::AlignTop, last);
 
-    // The games: a point each while they fit, else the span of each device pixel column.
+    // The games: a point each up to one a pixel, else the span of each device pixel column.
     const double columns = plot.width() * devicePixelRatioF();
-    if (static_cast<double>(count) <= columns / (2 * kPointRadius)) {
+    if (static_cast<double>(count) <= plot.width()) {
         for (std::size_t i = 0; i < count; ++i) {
             const QPointF at(x(i), y(games[i].total));
             painter.setPen(games[i].cleared ? kClearedColour : kPointColour);
@@ -158,6 +158,53 @@ void HistoryChart::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(kBestColour, 1.5));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(best);
+    }
+    const bool anyCleared = std::any_of(games.begin(), games.end(),
+                                        [](const PlayedGame& game) { return game.cleared; });
+    DrawLegend(painter, plot.topLeft() + QPointF(6, 2), anyCleared);
+}
+
+void HistoryChart::DrawLegend(QPainter& painter, QPointF at, bool withCleared) const {
+    // Over the plot's top left corner, where a player who gets better has the fewest points.
+    const QFontMetrics metrics(font());
+    const QString bestText = QStringLiteral("best so far");
+    const QString gameText = QStringLiteral("a game");
+    const QString clearedText = QStringLiteral("board cleared");
+    const qreal mark = 14;
+    const qreal gap = 10;
+    qreal width = mark + 4 + metrics.horizontalAdvance(bestText) + gap + 8 +
+                  metrics.horizontalAdvance(gameText);
+    if (withCleared)
+        width += gap + 8 + metrics.horizontalAdvance(clearedText);
+    const QRectF box(at, QSizeF(width + 8, metrics.height() + 2));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 220));
+    painter.drawRect(box);
+
+    const qreal middle = box.center().y();
+    qreal left = box.left() + 4;
+    const auto text = [&](const QString& label) {
+        painter.setPen(Qt::black);
+        painter.drawText(
+            QRectF(left, box.top(), metrics.horizontalAdvance(label) + 1, box.height()),
+            Qt::AlignLeft | Qt::AlignVCenter, label);
+        left += metrics.horizontalAdvance(label) + gap;
+    };
+    painter.setPen(QPen(kBestColour, 1.5));
+    painter.drawLine(QPointF(left, middle), QPointF(left + mark, middle));
+    left += mark + 4;
+    text(bestText);
+    painter.setPen(kPointColour);
+    painter.setBrush(kPointColour);
+    painter.drawEllipse(QPointF(left + kPointRadius, middle), kPointRadius, kPointRadius);
+    left += 8;
+    text(gameText);
+    if (withCleared) {
+        painter.setPen(kClearedColour);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(QPointF(left + kPointRadius, middle), kPointRadius, kPointRadius);
+        left += 8;
+        text(clearedText);
     }
 }
 

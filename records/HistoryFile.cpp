@@ -3,6 +3,7 @@
 #include "records/RecordStream.h"
 
 #include <exception>
+#include <memory>
 #include <system_error>
 
 namespace lexfall {
@@ -22,9 +23,14 @@ std::vector<PlayedGame> ReadHistory(const std::filesystem::path& folder) {
     if (!std::filesystem::exists(path, error))
         return {};
     FileStream file(path, StreamMode::Open);
-    std::string text(static_cast<std::size_t>(file.Size()), '\0');
-    text.resize(static_cast<std::size_t>(file.Read(text.data(), file.Size())));
-    return ParseHistory(text);
+    // In pieces: a million games are 40 MB, which need not be in memory twice.
+    constexpr std::int64_t kPiece = 1 << 20;
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kPiece);
+    HistoryReader reader;
+    reader.Expect(static_cast<std::size_t>(file.Size()));
+    for (std::int64_t got; (got = file.Read(buffer.get(), kPiece)) > 0;)
+        reader.Take(std::string_view(buffer.get(), static_cast<std::size_t>(got)));
+    return reader.Finish();
 }
 
 void AppendToHistory(const std::filesystem::path& folder, const PlayedGame& game) {

@@ -1,11 +1,11 @@
 #include "records/HistoryLine.h"
 
 #include "text/DayCount.h"
-#include "text/Numbers.h"
 
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace lexfall {
 
@@ -15,7 +15,6 @@ const char* const kHistoryHeader = "ended,seconds,letters,words,total,cleared";
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
-constexpr std::size_t kFieldCount = 6;
 constexpr std::size_t kTimeLength = 19; // yyyy-mm-ddThh:mm:ss
 
 // Two or four digits at text[at]; -1 when any is not a digit.
@@ -29,24 +28,44 @@ int Digits(std::string_view text, std::size_t at, std::size_t count) {
     return value;
 }
 
-std::optional<std::int64_t> ParseTime(std::string_view text) {
-    if (text.size() != kTimeLength || text[4] != '-' || text[7] != '-' || text[10] != 'T' ||
-        text[13] != ':' || text[16] != ':')
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+using DayCache = HistoryDayCache;
+
+// The day count of "yyyy-mm-dd" at the start of text.
+std::optional<std::int64_t> ParseDay(std::string_view text, DayCache& cache) {
+    const std::string_view dayText = text.substr(0, cache.text.size());
+    if (cache.known && dayText == std::string_view(cache.text.data(), cache.text.size()))
+        return cache.day;
+    if (dayText[4] != '-' || dayText[7] != '-')
         return std::nullopt;
-    const CivilDate date{Digits(text, 0, 4), Digits(text, 5, 2), Digits(text, 8, 2)};
+    const CivilDate date{Digits(dayText, 0, 4), Digits(dayText, 5, 2), Digits(dayText, 8, 2)};
+    if (date.year < 1 || date.month < 1 || date.month > 12 || date.day < 1 ||
+        date.day > DaysInMonth(date.year, date.month))
+        return std::nullopt;
+    dayText.copy(cache.text.data(), cache.text.size());
+    cache.known = true;
+    cache.day = static_cast<std::int64_t>(DayCountFromCivil(date));
+    return cache.day;
+}
+
+std::optional<std::int64_t> ParseTime(std::string_view text, DayCache& cache) {
+    if (text.size() != kTimeLength || text[10] != 'T' || text[13] != ':' || text[16] != ':')
+        return std::nullopt;
+    const auto day = ParseDay(text, cache);
     const int hour = Digits(text, 11, 2);
     const int minute = Digits(text, 14, 2);
     const int second = Digits(text, 17, 2);
-    if (date.year < 1 || date.month < 1 || date.month > 12 || date.day < 1 || hour < 0 ||
-        hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+    if (!day || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
         return std::nullopt;
-    const double days = DayCountFromCivil(date);
-    // 2026-02-31 is no date: it would come back as March.
-    const CivilDate back = CivilFromDayCount(days);
-    if (back.month != date.month || back.day != date.day)
-        return std::nullopt;
-    return static_cast<std::int64_t>(days) * kSecondsPerDay + hour * 3600 + minute * 60 + second;
+    return *day * kSecondsPerDay + hour * 3600 + minute * 60 + second;
 }
+
+std::optional<PlayedGame> ParseLine(std::string_view line, DayCache& cache);
 
 } // namespace
 
@@ -79,53 +98,99 @@ std::string HistoryLine(const PlayedGame& game) {
 }
 
 std::optional<PlayedGame> ParseHistoryLine(std::string_view line) {
+    DayCache cache;
+    return ParseLine(line, cache);
+}
+
+namespace {
+
+// A whole figure that ends at the next comma (or the line's end), at most 32 bits; a '-' only
+// where negative allows it. Moves the text past the figure and its comma.
+bool TakeFigure(std::string_view& text, std::int32_t& value, bool negative = false) {
+    std::size_t at = 0;
+    const bool minus = negative && !text.empty() && text[0] == '-';
+    at += minus ? 1 : 0;
+    std::int64_t magnitude = 0;
+    const std::size_t first = at;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        magnitude = magnitude * 10 + (text[at] - '0');
+        if (magnitude > std::int64_t{1} << 31)
+            return false;
+    }
+    const std::int64_t signedValue = minus ? -magnitude : magnitude;
+    if (at == first || signedValue > std::numeric_limits<std::int32_t>::max() ||
+        at == text.size() || text[at] != ',')
+        return false;
+    value = static_cast<std::int32_t>(signedValue);
+    text.remove_prefix(at + 1);
+    return true;
+}
+
+// One pass over the line, with no copy: a million lines are read at each first look.
+std::optional<PlayedGame> ParseLine(std::string_view line, DayCache& cache) {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
-    std::array<std::string_view, kFieldCount> fields;
-    std::size_t count = 0;
-    for (std::size_t start = 0;;) {
-        const std::size_t comma = line.find(',', start);
-        if (count == kFieldCount)
-            return std::nullopt;
-        fields[count++] = line.substr(start, comma - start);
-        if (comma == std::string_view::npos)
-            break;
-        start = comma + 1;
-    }
-    if (count != kFieldCount)
+    if (line.size() <= kTimeLength || line[kTimeLength] != ',')
         return std::nullopt;
-    const auto endedAt = ParseTime(fields[0]);
-    const auto seconds = text::ParseDigits(fields[1]);
-    const auto letters = text::ParseDigits(fields[2]);
-    const auto words = text::ParseDigits(fields[3]);
-    std::int32_t total = 0;
-    if (!endedAt || !seconds || !letters || !words || !text::ParseWhole(fields[4], total) ||
-        (fields[5] != "0" && fields[5] != "1"))
+    const auto endedAt = ParseTime(line.substr(0, kTimeLength), cache);
+    if (!endedAt)
         return std::nullopt;
+    std::string_view rest = line.substr(kTimeLength + 1);
+    PlayedGame game{};
+    game.endedAt = *endedAt;
+    if (!TakeFigure(rest, game.seconds) || !TakeFigure(rest, game.letters) ||
+        !TakeFigure(rest, game.words) || !TakeFigure(rest, game.total, true) ||
+        (rest != "0" && rest != "1"))
+        return std::nullopt;
+    game.cleared = rest == "1";
     TScoreRec figures{};
-    figures.UsedTime = *seconds;
-    figures.UsedLetters = *letters;
-    figures.CompletedWords = *words;
-    figures.Total = total;
+    figures.UsedTime = game.seconds;
+    figures.UsedLetters = game.letters;
+    figures.CompletedWords = game.words;
+    figures.Total = game.total;
     // A line cut short, or a figure changed by hand, no longer adds up.
     if (!IsValidRecord(figures))
         return std::nullopt;
-    return PlayedGame{*endedAt, *seconds, *letters, *words, total, fields[5] == "1"};
+    return game;
+}
+
+} // namespace
+
+void HistoryReader::Take(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t end = bytes.find('\n');
+        if (end == std::string_view::npos) {
+            partial_.append(bytes);
+            return;
+        }
+        if (partial_.empty()) {
+            TakeLine(bytes.substr(0, end));
+        } else {
+            partial_.append(bytes.substr(0, end));
+            TakeLine(partial_);
+            partial_.clear();
+        }
+        bytes.remove_prefix(end + 1);
+    }
+}
+
+std::vector<PlayedGame> HistoryReader::Finish() {
+    // The last line needs no line end of its own.
+    if (!partial_.empty())
+        TakeLine(partial_);
+    partial_.clear();
+    return std::move(games_);
+}
+
+void HistoryReader::TakeLine(std::string_view line) {
+    if (const auto game = ParseLine(line, dayCache_))
+        games_.push_back(*game);
 }
 
 std::vector<PlayedGame> ParseHistory(std::string_view text) {
-    std::vector<PlayedGame> games;
-    // About 40 bytes a line: one allocation for a file of any size.
-    games.reserve(text.size() / 36 + 1);
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        if (const auto game = ParseHistoryLine(text.substr(0, end)))
-            games.push_back(*game);
-        if (end == std::string_view::npos)
-            break;
-        text.remove_prefix(end + 1);
-    }
-    return games;
+    HistoryReader reader;
+    reader.Take(text);
+    return reader.Finish();
 }
 
 std::string FormatPlayedDate(std::int64_t endedAt) {

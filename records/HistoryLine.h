@@ -1,6 +1,7 @@
 #pragma once
 #include "records/ScoreRec.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,6 +44,30 @@ std::optional<PlayedGame> ParseHistoryLine(std::string_view line);
 
 // Every game of a whole file, in file order; other lines are skipped without a word.
 std::vector<PlayedGame> ParseHistory(std::string_view text);
+
+// The day of the line before, which most lines share.
+struct HistoryDayCache {
+    std::array<char, 10> text{};
+    bool known = false;
+    std::int64_t day = 0;
+};
+
+// ParseHistory piece by piece, as a file is read: no copy of the whole file is kept.
+class HistoryReader {
+public:
+    // Room for the games of a file of this many bytes.
+    void Expect(std::size_t bytes) { games_.reserve(bytes / 36 + 1); }
+    void Take(std::string_view bytes);
+    // The games of everything taken, the last line included.
+    std::vector<PlayedGame> Finish();
+
+private:
+    void TakeLine(std::string_view line);
+
+    std::string partial_; // a line that runs on into the next piece
+    std::vector<PlayedGame> games_;
+    HistoryDayCache dayCache_;
+};
 
 // "yyyy-mm-dd" of an end time, as every date on screen.
 std::string FormatPlayedDate(std::int64_t endedAt);
