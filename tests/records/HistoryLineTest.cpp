@@ -107,6 +107,42 @@ TEST(HistoryLine, AFileGivesItsGamesInOrder) {
     EXPECT_EQ(ParseHistory(whole.substr(0, whole.size() - 1)), std::vector<PlayedGame>{first});
 }
 
+// The reader checks totals in a quicker way than TotalScore: over a wide range of figures, also
+// where the product lies near a half, it accepts the game's own total and nothing else.
+TEST(HistoryLine, TotalsAreCheckedExactlyAsTheGameComputesThem) {
+    int checked = 0;
+    const auto check = [&](std::int32_t seconds, std::int32_t letters, std::int32_t words) {
+        const PlayedGame game = Game(kDecember10, seconds, letters, words);
+        std::string line = HistoryLine(game);
+        line.pop_back();
+        ASSERT_EQ(ParseHistoryLine(line), game) << line;
+        for (const std::int32_t wrong : {game.total - 1, game.total + 1}) {
+            PlayedGame off = game;
+            off.total = wrong;
+            std::string offLine = HistoryLine(off);
+            offLine.pop_back();
+            ASSERT_FALSE(ParseHistoryLine(offLine).has_value()) << offLine;
+        }
+        ++checked;
+    };
+    for (std::int32_t words = 1; words <= 120; words += 7)
+        for (std::int32_t letters = words * 3; letters <= words * 9; letters += 5)
+            for (std::int32_t seconds = 1; seconds <= 3000; seconds += 37)
+                check(seconds, letters, words);
+    // Products of exactly a half, 3600 words^4 / (letters seconds), rounded to even.
+    check(900, 8, 1);  // 0.5
+    check(480, 5, 1);  // 1.5
+    check(160, 15, 1); // 1.5
+    check(100, 8, 1);  // 4.5
+    check(8, 4, 1);    // 112.5
+    check(32, 16, 2);  // 112.5
+    // Figures past what a game reaches, where only the exact way is taken.
+    check(2147483647, 2147483647, 2147483647);
+    check(1, 1, 2000000);
+    check(1, 1, 46341);
+    EXPECT_GT(checked, 10000);
+}
+
 TEST(HistoryLine, DatesShowAsOnTheRecordsPage) {
     EXPECT_EQ(FormatPlayedDate(kDecember10), "2026-12-10");
     EXPECT_EQ(FormatPlayedDate(kDecember10 + kDay - 1), "2026-12-10");
