@@ -1,5 +1,6 @@
 // A history file, any bytes: reading it never fails, every game read is one the game could
-// have written (its line reads back as the same game), and a line cut short adds no game.
+// have written (its total is the game's own, its line reads back as the same game), and a line
+// cut short adds no game.
 #include "FuzzSupport.h"
 #include "records/HistoryLine.h"
 
@@ -13,6 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     FUZZ_CHECK(games.size() <= text.size() / 20 + 1);
     std::string written;
     for (const PlayedGame& game : games) {
+        // The reader's quick check of the total agrees with the game's own computation.
+        TScoreRec figures{};
+        figures.UsedTime = game.seconds;
+        figures.UsedLetters = game.letters;
+        figures.CompletedWords = game.words;
+        figures.Total = game.total;
+        FUZZ_CHECK(IsValidRecord(figures));
         const std::string line = HistoryLine(game);
         FUZZ_CHECK(ParseHistoryLine(std::string_view(line).substr(0, line.size() - 1)) == game);
         written += line;
