@@ -2,7 +2,7 @@
 
 #include "text/DayCount.h"
 
-#include <array>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -181,14 +181,29 @@ std::optional<PlayedGame> ParseLine(std::string_view line, DayCache& cache) {
 
 } // namespace
 
+void HistoryReader::Expect(std::size_t bytes) {
+    // A file of something else entirely must not reserve its own size again.
+    constexpr std::size_t kMostReserved = std::size_t{1} << 21;
+    games_.reserve(std::min(bytes / 36 + 1, kMostReserved));
+}
+
 void HistoryReader::Take(std::string_view bytes) {
+    // No line of ours is longer: a longer one is skipped without being kept whole.
+    constexpr std::size_t kLongestLine = 128;
     while (!bytes.empty()) {
         const std::size_t end = bytes.find('\n');
         if (end == std::string_view::npos) {
-            partial_.append(bytes);
+            if (!overlong_)
+                partial_.append(bytes);
+            if (partial_.size() > kLongestLine) {
+                partial_.clear();
+                overlong_ = true;
+            }
             return;
         }
-        if (partial_.empty()) {
+        if (overlong_) {
+            overlong_ = false;
+        } else if (partial_.empty()) {
             TakeLine(bytes.substr(0, end));
         } else {
             partial_.append(bytes.substr(0, end));
@@ -204,6 +219,7 @@ std::vector<PlayedGame> HistoryReader::Finish() {
     if (!partial_.empty())
         TakeLine(partial_);
     partial_.clear();
+    overlong_ = false;
     return std::move(games_);
 }
 

@@ -56,7 +56,7 @@ struct HistoryDayCache {
 class HistoryReader {
 public:
     // Room for the games of a file of this many bytes.
-    void Expect(std::size_t bytes) { games_.reserve(bytes / 36 + 1); }
+    void Expect(std::size_t bytes);
     void Take(std::string_view bytes);
     // The games of everything taken, the last line included.
     std::vector<PlayedGame> Finish();
@@ -64,7 +64,8 @@ public:
 private:
     void TakeLine(std::string_view line);
 
-    std::string partial_; // a line that runs on into the next piece
+    std::string partial_;   // a line that runs on into the next piece
+    bool overlong_ = false; // the line being read is too long to be a game
     std::vector<PlayedGame> games_;
     HistoryDayCache dayCache_;
 };

@@ -51,6 +51,24 @@ TEST(HistoryFile, ALineCutShortIsClosedAndSkipped) {
     EXPECT_EQ(ReadHistory(dir.Path()), (std::vector<PlayedGame>{first, next}));
 }
 
+// Read in pieces: a line split between two pieces still counts, one too long for a game (a
+// foreign file without line ends) does not, and the line after it does.
+TEST(HistoryFile, LinesAcrossPiecesAndOverlongLines) {
+    const std::string first = HistoryLine(Game(48, 20, 5));
+    const std::string second = HistoryLine(Game(100, 40, 9));
+    const std::string text = first + std::string(3 << 20, 'x') + "\n" + second;
+    const ScratchDir dir;
+    dir.Put(kHistoryFileName, text);
+    EXPECT_EQ(ReadHistory(dir.Path()),
+              (std::vector<PlayedGame>{Game(48, 20, 5), Game(100, 40, 9)}));
+    for (std::size_t cut = 1; cut < second.size(); ++cut) {
+        HistoryReader reader;
+        reader.Take(first + second.substr(0, cut));
+        reader.Take(second.substr(cut));
+        EXPECT_EQ(reader.Finish().size(), 2u) << cut;
+    }
+}
+
 TEST(HistoryFile, AFileWithoutHeaderOrLinesIsWrittenOnAsItStands) {
     const ScratchDir dir;
     dir.Put(kHistoryFileName, "");
