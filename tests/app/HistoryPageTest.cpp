@@ -8,6 +8,7 @@
 #include "app/FormStyle.h"
 #include "app/HistoryChart.h"
 #include "app/HistoryPage.h"
+#include "records/Figures.h"
 #include "records/HistoryFile.h"
 
 #include <QImage>
@@ -76,6 +77,24 @@ TEST_F(HistoryPageTest, AFinishedGameAppearsOnThePage) {
     page.Button11->click(); // back to the records
     EXPECT_FALSE(f.Records().PanelRecord->isHidden());
     EXPECT_TRUE(page.PanelHistory->isHidden());
+}
+
+// Figures and dates as the records page writes them in the player's locale.
+TEST_F(HistoryPageTest, TheAverageFollowsTheLocale) {
+    regional.decimalSeparator = ",";
+    regional.thousandSeparator = ".";
+    TForm1& f = Form();
+    PlayGameWith(f, 48, 20, 5);
+    PlayGameWith(f, 48, 20, 4);
+    f.Records().Button10->click();
+    const std::int32_t second = f.game().GameRec().Total;
+    const long double average = (2349.0L + second) / 2;
+    EXPECT_EQ(f.History().LabelRecent->text().toStdString(),
+              "Last 2 games: average " + FormatRatio(average, regional) + ", median " +
+                  FormatRatio(average, regional));
+    EXPECT_NE(f.History().LabelRecent->text().indexOf(','), -1);
+    EXPECT_EQ(Cell(0, HistoryPage::Total), "2349"); // whole figures are never grouped
+    EXPECT_EQ(Cell(0, HistoryPage::Date), "2026-12-10");
 }
 
 // Page changes never pause a game, so one can end behind the history page.
