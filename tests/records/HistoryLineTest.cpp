@@ -116,7 +116,10 @@ TEST(HistoryLine, TotalsAreCheckedExactlyAsTheGameComputesThem) {
         std::string line = HistoryLine(game);
         line.pop_back();
         ASSERT_EQ(ParseHistoryLine(line), game) << line;
-        for (const std::int32_t wrong : {game.total - 1, game.total + 1}) {
+        // Wrapping, as a 32-bit register would, at the ends of the range.
+        const auto total = static_cast<std::uint32_t>(game.total);
+        for (const auto wrong :
+             {static_cast<std::int32_t>(total - 1u), static_cast<std::int32_t>(total + 1u)}) {
             PlayedGame off = game;
             off.total = wrong;
             std::string offLine = HistoryLine(off);
