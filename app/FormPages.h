@@ -34,6 +34,7 @@ struct RecordsPage {
     QPushButton* Button6 = nullptr;
     QPushButton* Button8 = nullptr;
     QPushButton* Button9 = nullptr;
+    QPushButton* Button10 = nullptr;
 };
 
 struct OptionsPage {

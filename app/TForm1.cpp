@@ -6,6 +6,7 @@
 #include "app/ErrorGuard.h"
 #include "app/FormStyle.h"
 #include "app/GameTimer.h"
+#include "app/HistoryPage.h"
 #include "app/KeyPreview.h"
 #include "app/LinkLabel.h"
 #include "app/MusicComboBox.h"
@@ -15,6 +16,7 @@
 #include "online/HttpAccess.h"
 #include "online/ServerAddress.h"
 #include "records/GameClock.h"
+#include "records/HistoryFile.h"
 #include "records/RecordFile.h"
 #include "records/ScoreRec.h"
 #include "settings/SettingsFile.h"
@@ -102,6 +104,7 @@ void TForm1::ConnectRecordsPage(const RecordsPage& page) {
     OnClick(page.Button6, &TForm1::Button6Click);
     OnClick(page.Button8, &TForm1::Button8Click);
     OnClick(page.Button9, &TForm1::Button9Click);
+    OnClick(page.Button10, &TForm1::Button10Click);
 }
 
 TForm1::~TForm1() {

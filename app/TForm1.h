@@ -30,6 +30,11 @@
 //   Button8        records  "&Save Rec"               Button8Click        TForm1Records.cpp
 //   Button6        records  "&Options"                Button6Click        TForm1.cpp
 //   Button3        records  "&Continue"               Button3Click        TForm1.cpp
+//   Button10       records  "&History"                Button10Click       TForm1History.cpp
+//   Best[row][col] history  the ten best games        HistoryPage::Show   HistoryPage.cpp
+//   Chart          history  every game's total        HistoryChart        HistoryChart.cpp
+//   Button11       history  "&Records"                Button11Click       TForm1History.cpp
+//   Button12       history  "&Continue"               Button12Click       TForm1History.cpp
 //   ComboBox1      options  music piece               ComboBox1Change     TForm1Options.cpp
 //                           (its list opening)        ComboBox1Click      TForm1Options.cpp
 //   CheckBoxMusic  options  Music "Enable"            CheckBoxMusicClick  TForm1Options.cpp
@@ -79,6 +84,8 @@ class CookieStore;
 class HttpAccess;
 class GameTimer;
 class Dictionary;
+class GameHistory;
+class HistoryPage;
 class KeyPreview;
 
 // The main window. Its handlers translate an event, call the game or the rules and paint what
@@ -103,6 +110,11 @@ public:
     void Image4Click();
     void LabelURLClick();
     void LabelEmailClick();
+
+    // The history page's way in and out.
+    void Button10Click(QObject* sender); // records page -> history page
+    void Button11Click(QObject* sender); // history page -> records page
+    void Button12Click(QObject* sender); // history page -> game page
 
     // Steps of the game the handlers share.
     void ClearArea();
@@ -170,9 +182,10 @@ public:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QLabel* LabelPaused = nullptr; // "Paused", over the board, made when first needed
-    // The records and options pages, made the first time anything needs them.
+    // The records, options and history pages, made the first time anything needs them.
     RecordsPage& Records();
     OptionsPage& Options();
+    HistoryPage& History();
     std::unique_ptr<GameTimer> Timer1;   // drop timer
     std::unique_ptr<GameTimer> Timer2;   // game clock
     std::unique_ptr<HttpAccess> IdHTTP1; // the HTTP client, with its proxy parameters
@@ -205,6 +218,9 @@ private:
     void ClearBoardKey();
     void PlayWave(const char* name);
     void EvaluateGame();
+    // Adds the ended game to the history file, after the records are settled; never throws.
+    void KeepInHistory();
+    GameHistory& PlayedGames();
     bool AutoSave();
     // Save Rec's work; false when nothing was saved. ask: the question first; seen: the player
     // has seen the record in memory, so it may replace that very record.
@@ -260,6 +276,8 @@ private:
     std::unique_ptr<CookieStore> cookies_; // the run's cookies, never written to disk
     std::unique_ptr<RecordsPage> records_;
     std::unique_ptr<OptionsPage> options_;
+    std::unique_ptr<HistoryPage> history_;
+    std::unique_ptr<GameHistory> playedGames_; // read at the first look at the history page
     std::vector<std::function<void(RecordsPage&)>> recordsShows_;
     std::vector<std::function<void(OptionsPage&)>> optionsShows_;
     std::string brokenText_;

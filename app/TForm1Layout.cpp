@@ -257,6 +257,8 @@ void TForm1::BuildRecordsPage(RecordsPage& records) {
     records.Button4 = MakeButton(page, "Check &WR", 232, 412, "Get the newest World Record.");
     records.Button8 =
         MakeButton(page, "&Save Rec", 312, 412, "Save my current record on my computer.");
+    records.Button10 =
+        MakeButton(page, "&History", 312, 380, "My games, my ten best, my progress.");
     records.Button6 = MakeButton(page, "&Options", 392, 380, "Go Setting");
     records.Button3 = MakeButton(page, "&Continue", 392, 412, "To Game");
     // Enabled by the start-up sequence once the records are loaded.

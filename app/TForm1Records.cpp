@@ -3,6 +3,7 @@
 #include "app/Canvas.h"
 #include "app/FormStyle.h"
 #include "app/GameTimer.h"
+#include "app/HistoryPage.h"
 #include "app/TForm1.h"
 #include "media/Music.h"
 #include "platform/qt/QtSystemText.h"
@@ -39,15 +40,18 @@ void TForm1::Timer2Timer() {
 }
 
 void TForm1::Button2Click(QObject* sender) {
-    if (sender == nullptr)
+    if (sender == nullptr) {
         EvaluateGame();
+        KeepInHistory();
+    }
     ShowRecordsPage();
 }
 
 void TForm1::ShowRecordsPage() {
     // Whichever page the player is on gives way: a game can end behind the options page.
     QFrame* records = Records().PanelRecord;
-    for (QFrame* page : {PanelGame, options_ ? options_->PanelOptions : nullptr})
+    for (QFrame* page : {PanelGame, options_ ? options_->PanelOptions : nullptr,
+                         history_ ? history_->PanelHistory : nullptr})
         if (page != nullptr && !page->isHidden())
             ShowPage(records, page);
 }

@@ -13,6 +13,8 @@
 #include "support/ScratchDir.h"
 #include "support/TestServices.h"
 
+#include "records/HistoryFile.h"
+
 #include <QCheckBox>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -197,6 +199,11 @@ std::vector<std::string> RunPlace(const Place& place, const std::string& root, s
               [&] { return ReadAll(iniPath).find("Sound=0") != std::string::npos; });
         check("records", recPath, place.recordsRefused, recordsBoxes,
               [&] { return ReadAll(recPath).substr(0, sizeof(TScoreRec)) == RecordBytes(saved); });
+        // The history lies in the records' folder, whatever the record file is, and says nothing.
+        const std::size_t kept = ReadHistory(folders.recordsDir).size();
+        expect(kept == (place.saidOnce ? 0u : 1u),
+               "the history beside the records holds " + std::to_string(kept) + " games");
+        row += "; history: " + std::to_string(kept) + " game";
     }
     // Started again, the game reads back what was saved.
     TestServices again;
