@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The history page, reached from the records page: the ten best games, how the last hundred
 // went, and a chart of every total. Made the first time it is shown (TForm1::History).

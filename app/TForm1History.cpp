@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history of the player's games: kept at the end of each game, shown on its own page.
 #include "app/HistoryChart.h"
 #include "app/HistoryPage.h"

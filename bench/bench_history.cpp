@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history page's first opening on a million games: the whole file read and parsed
 // (ReadHistory), what the page says about it (Summarise), and the page itself filled and its
 // chart painted. Target: the read under 200 ms.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A history file, any bytes: reading it never fails, every game read is one the game could
 // have written (its total is the game's own, its line reads back as the same game), and a line
 // cut short adds no game.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history page: a finished game shows there (and in the file beside the records), a new
 // player reads a sentence instead of an empty chart, and a history file that cannot be written
 // changes nothing of the end of a game.

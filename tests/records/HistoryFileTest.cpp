@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history file beside the record file: one whole line per game, a line cut short closed
 // before the next, and a file or folder that refuses it leaves the game unkept and says why.
 #include "records/HistoryFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history's line format: what is written reads back as the same game, and every line that
 // is not a whole game of ours is skipped.
 #include "records/HistoryLine.h"

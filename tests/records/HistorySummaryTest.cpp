@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ten best and the last hundred: ranks by total, ties by the earlier game; games with the
 // board cleared are counted but neither ranked nor averaged.
 #include "records/HistorySummary.h"
