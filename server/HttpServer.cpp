@@ -20,13 +20,13 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 #include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <strings.h>
 #include <thread>
 #include <unordered_set>
 
@@ -91,8 +91,10 @@ struct ConnectionState {
     // A duplicate of the socket: lets the deadline sweep shut the connection down from its
     // own thread without racing the library's close of the original.
     int Fd = -1;
+    std::atomic<bool> LineDone = false; // the request line is in, so TLS is through
     std::atomic<bool> HeadDone = false;
     std::atomic<bool> CutForHead = false;
+    std::atomic<bool> CutForSilence = false;
     bool Logged = false;
     unsigned LastStatus = 0;
     std::string Target; // as the library read it, for a reply it made itself
@@ -267,7 +269,10 @@ private:
             {MHD_OPTION_THREAD_POOL_SIZE, static_cast<intptr_t>(options_.Threads), nullptr},
             {MHD_OPTION_CONNECTION_LIMIT, connections, nullptr},
             {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(memory), nullptr},
-            {MHD_OPTION_CONNECTION_TIMEOUT, options_.ReadTimeout.count(), nullptr},
+            // Until the request line is in, the sweep alone cuts a silent connection: this
+            // only stands behind it.
+            {MHD_OPTION_CONNECTION_TIMEOUT,
+             std::max(options_.ReadTimeout, options_.HeadTimeout).count() + 5, nullptr},
             {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&OnConnection), this},
             {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&OnCompleted), this},
             {MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&OnTarget), this},
@@ -305,18 +310,24 @@ private:
     }
 
     // Heads that take too long are cut here: the library's own timeout counts only silence,
-    // which a client dribbling a byte now and then never lets run out.
+    // which a client dribbling a byte now and then never lets run out. So is a connection
+    // without a request line after the read timeout: the library's timeout would also cut it,
+    // but leaves the descriptors of one stalled in its TLS handshake open for good.
     void Sweep() {
         std::unique_lock lock(registryMutex_);
         while (sweeping_) {
             sweepWake_.wait_for(lock, std::chrono::milliseconds(200));
-            const auto limit = Clock::now() - options_.HeadTimeout;
+            const auto now = Clock::now();
             for (ConnectionState* connection : connections_) {
-                if (!connection->HeadDone && !connection->CutForHead &&
-                    connection->Accepted < limit) {
+                if (connection->HeadDone || connection->CutForHead || connection->CutForSilence)
+                    continue;
+                if (connection->Accepted < now - options_.HeadTimeout)
                     connection->CutForHead = true;
-                    ::shutdown(connection->Fd, SHUT_RDWR);
-                }
+                else if (!connection->LineDone && connection->Accepted < now - options_.ReadTimeout)
+                    connection->CutForSilence = true;
+                else
+                    continue;
+                ::shutdown(connection->Fd, SHUT_RDWR);
             }
         }
     }
@@ -372,8 +383,8 @@ private:
                 MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
             state->Address = AddressText(info ? info->client_addr : nullptr);
             state->Peer = state->Address;
-            state->CountsAddress = impl.options_.MaxPerAddress != 0 &&
-                                   !impl.options_.Proxies.Trusts(state->Address);
+            state->CountsAddress =
+                impl.options_.MaxPerAddress != 0 && !impl.options_.Proxies.Trusts(state->Address);
             if (const auto* fd =
                     MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD))
                 state->Fd = fcntl(fd->connect_fd, F_DUPFD_CLOEXEC, 0);
@@ -403,6 +414,8 @@ private:
             std::string what = "- closed";
             if (state->CutForHead)
                 what = "408 head-too-slow";
+            else if (state->CutForSilence)
+                what = "- silent";
             else if (status != 0)
                 what = std::to_string(status) + " bad-head";
             impl.log_.Line(EscapeForLog(state->Peer) + " - " + PathInLog(state->Target) + ' ' +
@@ -419,9 +432,17 @@ private:
         return info ? static_cast<ConnectionState*>(info->socket_context) : nullptr;
     }
 
-    static void* OnTarget(void*, const char* uri, MHD_Connection* connection) {
-        if (ConnectionState* state = StateOf(connection); state != nullptr && uri != nullptr)
-            state->Target.assign(uri, std::min<std::size_t>(std::strlen(uri), 2 * kLoggedPathBytes));
+    static void* OnTarget(void* self, const char* uri, MHD_Connection* connection) {
+        auto& impl = *static_cast<Impl*>(self);
+        if (ConnectionState* state = StateOf(connection)) {
+            if (uri != nullptr)
+                state->Target.assign(uri,
+                                     std::min<std::size_t>(std::strlen(uri), 2 * kLoggedPathBytes));
+            state->LineDone = true;
+        }
+        // From here on the library's own silence limit is safe to use.
+        MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT,
+                                  static_cast<unsigned>(impl.options_.ReadTimeout.count()));
         return new RequestState(uri ? uri : "");
     }
 

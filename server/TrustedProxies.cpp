@@ -60,8 +60,7 @@ TrustedProxies::TrustedProxies(std::string_view list) {
             }
         }
         if (!ok)
-            throw std::invalid_argument("'" + std::string(entry) +
-                                        "' is no address or CIDR range");
+            throw std::invalid_argument("'" + std::string(entry) + "' is no address or CIDR range");
         ranges_.push_back(Range{*bytes, v4 ? bits + kMappedPrefix : bits});
     }
 }

@@ -346,9 +346,8 @@ std::string RaiseDescriptorLimit() {
         if (setrlimit(RLIMIT_NOFILE, &raised) == 0)
             files = raised;
     }
-    return "descriptor limit " +
-           (files.rlim_cur == RLIM_INFINITY ? std::string("unlimited")
-                                            : std::to_string(files.rlim_cur));
+    return "descriptor limit " + (files.rlim_cur == RLIM_INFINITY ? std::string("unlimited")
+                                                                  : std::to_string(files.rlim_cur));
 }
 
 int Serve(const Arguments& args, const std::string& db) {
