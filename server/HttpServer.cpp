@@ -2,6 +2,7 @@
 
 #include "records/RecordsProtocol.h"
 #include "server/ProxyHint.h"
+#include "server/RequestDeadline.h"
 #include "server/RequestLine.h"
 #include "server/WorkerPool.h"
 
@@ -106,6 +107,7 @@ struct RequestState {
     std::string Target;
     std::string Method;
     std::string Peer;
+    Clock::time_point HeadAt = Clock::now(); // the database's time counts from here
     bool Started = false;
     std::atomic<bool> Ready = false;
     Reply Result;
@@ -528,6 +530,7 @@ private:
 
     Reply Run(const Route& route, const RequestState& request) {
         t_peer = request.Peer;
+        SetRequestDeadline(request.HeadAt + kRequestTime);
         Reply reply;
         try {
             reply = route.Handler(service_, MendTarget(request.Target), request.Peer);
@@ -537,6 +540,7 @@ private:
             reply = Reply{MHD_HTTP_INTERNAL_SERVER_ERROR, ""};
         }
         t_peer.clear();
+        SetRequestDeadline(std::nullopt);
         return reply;
     }
 
