@@ -410,7 +410,7 @@ int Serve(const Arguments& args, const std::string& db) {
         // A request may wait on a database that does not answer; the stop does not. What it
         // leaves undone was never acknowledged, and SQLite's journal and PostgreSQL's
         // transactions undo any half of it.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(4700);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(4500);
         while (!finished && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         if (!finished) {
