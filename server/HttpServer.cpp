@@ -405,8 +405,9 @@ private:
         }
         impl.ReleaseSlots(*state);
         if (!state->Logged) {
-            // No request reached us: say why the connection ended, with the library's own
-            // reply when it made one. Its method is not told; the path is when it was read.
+            // No request reached us: say why the connection ended. A head the library
+            // refused itself (400, 414, 431, 505) is told by its status when the library
+            // still holds it, otherwise as refused; its method is not told.
             unsigned status = state->LastStatus;
             if (status == 0) {
                 if (const auto* made =
@@ -420,6 +421,8 @@ private:
                 what = "- silent";
             else if (status != 0)
                 what = std::to_string(status) + " bad-head";
+            else if (state->LineDone)
+                what = "- head-refused";
             impl.log_.Line(EscapeForLog(state->Peer) + " - " + PathInLog(state->Target) + ' ' +
                            what + ' ' + Millis(Clock::now() - state->Accepted));
         }
