@@ -52,7 +52,9 @@ Options:
   --listen HOST:PORT        where serve listens (default 127.0.0.1:8642)
   --threads N               serve's event-loop threads, and as many again for the
                             requests that reach the database (default 8)
-  --read-timeout SECONDS    serve cuts off a client silent this long (default 5)
+  --read-timeout SECONDS    serve cuts off a client silent this long, or without a request
+                            line (a stalled TLS handshake) this long after it connected
+                            (default 5)
   --head-timeout SECONDS    serve cuts off a client whose request head is not whole this
                             long after it connected (default 10)
   --max-per-address N       open connections serve takes from one client (default 32,
