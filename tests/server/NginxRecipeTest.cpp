@@ -124,8 +124,7 @@ TEST(NginxRecipeTest, RecipeForwardsTheClientAndLogsNoAccessCode) {
             EXPECT_EQ(text.find(secret), std::string::npos) << file.path() << ":\n" << text;
     }
     // The records server answered each, under the path nginx passed on.
-    EXPECT_NE(records.Output().find("127.0.0.1 GET /getmyrec.asp 200 record"),
-              std::string::npos)
+    EXPECT_NE(records.Output().find("127.0.0.1 GET /getmyrec.asp 200 record"), std::string::npos)
         << records.Output();
 }
 
