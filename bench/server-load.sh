@@ -6,8 +6,10 @@
 # its mix does not expect fails the script. Each trial runs for its stated time. The servers
 # run on one core and the clients on another. Then the attacks: slow clients beside a
 # legitimate one, and a header flood with the server's peak memory.
+# Last, idle connections (IDLE, default 10000) and stalled TLS handshakes (STALLED, default
+# 2000) beside a legitimate client, on both servers.
 #   bench/server-load.sh [BUILD_DIR]    (default build; env CLIENTS, SECONDS_EACH, THREADS,
-#                                        SLOW, SERVER_CPU, CLIENT_CPU; RECORDS=another build of
+#                                        SLOW, IDLE, STALLED, SERVER_CPU, CLIENT_CPU; RECORDS=another build of
 #                                        lexfall-records, SERVE_ARGS=its serve options)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +18,8 @@ clients=${CLIENTS:-32}
 seconds=${SECONDS_EACH:-10}
 threads=${THREADS:-8}
 slow=${SLOW:-2000}
+idle=${IDLE:-10000}
+stalled=${STALLED:-2000}
 server_cpu=${SERVER_CPU:-0}
 client_cpu=${CLIENT_CPU:-1}
 records=${RECORDS:-$PWD/$build/bin/lexfall-records}
@@ -76,12 +80,16 @@ echo "$clients clients, $seconds s per run, server on core $server_cpu, clients 
 # has threads, all on the server's core: on a shared machine the scheduler gives each thread its
 # share, and one worker alone would be measured against the other programs' load.
 nginx_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+nginx_tls_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 1 \
+  -subj /CN=127.0.0.1 -keyout "$work/key.pem" -out "$work/cert.pem" >/dev/null 2>&1
 mkdir -p "$work/nginx"
 cat >"$work/nginx/nginx.conf" <<EOF
 worker_processes $threads;
 pid $work/nginx/nginx.pid;
 error_log $work/nginx/error.log;
-events { worker_connections 8192; }
+worker_rlimit_nofile 65536;
+events { worker_connections 16384; }
 http {
   access_log $work/nginx/access.log;
   client_body_temp_path $work/nginx/body;
@@ -89,8 +97,15 @@ http {
   fastcgi_temp_path $work/nginx/fastcgi;
   uwsgi_temp_path $work/nginx/uwsgi;
   scgi_temp_path $work/nginx/scgi;
+  client_header_timeout 5s;
   server {
     listen 127.0.0.1:$nginx_port;
+    location = /checkwr.asp { default_type text/plain; return 200 "Champion,10,300,40,3010,2003-03-28"; }
+  }
+  server {
+    listen 127.0.0.1:$nginx_tls_port ssl;
+    ssl_certificate $work/cert.pem;
+    ssl_certificate_key $work/key.pem;
     location = /checkwr.asp { default_type text/plain; return 200 "Champion,10,300,40,3010,2003-03-28"; }
   }
 }
@@ -137,10 +152,23 @@ for engine in sqlite postgresql; do
     slow_trial "$port" "$server"
     on_client python3 "$attack" flood --port "$port" --pid "$server" --clients 8 \
       --seconds "$seconds" || failed=1
+    on_client python3 "$attack" idle --port "$port" --slow "$idle" --seconds "$seconds" ||
+      failed=1
   fi
   stop "$server"
 done
-echo "attack on nginx:"
+start "$work/tls.log" 'serving on 127.0.0.1:' "${pin_server[@]}" "$records" serve \
+  --listen 127.0.0.1:0 --db "$work/records.sqlite" --threads "$threads" "${serve_args[@]}" \
+  --tls-cert "$work/cert.pem" --tls-key "$work/key.pem"
+echo "attack on lexfall-records over https:"
+on_client python3 "$attack" idle --port "$port" --slow "$stalled" --hello --tls \
+  --seconds "$seconds" || failed=1
+stop "$pid"
+echo "attacks on nginx:"
 slow_trial "$nginx_port" "${workers%%,*}"
+on_client python3 "$attack" idle --port "$nginx_port" --slow "$idle" --seconds "$seconds" ||
+  failed=1
+on_client python3 "$attack" idle --port "$nginx_tls_port" --slow "$stalled" --hello --tls \
+  --seconds "$seconds" || failed=1
 
 [ "$failed" = 0 ] || { echo "FAILED: a run had unexpected replies or did not run" >&2; exit 1; }

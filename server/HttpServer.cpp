@@ -2,6 +2,8 @@
 #include "server/HttpServer.h"
 
 #include "records/RecordsProtocol.h"
+#include "server/ProxyHint.h"
+#include "server/RequestDeadline.h"
 #include "server/RequestLine.h"
 #include "server/WorkerPool.h"
 
@@ -26,6 +28,7 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <strings.h>
 #include <thread>
 #include <unordered_set>
 
@@ -42,6 +45,7 @@ struct Reply {
     std::string Body;
     const char* ContentType = "text/plain";
     const char* CacheControl = nullptr;
+    const char* Why = nullptr; // logged instead of the body's code
 };
 
 using Answer = Reply (*)(RecordService&, std::string_view target, const std::string& peer);
@@ -80,22 +84,31 @@ const Route kRoutes[] = {
 // One accepted connection, from the connect to the close.
 struct ConnectionState {
     std::string Peer;
-    std::string Address; // the key of the per-address count
+    std::string Address; // the peer's own address
+    // The per-address counts this connection holds a slot in, released once: at its reply or
+    // at its close, whichever comes first.
+    bool CountsAddress = false;
+    std::string CountedClient;
     Clock::time_point Accepted = Clock::now();
     // A duplicate of the socket: lets the deadline sweep shut the connection down from its
     // own thread without racing the library's close of the original.
     int Fd = -1;
+    std::atomic<bool> LineDone = false; // the request line is in, so TLS is through
     std::atomic<bool> HeadDone = false;
     std::atomic<bool> CutForHead = false;
+    std::atomic<bool> CutForSilence = false;
     bool Logged = false;
     unsigned LastStatus = 0;
+    std::string Target; // as the library read it, for a reply it made itself
 };
 
 // One request: its target as it came, blanks and all, and its answer once there is one.
 struct RequestState {
     explicit RequestState(std::string target) : Target(std::move(target)) {}
     std::string Target;
+    std::string Method;
     std::string Peer;
+    Clock::time_point HeadAt = Clock::now(); // the database's time counts from here
     bool Started = false;
     std::atomic<bool> Ready = false;
     Reply Result;
@@ -132,15 +145,23 @@ std::string ReplyInLog(const std::string& body) {
     return "record";
 }
 
-// The last address in X-Forwarded-For: the one the trusted proxy itself added.
-std::string ForwardedClient(std::string_view header) {
-    const std::size_t comma = header.rfind(',');
-    std::string_view last = comma == std::string_view::npos ? header : header.substr(comma + 1);
-    while (!last.empty() && (last.front() == ' ' || last.front() == '\t'))
-        last.remove_prefix(1);
-    while (!last.empty() && (last.back() == ' ' || last.back() == '\t'))
-        last.remove_suffix(1);
-    return std::string(last);
+// Every X-Forwarded-For line of the request, in the order they came.
+MHD_Result CollectForwarded(void* lines, MHD_ValueKind, const char* key, const char* value) {
+    if (key != nullptr && value != nullptr && strcasecmp(key, "X-Forwarded-For") == 0)
+        static_cast<std::vector<std::string>*>(lines)->emplace_back(value);
+    return MHD_YES;
+}
+
+// How much of a path the log keeps: enough for any folder a site puts the server under.
+constexpr std::size_t kLoggedPathBytes = 200;
+
+std::string PathInLog(std::string_view target) {
+    std::string_view path = target.substr(0, std::min(target.find('?'), target.size()));
+    if (path.empty())
+        return "-";
+    if (path.size() <= kLoggedPathBytes)
+        return EscapeForLog(path);
+    return EscapeForLog(path.substr(0, kLoggedPathBytes)) + "...";
 }
 
 // The target with blanks and later "?" escaped, as the query parser expects it.
@@ -251,12 +272,18 @@ private:
             {MHD_OPTION_THREAD_POOL_SIZE, static_cast<intptr_t>(options_.Threads), nullptr},
             {MHD_OPTION_CONNECTION_LIMIT, connections, nullptr},
             {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(memory), nullptr},
-            {MHD_OPTION_CONNECTION_TIMEOUT, options_.ReadTimeout.count(), nullptr},
+            // Until the request line is in, the sweep alone cuts a silent connection: this
+            // only stands behind it.
+            {MHD_OPTION_CONNECTION_TIMEOUT,
+             std::max(options_.ReadTimeout, options_.HeadTimeout).count() + 5, nullptr},
             {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&OnConnection), this},
             {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&OnCompleted), this},
             {MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&OnTarget), this},
         };
         if (tls) {
+            // TLS 1.2 and 1.3 only, as the game itself speaks.
+            items.push_back({MHD_OPTION_HTTPS_PRIORITIES, 0,
+                             const_cast<char*>("NORMAL:-VERS-ALL:+VERS-TLS1.3:+VERS-TLS1.2")});
             items.push_back({MHD_OPTION_HTTPS_MEM_CERT, 0, options_.TlsCert.data()});
             items.push_back({MHD_OPTION_HTTPS_MEM_KEY, 0, options_.TlsKey.data()});
         }
@@ -286,37 +313,68 @@ private:
     }
 
     // Heads that take too long are cut here: the library's own timeout counts only silence,
-    // which a client dribbling a byte now and then never lets run out.
+    // which a client dribbling a byte now and then never lets run out. So is a connection
+    // without a request line after the read timeout: the library's timeout would also cut it,
+    // but leaves the descriptors of one stalled in its TLS handshake open for good.
     void Sweep() {
         std::unique_lock lock(registryMutex_);
         while (sweeping_) {
             sweepWake_.wait_for(lock, std::chrono::milliseconds(200));
-            const auto limit = Clock::now() - options_.HeadTimeout;
+            const auto now = Clock::now();
             for (ConnectionState* connection : connections_) {
-                if (!connection->HeadDone && !connection->CutForHead &&
-                    connection->Accepted < limit) {
+                if (connection->HeadDone || connection->CutForHead || connection->CutForSilence)
+                    continue;
+                if (connection->Accepted < now - options_.HeadTimeout)
                     connection->CutForHead = true;
-                    ::shutdown(connection->Fd, SHUT_RDWR);
-                }
+                else if (!connection->LineDone && connection->Accepted < now - options_.ReadTimeout)
+                    connection->CutForSilence = true;
+                else
+                    continue;
+                ::shutdown(connection->Fd, SHUT_RDWR);
             }
         }
     }
 
     static MHD_Result OnAccept(void* self, const sockaddr* address, socklen_t) {
         auto& impl = *static_cast<Impl*>(self);
-        if (impl.options_.MaxPerAddress == 0)
-            return MHD_YES;
         const std::string key = AddressText(address);
-        {
-            std::lock_guard lock(impl.registryMutex_);
-            std::size_t& count = impl.perAddress_[key];
-            if (count < impl.options_.MaxPerAddress) {
-                ++count;
-                return MHD_YES;
-            }
-        }
-        impl.log_.Line(EscapeForLog(key) + " - - refused-too-many-from-address 0.0ms");
+        // A trusted proxy's connections are counted against the clients they carry, once
+        // their heads name them.
+        if (impl.options_.MaxPerAddress == 0 || impl.options_.Proxies.Trusts(key))
+            return MHD_YES;
+        if (impl.TakeSlot(key))
+            return MHD_YES;
+        impl.log_.Line(EscapeForLog(key) + " - - - refused-too-many-from-address 0.0ms");
         return MHD_NO;
+    }
+
+    bool TakeSlot(const std::string& key) {
+        std::lock_guard lock(registryMutex_);
+        std::size_t& count = perAddress_[key];
+        if (count < options_.MaxPerAddress) {
+            ++count;
+            return true;
+        }
+        if (count == 0)
+            perAddress_.erase(key);
+        return false;
+    }
+
+    // Frees the connection's slots: once answered, its client may connect again at once,
+    // although the library closes the socket a little later.
+    void ReleaseSlots(ConnectionState& state) {
+        std::lock_guard lock(registryMutex_);
+        const auto release = [&](const std::string& key) {
+            const auto found = perAddress_.find(key);
+            if (found != perAddress_.end() && --found->second == 0)
+                perAddress_.erase(found);
+        };
+        if (state.CountsAddress)
+            release(state.Address);
+        if (!state.CountedClient.empty())
+            release(state.CountedClient);
+        state.CountsAddress = false;
+        state.CountedClient.clear();
     }
 
     static void OnConnection(void* self, MHD_Connection* connection, void** context,
@@ -328,6 +386,8 @@ private:
                 MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
             state->Address = AddressText(info ? info->client_addr : nullptr);
             state->Peer = state->Address;
+            state->CountsAddress =
+                impl.options_.MaxPerAddress != 0 && !impl.options_.Proxies.Trusts(state->Address);
             if (const auto* fd =
                     MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD))
                 state->Fd = fcntl(fd->connect_fd, F_DUPFD_CLOEXEC, 0);
@@ -343,21 +403,29 @@ private:
         {
             std::lock_guard lock(impl.registryMutex_);
             impl.connections_.erase(state);
-            if (impl.options_.MaxPerAddress != 0) {
-                const auto found = impl.perAddress_.find(state->Address);
-                if (found != impl.perAddress_.end() && --found->second == 0)
-                    impl.perAddress_.erase(found);
-            }
         }
+        impl.ReleaseSlots(*state);
         if (!state->Logged) {
-            // No request was answered: say why the connection ended.
+            // No request reached us: say why the connection ended. A head the library
+            // refused itself (400, 414, 431, 505) is told by its status when the library
+            // still holds it, otherwise as refused; its method is not told.
+            unsigned status = state->LastStatus;
+            if (status == 0) {
+                if (const auto* made =
+                        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_HTTP_STATUS))
+                    status = made->http_status;
+            }
             std::string what = "- closed";
             if (state->CutForHead)
                 what = "408 head-too-slow";
-            else if (state->LastStatus != 0)
-                what = std::to_string(state->LastStatus) + " bad-head";
-            impl.log_.Line(EscapeForLog(state->Peer) + " - " + what + ' ' +
-                           Millis(Clock::now() - state->Accepted));
+            else if (state->CutForSilence)
+                what = "- silent";
+            else if (status != 0)
+                what = std::to_string(status) + " bad-head";
+            else if (state->LineDone)
+                what = "- head-refused";
+            impl.log_.Line(EscapeForLog(state->Peer) + " - " + PathInLog(state->Target) + ' ' +
+                           what + ' ' + Millis(Clock::now() - state->Accepted));
         }
         if (state->Fd >= 0)
             ::close(state->Fd);
@@ -370,7 +438,17 @@ private:
         return info ? static_cast<ConnectionState*>(info->socket_context) : nullptr;
     }
 
-    static void* OnTarget(void*, const char* uri, MHD_Connection*) {
+    static void* OnTarget(void* self, const char* uri, MHD_Connection* connection) {
+        auto& impl = *static_cast<Impl*>(self);
+        if (ConnectionState* state = StateOf(connection)) {
+            if (uri != nullptr)
+                state->Target.assign(uri,
+                                     std::min<std::size_t>(std::strlen(uri), 2 * kLoggedPathBytes));
+            state->LineDone = true;
+        }
+        // From here on the library's own silence limit is safe to use.
+        MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT,
+                                  static_cast<unsigned>(impl.options_.ReadTimeout.count()));
         return new RequestState(uri ? uri : "");
     }
 
@@ -401,14 +479,13 @@ private:
         ConnectionState* state = StateOf(connection);
         if (state != nullptr)
             state->HeadDone = true;
+        request->Method = method != nullptr ? method : "-";
         request->Peer = state != nullptr ? state->Peer : std::string("-");
-        if (!impl.options_.TrustProxy.empty() && request->Peer == impl.options_.TrustProxy) {
-            const char* forwarded =
-                MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "X-Forwarded-For");
-            if (forwarded != nullptr && !ForwardedClient(forwarded).empty())
-                request->Peer = ForwardedClient(forwarded);
-        }
         const Route* route = nullptr;
+        if (auto refused = impl.Admit(connection, state, *request)) {
+            request->Result = std::move(*refused);
+            return impl.Respond(connection, *request);
+        }
         if (auto refused =
                 impl.Check(connection, method, url != nullptr ? url : "", request->Target, route)) {
             request->Result = std::move(*refused);
@@ -431,8 +508,33 @@ private:
         return MHD_YES;
     }
 
+    // Finds the client behind a trusted proxy and gives it a slot of its own; the refusal when
+    // it holds all of them.
+    std::optional<Reply> Admit(MHD_Connection* connection, ConnectionState* state,
+                               RequestState& request) {
+        const TrustedProxies& proxies = options_.Proxies;
+        if (proxies.Empty()) {
+            if (auto notice = hint_.Request(request.Peer))
+                log_.Line("- notice " + *notice);
+            return std::nullopt;
+        }
+        if (!proxies.Trusts(request.Peer))
+            return std::nullopt; // its header is never read
+        std::vector<std::string> forwarded;
+        MHD_get_connection_values(connection, MHD_HEADER_KIND, &CollectForwarded, &forwarded);
+        request.Peer = proxies.Client(request.Peer, forwarded);
+        if (state == nullptr || options_.MaxPerAddress == 0 || proxies.Trusts(request.Peer))
+            return std::nullopt;
+        if (!TakeSlot(request.Peer))
+            return Reply{MHD_HTTP_SERVICE_UNAVAILABLE, "", "text/plain", nullptr,
+                         "refused-too-many-from-address"};
+        state->CountedClient = request.Peer;
+        return std::nullopt;
+    }
+
     Reply Run(const Route& route, const RequestState& request) {
         t_peer = request.Peer;
+        SetRequestDeadline(request.HeadAt + kRequestTime);
         Reply reply;
         try {
             reply = route.Handler(service_, MendTarget(request.Target), request.Peer);
@@ -442,6 +544,7 @@ private:
             reply = Reply{MHD_HTTP_INTERNAL_SERVER_ERROR, ""};
         }
         t_peer.clear();
+        SetRequestDeadline(std::nullopt);
         return reply;
     }
 
@@ -459,14 +562,14 @@ private:
             MHD_queue_response(connection, static_cast<unsigned>(reply.Status), response);
         MHD_destroy_response(response);
         if (ConnectionState* state = StateOf(connection)) {
-            // One line per request: peer, path as it came (undecoded, so no NUL cuts it
-            // short), status, reply, time since the connect. Never the query: it holds the
-            // access code.
-            const std::string_view target = request.Target;
+            ReleaseSlots(*state);
+            // One line per request: client, method, path as it came (undecoded, so no NUL
+            // cuts it short), status, reply, time since the connect. Never the query: it
+            // holds the access code.
             state->Logged = true;
-            log_.Line(EscapeForLog(request.Peer) + ' ' +
-                      EscapeForLog(target.substr(0, std::min(target.find('?'), target.size()))) +
-                      ' ' + std::to_string(reply.Status) + ' ' + ReplyInLog(reply.Body) + ' ' +
+            log_.Line(EscapeForLog(request.Peer) + ' ' + EscapeForLog(request.Method) + ' ' +
+                      PathInLog(request.Target) + ' ' + std::to_string(reply.Status) + ' ' +
+                      (reply.Why != nullptr ? reply.Why : ReplyInLog(reply.Body)) + ' ' +
                       Millis(Clock::now() - state->Accepted));
         }
         return queued;
@@ -517,6 +620,7 @@ private:
     std::atomic<int> open_ = 0;
     std::thread sweeper_;
     WorkerPool workers_;
+    ProxyHint hint_;
 
     std::mutex stopMutex_;
     std::condition_variable stopWanted_;

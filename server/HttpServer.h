@@ -6,6 +6,7 @@
 // game makes them.
 #include "server/LogWriter.h"
 #include "server/RecordService.h"
+#include "server/TrustedProxies.h"
 
 #include <chrono>
 #include <cstddef>
@@ -27,10 +28,11 @@ struct ServeOptions {
     // connect and fit in this many bytes.
     std::chrono::seconds HeadTimeout{10};
     std::size_t HeadLimit = 8192;
-    // Open connections from one address; 0 for no limit.
+    // Open connections from one client; 0 for no limit. A client behind a trusted proxy is
+    // counted from its whole head to its reply, the proxy itself not at all.
     std::size_t MaxPerAddress = 32;
-    // Requests from this address take the client's address from X-Forwarded-For.
-    std::string TrustProxy;
+    // Requests from these take the client's address from X-Forwarded-For.
+    TrustedProxies Proxies;
     // PEM text of the certificate chain and key; both set serves https.
     std::string TlsCert;
     std::string TlsKey;

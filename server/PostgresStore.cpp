@@ -8,15 +8,22 @@
 #include <libpq-fe.h>
 #include <poll.h>
 
+#include "server/RequestDeadline.h"
+
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <map>
+#include <thread>
 #include <utility>
 
 namespace lexfall::server {
 
 struct PostgresStore::Connection {
     PGconn* Handle = nullptr;
+    // A statement went unanswered: what the session holds is unknown, so it is never reused.
+    bool Abandoned = false;
     // The request statements prepared on this connection, by their text.
     std::map<const char*, std::string> Prepared;
     ~Connection() { PQfinish(Handle); }
@@ -24,7 +31,7 @@ struct PostgresStore::Connection {
     // closes it (a restart sends its last message and a close), so anything readable means
     // the next statement would fail.
     bool Broken() const {
-        if (PQstatus(Handle) != CONNECTION_OK)
+        if (Abandoned || PQstatus(Handle) != CONNECTION_OK)
             return true;
         pollfd waiting{PQsocket(Handle), POLLIN, 0};
         return ::poll(&waiting, 1, 0) != 0;
@@ -110,41 +117,62 @@ Result Execute(PGconn* db, const char* sql, const std::vector<Param>& params = {
                                     arrays.Lengths.data(), arrays.Formats.data(), 0));
 }
 
+using Clock = std::chrono::steady_clock;
+
+// Waits for the answer to what was sent, until the request's deadline: a database that is
+// frozen or cut off answers nothing, and TCP alone would wait for minutes.
+Result Await(PostgresStore::Connection& db) {
+    const auto deadline = RequestDeadline();
+    PGresult* last = nullptr;
+    for (;;) {
+        while (PQisBusy(db.Handle)) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            pollfd waiting{PQsocket(db.Handle), POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&waiting, 1, static_cast<int>(left.count())) == 0) {
+                PQclear(last);
+                db.Abandoned = true;
+                throw StoreError("the database did not answer in time");
+            }
+            if (PQconsumeInput(db.Handle) == 0)
+                break;
+        }
+        PGresult* next = PQgetResult(db.Handle);
+        if (next == nullptr)
+            break;
+        PQclear(last);
+        last = next;
+    }
+    if (last == nullptr)
+        throw StoreError(std::string("database statement failed: ") + PQerrorMessage(db.Handle));
+    return Checked(db.Handle, last);
+}
+
 // A statement of the request path: prepared once per connection, so each request skips the
 // parsing and planning.
 Result RunOnce(PostgresStore::Connection& db, const char* sql, const std::vector<Param>& params) {
     auto [slot, fresh] = db.Prepared.try_emplace(sql, "q" + std::to_string(db.Prepared.size()));
     if (fresh) {
         try {
-            Checked(db.Handle, PQprepare(db.Handle, slot->second.c_str(), sql,
-                                         static_cast<int>(params.size()), nullptr));
+            if (PQsendPrepare(db.Handle, slot->second.c_str(), sql, static_cast<int>(params.size()),
+                              nullptr) == 0)
+                throw StoreError(std::string("database statement failed: ") +
+                                 PQerrorMessage(db.Handle));
+            Await(db);
         } catch (const StoreError&) {
             db.Prepared.erase(slot);
             throw;
         }
     }
     const ParamArrays arrays(params);
-    return Checked(db.Handle, PQexecPrepared(db.Handle, slot->second.c_str(), arrays.Count(),
-                                             arrays.Values.data(), arrays.Lengths.data(),
-                                             arrays.Formats.data(), 0));
+    if (PQsendQueryPrepared(db.Handle, slot->second.c_str(), arrays.Count(), arrays.Values.data(),
+                            arrays.Lengths.data(), arrays.Formats.data(), 0) == 0)
+        throw StoreError(std::string("database statement failed: ") + PQerrorMessage(db.Handle));
+    return Await(db);
 }
 
-// A connection can break between two requests (the database restarted) without showing it
-// until used. A statement of its own is then run once more on the connection made anew; one
-// inside a transaction is not, since the work before it is gone with the old session.
 Result Run(PostgresStore::Connection& db, const char* sql, const std::vector<Param>& params) {
-    const bool alone = PQtransactionStatus(db.Handle) == PQTRANS_IDLE;
-    try {
-        return RunOnce(db, sql, params);
-    } catch (const StoreError&) {
-        if (!alone || PQstatus(db.Handle) == CONNECTION_OK)
-            throw;
-        PQreset(db.Handle);
-        if (PQstatus(db.Handle) != CONNECTION_OK)
-            throw;
-        db.Prepared.clear();
-        return RunOnce(db, sql, params);
-    }
+    return RunOnce(db, sql, params);
 }
 
 // Several statements at once, which only the simple protocol takes.
@@ -177,6 +205,11 @@ ServerRecord ReadRecord(const Result& rows, int row, int first) {
     return ServerRecord{rows.Bytes(row, first),   rows.Int(row, first + 1),
                         rows.Int(row, first + 2), rows.Int(row, first + 3),
                         rows.Int(row, first + 4), rows.Bytes(row, first + 5)};
+}
+
+bool SameRecord(const ServerRecord& a, const ServerRecord& b) {
+    return a.Name == b.Name && a.CompletedWords == b.CompletedWords && a.UsedTime == b.UsedTime &&
+           a.UsedLetters == b.UsedLetters && a.Total == b.Total && a.Date == b.Date;
 }
 
 // Any number that no other user of the database picks: it serialises schema changes when
@@ -213,10 +246,57 @@ PostgresStore::PostgresStore(const std::string& address, std::size_t connections
 
 PostgresStore::~PostgresStore() = default;
 
+namespace {
+constexpr std::chrono::milliseconds kRetryPause{250};
+} // namespace
+
+// A restart of the database, a connection it dropped: the work is run again on a new
+// connection, after a pause, as long as the request's deadline leaves time. A statement the
+// database refused on a sound connection, or left unanswered, is not repeated.
+template <class Work> auto PostgresStore::Retrying(Work work) {
+    const auto deadline = RequestDeadline();
+    for (int attempt = 0;; ++attempt) {
+        bool final = false;
+        try {
+            auto db = pool_.Acquire();
+            try {
+                return work(*db, attempt);
+            } catch (const StoreError&) {
+                final = !db->Broken() || db->Abandoned;
+                throw;
+            }
+        } catch (const StoreError&) {
+            if (final || Clock::now() + kRetryPause >= deadline)
+                throw;
+        }
+        std::this_thread::sleep_for(kRetryPause);
+    }
+}
+
 std::unique_ptr<PostgresStore::Connection> PostgresStore::Connect() const {
-    // The address may set its own connect_timeout: it comes later and wins.
-    const char* keywords[] = {"connect_timeout", "dbname", nullptr};
-    const char* values[] = {"5", address_.c_str(), nullptr};
+    // A connection gives up within the request's time (libpq waits two seconds at least).
+    // Keepalives find a peer gone without a word (a partition) within 20 s on an idle
+    // connection; the statement timeout ends a statement stuck behind a lock on the server's
+    // side, before the request's own deadline does it on ours. The address may set any of
+    // these itself: it comes later and wins.
+    const auto left =
+        std::chrono::duration_cast<std::chrono::seconds>(RequestDeadline() - Clock::now());
+    const std::string connectTimeout = std::to_string(std::clamp<long>(left.count(), 2, 10));
+    const char* keywords[] = {"connect_timeout",  "keepalives",
+                              "keepalives_idle",  "keepalives_interval",
+                              "keepalives_count", "tcp_user_timeout",
+                              "options",          "application_name",
+                              "dbname",           nullptr};
+    const char* values[] = {connectTimeout.c_str(),
+                            "1",
+                            "10",
+                            "5",
+                            "2",
+                            "10000",
+                            "-c statement_timeout=8000",
+                            "lexfall-records",
+                            address_.c_str(),
+                            nullptr};
     auto connection = std::make_unique<Connection>();
     connection->Handle = PQconnectdbParams(keywords, values, 1);
     if (!connection->Handle)
@@ -346,63 +426,90 @@ bool PostgresStore::SetEmail(const std::string& name, const std::string& email) 
 }
 
 std::vector<ServerRecord> PostgresStore::Standings(std::size_t limit) {
-    auto db = pool_.Acquire();
-    const Result rows =
-        Run(*db,
-            "SELECT name, words, seconds, letters, total, date FROM records "
-            "ORDER BY total DESC, put_order LIMIT $1",
-            {Number(static_cast<std::int64_t>(std::min<std::size_t>(limit, INT64_MAX)))});
-    std::vector<ServerRecord> records;
-    for (int row = 0; row < rows.Rows(); ++row)
-        records.push_back(ReadRecord(rows, row, 0));
-    return records;
+    return Retrying([&](Connection& db, int) {
+        const Result rows =
+            Run(db,
+                "SELECT name, words, seconds, letters, total, date FROM records "
+                "ORDER BY total DESC, put_order LIMIT $1",
+                {Number(static_cast<std::int64_t>(std::min<std::size_t>(limit, INT64_MAX)))});
+        std::vector<ServerRecord> records;
+        for (int row = 0; row < rows.Rows(); ++row)
+            records.push_back(ReadRecord(rows, row, 0));
+        return records;
+    });
 }
 
 std::optional<PlayerEntry> PostgresStore::FindPlayer(const std::string& name) {
-    auto db = pool_.Acquire();
-    const Result found = Run(*db,
-                             "SELECT p.email, p.code_hash, r.name, r.words, r.seconds, r.letters, "
-                             "r.total, r.date FROM players p "
-                             "LEFT JOIN records r ON r.player_id = p.id WHERE p.name = $1",
-                             {Bytes(name)});
-    if (found.Rows() == 0)
-        return std::nullopt;
-    PlayerEntry player{found.Bytes(0, 0), found.Bytes(0, 1), std::nullopt};
-    if (!found.IsNull(0, 2))
-        player.Record = ReadRecord(found, 0, 2);
-    return player;
+    return Retrying([&](Connection& db, int) -> std::optional<PlayerEntry> {
+        const Result found =
+            Run(db,
+                "SELECT p.email, p.code_hash, r.name, r.words, r.seconds, r.letters, "
+                "r.total, r.date FROM players p "
+                "LEFT JOIN records r ON r.player_id = p.id WHERE p.name = $1",
+                {Bytes(name)});
+        if (found.Rows() == 0)
+            return std::nullopt;
+        PlayerEntry player{found.Bytes(0, 0), found.Bytes(0, 1), std::nullopt};
+        if (!found.IsNull(0, 2))
+            player.Record = ReadRecord(found, 0, 2);
+        return player;
+    });
 }
 
 PutResult PostgresStore::PutIfBetter(const std::string& name, const ServerRecord& rec) {
-    auto db = pool_.Acquire();
-    // The upsert compares against the newest row version even under concurrent puts from
-    // other servers, so a better record is never overwritten by a worse one.
-    const Result stored = Run(
-        *db,
-        "INSERT INTO records (player_id, name, words, seconds, letters, total, date, put_order) "
-        "SELECT id, $1, $2, $3, $4, $5, $6, nextval('records_put_order') FROM players "
-        "WHERE name = $7 "
-        "ON CONFLICT (player_id) DO UPDATE SET name = excluded.name, words = excluded.words, "
-        "seconds = excluded.seconds, letters = excluded.letters, total = excluded.total, "
-        "date = excluded.date, put_order = excluded.put_order "
-        "WHERE records.total < excluded.total RETURNING 1",
-        {Bytes(rec.Name), Number(rec.CompletedWords), Number(rec.UsedTime), Number(rec.UsedLetters),
-         Number(rec.Total), Bytes(rec.Date), Bytes(name)});
-    if (stored.Rows() == 1)
-        return PutResult::Stored;
-    const Result player = Run(*db, "SELECT 1 FROM players WHERE name = $1", {Bytes(name)});
-    return player.Rows() == 1 ? PutResult::NotBetter : PutResult::NoPlayer;
+    // The database stores the put only while its client may still hear of it: one that reaches
+    // a database thawed after the reply went out (as "7") stores nothing. Wall-clock time on
+    // both sides, so the hosts' clocks must agree to within a few seconds.
+    const double until = std::chrono::duration<double>(
+                             (std::chrono::system_clock::now() + (RequestDeadline() - Clock::now()))
+                                 .time_since_epoch())
+                             .count();
+    char untilText[32];
+    std::snprintf(untilText, sizeof untilText, "%.3f", until);
+    return Retrying([&](Connection& db, int attempt) {
+        // The upsert compares against the newest row version even under concurrent puts from
+        // other servers, so a better record is never overwritten by a worse one.
+        const Result stored = Run(
+            db,
+            "INSERT INTO records (player_id, name, words, seconds, letters, total, date, "
+            "put_order) "
+            "SELECT id, $1, $2, $3, $4, $5, $6, nextval('records_put_order') FROM players "
+            "WHERE name = $7 AND clock_timestamp() < to_timestamp($8::float8) "
+            "ON CONFLICT (player_id) DO UPDATE SET name = excluded.name, words = excluded.words, "
+            "seconds = excluded.seconds, letters = excluded.letters, total = excluded.total, "
+            "date = excluded.date, put_order = excluded.put_order "
+            "WHERE records.total < excluded.total RETURNING 1",
+            {Bytes(rec.Name), Number(rec.CompletedWords), Number(rec.UsedTime),
+             Number(rec.UsedLetters), Number(rec.Total), Bytes(rec.Date), Bytes(name),
+             Param{untilText, false}});
+        if (stored.Rows() == 1)
+            return PutResult::Stored;
+        const Result player = Run(db,
+                                  "SELECT r.name, r.words, r.seconds, r.letters, r.total, r.date, "
+                                  "clock_timestamp() >= to_timestamp($2::float8) FROM players p "
+                                  "LEFT JOIN records r ON r.player_id = p.id WHERE p.name = $1",
+                                  {Bytes(name), Param{untilText, false}});
+        if (player.Rows() == 1 && player.Text(0, 6) == "t")
+            throw StoreError("the database answered after the request's deadline");
+        if (player.Rows() == 0)
+            return PutResult::NoPlayer;
+        // Run again after a lost connection: the first try may have stored it already.
+        if (attempt > 0 && !player.IsNull(0, 0) && SameRecord(ReadRecord(player, 0, 0), rec))
+            return PutResult::Stored;
+        return PutResult::NotBetter;
+    });
 }
 
 std::optional<ServerRecord> PostgresStore::WorldRecord() {
-    auto db = pool_.Acquire();
-    const Result best = Run(*db,
-                            "SELECT name, words, seconds, letters, total, date FROM records "
-                            "ORDER BY total DESC, put_order LIMIT 1",
-                            {});
-    if (best.Rows() == 0)
-        return std::nullopt;
-    return ReadRecord(best, 0, 0);
+    return Retrying([&](Connection& db, int) -> std::optional<ServerRecord> {
+        const Result best = Run(db,
+                                "SELECT name, words, seconds, letters, total, date FROM records "
+                                "ORDER BY total DESC, put_order LIMIT 1",
+                                {});
+        if (best.Rows() == 0)
+            return std::nullopt;
+        return ReadRecord(best, 0, 0);
+    });
 }
 
 } // namespace lexfall::server

@@ -30,6 +30,9 @@ public:
 
 private:
     std::unique_ptr<Connection> Connect() const;
+    // Runs work(connection, attempt) on a pooled connection, again on a new one while the
+    // database cannot be reached, until the request's deadline.
+    template <class Work> auto Retrying(Work work);
     void Migrate(Connection& db);
 
     std::string address_;

@@ -4,6 +4,7 @@
 #include "records/RecordsProtocol.h"
 #include "records/ScoreRec.h"
 #include "server/AccessCode.h"
+#include "server/LogWriter.h"
 #include "server/Standings.h"
 #include "text/SystemText.h"
 #include "text/Text.h"
@@ -15,7 +16,7 @@ using protocol::ReplyText;
 
 RecordService::RecordService(RecordStore& store, ErrorLog logError, ErrorLog logNotice,
                              WrongCodeLimit::Clock clock)
-    : store_(store), logError_(std::move(logError)),
+    : store_(store), logError_(std::move(logError)), logNotice_(logNotice),
       wrongCodes_(std::move(clock), std::move(logNotice)) {}
 
 std::variant<PlayerEntry, ReplyCode> RecordService::Identify(const Query& query,
@@ -24,7 +25,7 @@ std::variant<PlayerEntry, ReplyCode> RecordService::Identify(const Query& query,
     if (!user || user->empty())
         return ReplyCode::UnknownUser;
     // Refused unchecked while blocked, so guessing gains nothing, not even timing.
-    if (wrongCodes_.Blocked(*user, peer))
+    if (wrongCodes_.Blocked(peer))
         return ReplyCode::CodeRefused;
     auto player = store_.FindPlayer(*user);
     if (!player)
@@ -38,7 +39,10 @@ std::variant<PlayerEntry, ReplyCode> RecordService::Identify(const Query& query,
     const bool matches = SameHash(HashAccessCode(store_.HashKey(), *code), player->CodeHash) &&
                          text::EqualNoCase(*email, player->Email);
     if (!matches) {
-        wrongCodes_.Wrong(*user, peer);
+        wrongCodes_.Wrong(peer);
+        if (logNotice_)
+            logNotice_("wrong access code for " + EscapeForLog(*user) + " from " +
+                       (peer.empty() ? std::string("-") : EscapeForLog(peer)));
         return ReplyCode::CodeRefused;
     }
     return std::move(*player);

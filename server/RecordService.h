@@ -17,8 +17,9 @@ class RecordService {
 public:
     using ErrorLog = std::function<void(const std::string&)>;
 
-    // logNotice hears what an operator should know that is no error, such as a blocked
-    // player; clock times the limit on wrong access codes.
+    // logNotice hears what an operator should know that is no error, such as a wrong access
+    // code or a blocked address, as plain text with the client's values already escaped;
+    // clock times the limit on wrong access codes.
     RecordService(RecordStore& store, ErrorLog logError, ErrorLog logNotice = {},
                   WrongCodeLimit::Clock clock = std::chrono::steady_clock::now);
 
@@ -44,6 +45,7 @@ private:
 
     RecordStore& store_;
     ErrorLog logError_;
+    ErrorLog logNotice_;
     WrongCodeLimit wrongCodes_;
 };
 

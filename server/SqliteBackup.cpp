@@ -44,12 +44,34 @@ void Sync(const std::string& path) {
     ::close(fd);
 }
 
+// The copy is renamed over its target at the end: a target that is the database itself or
+// one of its side files, under any name or through any link, would replace the file a
+// running server has open.
+void RefuseOwnFiles(const std::string& db, const std::string& file) {
+    std::error_code ignored;
+    const auto target = std::filesystem::weakly_canonical(file, ignored);
+    struct stat targetInfo {};
+    const bool targetExists = ::stat(file.c_str(), &targetInfo) == 0;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        const std::string own = db + suffix;
+        struct stat ownInfo {};
+        const bool sameInode = targetExists && ::stat(own.c_str(), &ownInfo) == 0 &&
+                               ownInfo.st_dev == targetInfo.st_dev &&
+                               ownInfo.st_ino == targetInfo.st_ino;
+        if (sameInode ||
+            (!target.empty() && target == std::filesystem::weakly_canonical(own, ignored)))
+            throw StoreError("cannot back up onto " + file + ": it is the database " + own +
+                             " itself; name a file elsewhere");
+    }
+}
+
 } // namespace
 
 void BackupSqlite(const std::string& db, const std::string& file) {
     struct stat info {};
     if (::stat(db.c_str(), &info) != 0)
         throw StoreError("no database at " + db + " (--db)");
+    RefuseOwnFiles(db, file);
     // Made beside the target, so the final rename is atomic.
     const std::string partial = file + ".partial";
     std::filesystem::remove(partial);

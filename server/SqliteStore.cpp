@@ -26,8 +26,16 @@ struct SqliteStore::Connection {
 
 namespace {
 
+// A failure with SQLite's own code, for the few that call for more than a refusal.
+class SqliteFailure : public StoreError {
+public:
+    SqliteFailure(const std::string& what, int code) : StoreError(what), Code(code) {}
+    int Code;
+};
+
 [[noreturn]] void Fail(sqlite3* db, const std::string& what) {
-    throw StoreError(what + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+    throw SqliteFailure(what + ": " + (db ? sqlite3_errmsg(db) : "out of memory"),
+                        db ? sqlite3_errcode(db) : SQLITE_NOMEM);
 }
 
 class Statement {
@@ -377,11 +385,24 @@ PutResult SqliteStore::PutIfBetter(const std::string& name, const ServerRecord& 
 void SqliteStore::CommitBatch(const std::vector<PendingPut*>& batch) {
     auto db = pool_.Acquire();
     std::lock_guard writing(writeMutex_);
-    WriteTransaction transaction(db->Handle);
+    try {
+        WriteBatch(db->Handle, batch);
+    } catch (const SqliteFailure& failure) {
+        // A full disk: the write-ahead log cannot grow, and would not shrink until it reached
+        // its checkpoint size. Copied back and cut to nothing, it lets the next put through as
+        // soon as a few pages are free.
+        if (failure.Code == SQLITE_FULL)
+            sqlite3_exec(db->Handle, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+void SqliteStore::WriteBatch(sqlite3* handle, const std::vector<PendingPut*>& batch) {
+    WriteTransaction transaction(handle);
     // One statement decides and writes, so nothing slips between comparison and write; the
     // order number is taken under the same write lock. Puts later in the batch see the
     // earlier ones, exactly as if each had been committed alone.
-    Statement put(db->Handle,
+    Statement put(handle,
                   "INSERT INTO records (player_id, name, words, seconds, letters, total, date, "
                   "put_order) SELECT id, ?, ?, ?, ?, ?, ?, "
                   "(SELECT COALESCE(MAX(put_order), 0) + 1 FROM records) "
@@ -390,7 +411,7 @@ void SqliteStore::CommitBatch(const std::vector<PendingPut*>& batch) {
                   "words = excluded.words, seconds = excluded.seconds, "
                   "letters = excluded.letters, total = excluded.total, date = excluded.date, "
                   "put_order = excluded.put_order WHERE records.total < excluded.total");
-    Statement player(db->Handle, "SELECT 1 FROM players WHERE name = ?");
+    Statement player(handle, "SELECT 1 FROM players WHERE name = ?");
     for (PendingPut* pending : batch) {
         const ServerRecord& rec = *pending->Record;
         put.Reset()
@@ -403,7 +424,7 @@ void SqliteStore::CommitBatch(const std::vector<PendingPut*>& batch) {
             .Bind(7, *pending->Player)
             .Step();
         pending->Result = PutResult::Stored;
-        if (sqlite3_changes(db->Handle) == 0) {
+        if (sqlite3_changes(handle) == 0) {
             player.Reset().Bind(1, *pending->Player);
             pending->Result = player.Step() ? PutResult::NotBetter : PutResult::NoPlayer;
         }

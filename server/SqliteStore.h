@@ -43,6 +43,7 @@ private:
         bool Done = false;
     };
     void CommitBatch(const std::vector<PendingPut*>& batch);
+    static void WriteBatch(sqlite3* handle, const std::vector<PendingPut*>& batch);
 
     std::unique_ptr<Connection> Connect() const;
     void Migrate(Connection& db);

@@ -76,12 +76,13 @@ h1 { font-size: 1.6em; margin: 0.2em 0 0.6em; }
 h2 { font-size: 1.15em; margin: 1.2em 0 0.4em; }
 .wr { background: #fff; border: 2px solid #c8a020; border-radius: 8px; padding: 0.8em 1em; }
 .wr h2 { margin-top: 0; }
-.wr .holder { font-size: 1.4em; font-weight: bold; margin: 0; overflow-wrap: break-word; }
+.wr .holder { font-size: 1.4em; font-weight: bold; margin: 0; overflow-wrap: anywhere; }
 .wr .total { font-size: 1.2em; margin: 0.2em 0; }
 .wr .figures { margin: 0; color: #444; }
 table { width: 100%; border-collapse: collapse; background: #fff; }
 th, td { padding: 0.4em 0.5em; text-align: right; border-bottom: 1px solid #ddd; }
-th.name, td.name { text-align: left; overflow-wrap: break-word; }
+th.name, td.name { text-align: left; overflow-wrap: anywhere; word-break: break-word; }
+td.date { white-space: nowrap; }
 thead th { background: #2b4a6f; color: #fff; }
 tbody tr:nth-child(odd) { background: #f8f8f8; }
 @media (max-width: 32em) {

@@ -10,6 +10,7 @@
 #include "server/Standings.h"
 #include "server/WorldRecordCache.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,13 +53,17 @@ Options:
   --listen HOST:PORT        where serve listens (default 127.0.0.1:8642)
   --threads N               serve's event-loop threads, and as many again for the
                             requests that reach the database (default 8)
-  --read-timeout SECONDS    serve cuts off a client silent this long (default 5)
+  --read-timeout SECONDS    serve cuts off a client silent this long, or without a request
+                            line (a stalled TLS handshake) this long after it connected
+                            (default 5)
   --head-timeout SECONDS    serve cuts off a client whose request head is not whole this
                             long after it connected (default 10)
-  --max-per-address N       open connections serve takes from one address (default 32,
+  --max-per-address N       open connections serve takes from one client (default 32,
                             0 for no limit)
-  --trust-proxy ADDR        requests from this address (a proxy in front) are logged with
-                            the client address from X-Forwarded-For
+  --trust-proxy LIST        proxies in front, as addresses or CIDR ranges split by commas:
+                            a request from one of them is taken to come from the rightmost
+                            address in X-Forwarded-For that is no trusted proxy, for the
+                            log and for every per-address limit
   --tls-cert FILE, --tls-key FILE
                             serve https with this PEM certificate chain and key
   --server-url URL          the address players put in Lexfall.ini, printed by add-player
@@ -315,7 +320,12 @@ ServeOptions ServeOptionsOf(const Arguments& args) {
     options.HeadTimeout = std::chrono::seconds(NumberOption(args, "--head-timeout", 10, 1, 600));
     options.MaxPerAddress =
         static_cast<std::size_t>(NumberOption(args, "--max-per-address", 32, 0, 100000));
-    options.TrustProxy = args.Option("--trust-proxy", "");
+    try {
+        options.Proxies = TrustedProxies(args.Option("--trust-proxy", ""));
+    } catch (const std::invalid_argument& error) {
+        throw UsageError(std::string("--trust-proxy takes addresses or CIDR ranges: ") +
+                         error.what());
+    }
     const std::string cert = args.Option("--tls-cert", "");
     const std::string key = args.Option("--tls-key", "");
     if (cert.empty() != key.empty())
@@ -325,6 +335,22 @@ ServeOptions ServeOptionsOf(const Arguments& args) {
         options.TlsKey = ReadWholeFile(key);
     }
     return options;
+}
+
+// Every open connection holds descriptors: the shell's usual soft limit of 1024 would starve
+// the server long before its memory or threads run short.
+std::string RaiseDescriptorLimit() {
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) != 0)
+        return "cannot read the descriptor limit";
+    if (files.rlim_cur < files.rlim_max) {
+        rlimit raised = files;
+        raised.rlim_cur = files.rlim_max;
+        if (setrlimit(RLIMIT_NOFILE, &raised) == 0)
+            files = raised;
+    }
+    return "descriptor limit " + (files.rlim_cur == RLIM_INFINITY ? std::string("unlimited")
+                                                                  : std::to_string(files.rlim_cur));
 }
 
 int Serve(const Arguments& args, const std::string& db) {
@@ -352,16 +378,23 @@ int Serve(const Arguments& args, const std::string& db) {
     RecordStore& store = cached ? *cached : *opened;
     // Requests and errors share one writer, so their lines never mix.
     LogWriter log(std::cout);
-    const auto logAs = [&log](const char* kind) {
-        return [&log, kind](const std::string& text) {
-            const std::string& peer = PeerOfThisThread();
-            log.Line((peer.empty() ? std::string("-") : EscapeForLog(peer)) + ' ' + kind + ' ' +
-                     EscapeForLog(text));
-        };
+    const auto peer = [] {
+        const std::string& client = PeerOfThisThread();
+        return client.empty() ? std::string("-") : EscapeForLog(client);
     };
-    RecordService service(store, logAs("database-error"), logAs("notice"));
+    // A database that fails every request fails each the same way: said once a second (each
+    // request's own line names its client).
+    const auto logError = [&log](const std::string& text) {
+        log.Repeating("- database-error " + EscapeControls(text));
+    };
+    // Notices are the server's own text; the client's values in them come escaped.
+    const auto logNotice = [&log, peer](const std::string& text) {
+        log.Line(peer() + " notice " + text);
+    };
+    RecordService service(store, logError, logNotice);
     ServeOptions serving = options;
     serving.QuickWorldRecord = cached != nullptr;
+    std::cout << "lexfall-records: " << RaiseDescriptorLimit() << std::endl;
     HttpServer server(service, serving, log);
     const int port = server.Bind();
     std::cout << "lexfall-records: serving on " << options.Host << ':' << port << " with "
@@ -374,13 +407,27 @@ int Serve(const Arguments& args, const std::string& db) {
         while (!finished) {
             if (sigtimedwait(&stopSignals, nullptr, &tick) > 0) {
                 server.Stop();
-                return;
+                break;
             }
+        }
+        // A request may wait on a database that does not answer; the stop does not. What it
+        // leaves undone was never acknowledged, and SQLite's journal and PostgreSQL's
+        // transactions undo any half of it.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(4500);
+        while (!finished && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!finished) {
+            log.Flush();
+            std::cout << "lexfall-records: stopped; requests still waiting on the database "
+                         "were abandoned"
+                      << std::endl;
+            std::_Exit(0);
         }
     });
     server.Run();
     finished = true;
     signals.join();
+    log.Flush();
     std::cout << "lexfall-records: stopped" << std::endl;
     return 0;
 }

@@ -7,7 +7,14 @@
   attack.py slow --port P [--slow 256] [--seconds 5] [--pid PID]
       slow connections send one byte every 4 s while one client sends Check WR requests
       one after another; prints their p50/p99 and how many went unanswered.
+  attack.py idle --port P [--slow 10000] [--seconds 5] [--tls]
+      that many connections send nothing (with --hello: a TLS ClientHello, then nothing),
+      opened again as soon as the server cuts them, beside the legitimate client (over TLS
+      with --tls).
 """
+import resource
+import select
+import ssl
 import argparse
 import socket
 import threading
@@ -124,16 +131,124 @@ def slow(args):
           f"unanswered, p50 {pct(0.5):.1f} ms, p99 {pct(0.99):.1f} ms{memory}")
 
 
+def client_hello():
+    """The first bytes a TLS client sends, caught over a socket pair."""
+    ours, theirs = socket.socketpair()
+    context = ssl.create_default_context()
+    context.check_hostname = False
+    context.verify_mode = ssl.CERT_NONE
+    wrapped = context.wrap_socket(ours, do_handshake_on_connect=False)
+    wrapped.setblocking(False)
+    try:
+        wrapped.do_handshake()
+    except ssl.SSLWantReadError:
+        pass
+    hello = theirs.recv(65536)
+    wrapped.close()
+    theirs.close()
+    return hello
+
+
+def legitimate(port, use_tls, stop):
+    context = None
+    if use_tls:
+        context = ssl.create_default_context()
+        context.check_hostname = False
+        context.verify_mode = ssl.CERT_NONE
+    latencies, failed = [], 0
+    while time.monotonic() < stop:
+        began = time.monotonic()
+        ok = False
+        try:
+            sock = connect(port, 60)
+            # As browsers and curl do: otherwise a TLS 1.3 request waits on the server's
+            # delayed acknowledgement of the client's Finished (40 ms on Linux).
+            sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+            if context:
+                sock = context.wrap_socket(sock)
+            sock.sendall(b"GET /checkwr.asp HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n")
+            reply = b""
+            while True:
+                chunk = sock.recv(4096)
+                if not chunk:
+                    break
+                reply += chunk
+            sock.close()
+            ok = reply.startswith(b"HTTP/1.1 200")
+        except (OSError, ssl.SSLError):
+            pass
+        if ok:
+            latencies.append((time.monotonic() - began) * 1000.0)
+        else:
+            failed += 1
+        time.sleep(0.02)
+    return sorted(latencies), failed
+
+
+def idle(args):
+    soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+    resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
+    payload = client_hello() if args.hello else b""
+    stop = time.monotonic() + args.seconds
+    held = set()
+    opened = [0]
+
+    def keep():
+        poller = select.epoll()
+        while time.monotonic() < stop:
+            while len(held) < args.slow:
+                try:
+                    sock = socket.socket()
+                    sock.setblocking(False)
+                    sock.connect_ex(("127.0.0.1", args.port))
+                    poller.register(sock.fileno(), select.EPOLLIN | select.EPOLLRDHUP)
+                    held.add(sock)
+                    opened[0] += 1
+                    if payload:
+                        time.sleep(0)
+                        try:
+                            sock.send(payload)
+                        except OSError:
+                            pass
+                except OSError:
+                    break
+            by_fd = {sock.fileno(): sock for sock in held}
+            for fd, _ in poller.poll(0.2):
+                sock = by_fd.get(fd)
+                if sock is not None:  # cut by the server: open another
+                    poller.unregister(fd)
+                    held.discard(sock)
+                    sock.close()
+        for sock in held:
+            sock.close()
+
+    holder = threading.Thread(target=keep)
+    holder.start()
+    time.sleep(min(3.0, args.seconds / 3))
+    latencies, failed = legitimate(args.port, args.tls, stop)
+    holder.join()
+
+    def pct(p):
+        return latencies[min(len(latencies) - 1, int(p * len(latencies)))] if latencies else 0.0
+
+    what = "stalled TLS handshakes" if args.hello else "idle connections"
+    print(f"{args.slow} {what} ({opened[0]} opened in {args.seconds}s): {len(latencies)} "
+          f"answered{' over TLS' if args.tls else ''}, {failed} unanswered, p50 {pct(0.5):.1f} ms, "
+          f"p99 {pct(0.99):.1f} ms, max {latencies[-1] if latencies else 0:.1f} ms")
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("mode", choices=["flood", "slow"])
+    parser.add_argument("mode", choices=["flood", "slow", "idle"])
     parser.add_argument("--port", type=int, required=True)
     parser.add_argument("--pid", type=int, default=0)
     parser.add_argument("--clients", type=int, default=8)
     parser.add_argument("--slow", type=int, default=256)
     parser.add_argument("--seconds", type=float, default=5.0)
+    parser.add_argument("--tls", action="store_true")
+    parser.add_argument("--hello", action="store_true")
     args = parser.parse_args()
-    flood(args) if args.mode == "flood" else slow(args)
+    {"flood": flood, "slow": slow, "idle": idle}[args.mode](args)
 
 
 if __name__ == "__main__":

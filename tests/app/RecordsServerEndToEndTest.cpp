@@ -73,8 +73,8 @@ protected:
             std::istringstream in((logged != nullptr ? *logged : kit.Server()).Output());
             for (std::string line; std::getline(in, line);) {
                 std::istringstream words(line);
-                std::string time, peer, endpoint, status, reply;
-                if (words >> time >> peer >> endpoint >> status >> reply &&
+                std::string time, peer, method, endpoint, status, reply;
+                if (words >> time >> peer >> method >> endpoint >> status >> reply &&
                     peer.starts_with("127.0.0.1"))
                     lines.push_back(endpoint + ' ' + status + ' ' + reply);
             }
