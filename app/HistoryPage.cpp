@@ -25,7 +25,7 @@ struct ColumnPlace {
 
 // Figures right-aligned under their headings, the date after them.
 constexpr ColumnPlace kColumns[HistoryPage::kColumnCount] = {
-    {"Rank", 24, 32, Qt::AlignRight},     {"Total", 64, 88, Qt::AlignRight},
+    {"Rank", 16, 40, Qt::AlignRight},     {"Total", 64, 88, Qt::AlignRight},
     {"Words", 160, 64, Qt::AlignRight},   {"Letters", 232, 64, Qt::AlignRight},
     {"Seconds", 304, 64, Qt::AlignRight}, {"Date", 392, 88, Qt::AlignLeft},
 };

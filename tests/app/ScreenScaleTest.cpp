@@ -5,6 +5,7 @@
 #include "support/Screenshot.h"
 
 #include "app/Artwork.h"
+#include "app/HistoryPage.h"
 #include "app/TilePainter.h"
 
 #include <QPainter>
@@ -63,14 +64,15 @@ protected:
     }
 };
 
-// Every control of the three pages lies whole inside the window, laid out in logical pixels.
+// Every control of the pages lies whole inside the window, laid out in logical pixels.
 TEST_F(ScreenScale, EveryPageLiesWholeInsideTheWindow) {
     TForm1& f = Form();
     EXPECT_EQ(f.centralWidget()->size(), QSize(505, 518));
     const QRect client = f.centralWidget()->rect();
     for (QWidget* page :
          {static_cast<QWidget*>(f.PanelGame), static_cast<QWidget*>(f.Records().PanelRecord),
-          static_cast<QWidget*>(f.Options().PanelOptions)})
+          static_cast<QWidget*>(f.Options().PanelOptions),
+          static_cast<QWidget*>(f.History().PanelHistory)})
         for (QWidget* control : page->findChildren<QWidget*>()) {
             if (control->window() != &f || !control->isVisibleTo(page))
                 continue;

@@ -78,6 +78,7 @@ TEST_F(Window, EveryCaptionFitsItsControl) {
     TForm1& f = Form();
     f.Records();
     f.Options();
+    f.History();
     for (QLabel* label : f.findChildren<QLabel*>()) {
         if (label->text().isEmpty())
             continue;
