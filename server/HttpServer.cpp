@@ -260,10 +260,13 @@ private:
         getrlimit(RLIMIT_NOFILE, &files);
         const rlim_t usable = std::clamp<rlim_t>(files.rlim_cur, 256, 1'000'000);
         const auto connections = static_cast<unsigned>(usable / 2 - 64);
-        unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_TURBO;
         const bool tls = !options_.TlsCert.empty() && !options_.TlsKey.empty();
-        if (tls)
-            flags |= MHD_USE_TLS;
+        // Over TLS the loops poll: libmicrohttpd's epoll loop keeps a connection whose
+        // handshake waits for the client among the ready ones and retries it on every turn, so
+        // a few thousand stalled handshakes keep every loop busy and slow everyone else.
+        unsigned flags = (tls ? MHD_USE_POLL_INTERNAL_THREAD | MHD_USE_TLS
+                              : MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_TURBO) |
+                         MHD_ALLOW_SUSPEND_RESUME;
         // The pool holds the head and the reply's head; twice the head limit leaves room for
         // both, and the limit itself is checked on the whole head below.
         const std::size_t memory = 2 * options_.HeadLimit;
