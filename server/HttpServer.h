@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The records service over HTTP on GNU libmicrohttpd: epoll loops on a few threads read every
-// request head without blocking, so slow or idle clients cost memory within a fixed bound and
-// no thread; only whole heads reach the record service. One request per connection, as the
-// game makes them.
+// The records service over HTTP on GNU libmicrohttpd: event loops on a few threads (epoll for
+// plain HTTP; poll for https, where the library's epoll loop would spin on every handshake
+// waiting for its client) read every request head without blocking, so slow or idle clients
+// cost memory within a fixed bound and no thread; only whole heads reach the record service. One
+// request per connection, as the game makes them.
 #include "server/LogWriter.h"
 #include "server/RecordService.h"
 #include "server/TrustedProxies.h"
