@@ -4,6 +4,7 @@
 // chart painted. Target: the read under 200 ms.
 #include "app/HistoryChart.h"
 #include "app/HistoryPage.h"
+#include "bench/ScratchFolder.h"
 #include "records/HistoryFile.h"
 #include "records/HistorySummary.h"
 
@@ -24,25 +25,7 @@ using namespace lexfall;
 
 constexpr int kGames = 1000000;
 
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lexfall-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("cannot make a scratch folder");
-        path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using bench::ScratchFolder;
 
 // A million games of varied figures, a game every few minutes, as the game writes them.
 void WriteMillionGames(const std::filesystem::path& folder) {

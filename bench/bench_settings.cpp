@@ -3,6 +3,7 @@
 // one setting changed) on a 10 MB file, which each change of the options page rewrites, and the
 // start-up's work on a 50 MB one: LoadSettings and the two writes of a start with the sound off
 // and no music.
+#include "bench/ScratchFolder.h"
 #include "settings/SettingsFile.h"
 
 #include <benchmark/benchmark.h>
@@ -17,25 +18,7 @@ namespace {
 
 using namespace lexfall;
 
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lexfall-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("cannot make a scratch folder");
-        path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::string File(const char* name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using bench::ScratchFolder;
 
 // megabytes of another section's lines in front of the options.
 void WriteLargeFile(const std::string& path, std::size_t megabytes) {

@@ -22,22 +22,6 @@ long ResidentKib(pid_t pid) {
 }
 
 // Sends request whole and reads until the server closes: the raw reply, "" when none came.
-std::string Exchange(int port, const std::string& request) {
-    const int fd = ConnectLoopback(port);
-    if (fd < 0)
-        return "";
-    timeval limit{20, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-    std::string response;
-    char chunk[4096];
-    ssize_t got;
-    while ((got = ::recv(fd, chunk, sizeof chunk, 0)) > 0)
-        response.append(chunk, static_cast<std::size_t>(got));
-    ::close(fd);
-    return response;
-}
-
 // True while the server keeps the connection open: nothing to read yet, and not closed.
 bool StillOpen(int fd) {
     char byte;
@@ -144,7 +128,7 @@ TEST(HttpCoreTest, OnlyWholeGetRequestsAct) {
          "HTTP/1.1 431"},
     };
     for (const Case& c : cases) {
-        const std::string reply = Exchange(kit.Server().Port(), c.request);
+        const std::string reply = ExchangeOnLoopback(kit.Server().Port(), c.request);
         EXPECT_EQ(reply.rfind(c.status, 0), 0u) << c.request.substr(0, 40) << "\n" << reply;
     }
     EXPECT_EQ(kit.Server().Get("/getmyrec.asp" + Who(player)).Body, "5");
@@ -224,7 +208,7 @@ TEST(HttpCoreTest, LogLinesCannotBeForged) {
         "GET /checkwr.asp HTTP/1.1\r\nHost: x\r\nX-Forwarded-For: 1.2.3.4, evil\x0d\r\n\r\n",
     };
     for (const std::string& request : forged)
-        Exchange(server.Port(), request);
+        ExchangeOnLoopback(server.Port(), request);
     EXPECT_EQ(server.Stop(), 0);
     const std::string log = server.Output();
     std::istringstream lines(log);

@@ -76,19 +76,9 @@ std::string Who(const RegisteredPlayer& player, const std::string& code) {
 
 // A GET as a proxy passes it on.
 RawReply Forwarded(int port, const std::string& target, const std::string& forwardedFor) {
-    const int fd = ConnectLoopback(port);
-    if (fd < 0)
-        return {};
-    const std::string request = "GET " + target +
-                                " HTTP/1.1\r\nHost: x\r\nX-Forwarded-For: " + forwardedFor +
-                                "\r\nConnection: close\r\n\r\n";
-    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-    std::string response;
-    char chunk[4096];
-    ssize_t got;
-    while ((got = ::recv(fd, chunk, sizeof chunk, 0)) > 0)
-        response.append(chunk, static_cast<std::size_t>(got));
-    ::close(fd);
+    const std::string response = ExchangeOnLoopback(
+        port, "GET " + target + " HTTP/1.1\r\nHost: x\r\nX-Forwarded-For: " + forwardedFor +
+                  "\r\nConnection: close\r\n\r\n");
     RawReply reply;
     const std::size_t headEnd = response.find("\r\n\r\n");
     if (response.rfind("HTTP/1.1 ", 0) != 0 || headEnd == std::string::npos)

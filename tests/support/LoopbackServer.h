@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -41,6 +42,24 @@ inline int ConnectLoopback(int port) {
         return -1;
     }
     return fd;
+}
+
+// Sends request to 127.0.0.1:port and reads the reply to the peer's close (within 20 s); empty
+// when nothing connects.
+inline std::string ExchangeOnLoopback(int port, const std::string& request) {
+    const int fd = ConnectLoopback(port);
+    if (fd < 0)
+        return "";
+    timeval limit{20, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    std::string response;
+    char chunk[4096];
+    ssize_t got;
+    while ((got = ::recv(fd, chunk, sizeof chunk, 0)) > 0)
+        response.append(chunk, static_cast<std::size_t>(got));
+    ::close(fd);
+    return response;
 }
 
 // A listening socket on 127.0.0.1 at a port the system picks; port receives it.
