@@ -32,6 +32,19 @@ def rss_kib(pid):
     return 0
 
 
+def check_wr_answered(sock):
+    """Sends Check WR on sock, reads to the close, and says whether it was answered 200."""
+    sock.sendall(b"GET /checkwr.asp HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n")
+    reply = b""
+    while True:
+        chunk = sock.recv(4096)
+        if not chunk:
+            break
+        reply += chunk
+    sock.close()
+    return reply.startswith(b"HTTP/1.1 200")
+
+
 def connect(port, timeout=10.0):
     sock = socket.create_connection(("127.0.0.1", port), timeout=timeout)
     return sock
@@ -102,15 +115,7 @@ def slow(args):
         ok = False
         try:
             sock = connect(args.port, 60)
-            sock.sendall(b"GET /checkwr.asp HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n")
-            reply = b""
-            while True:
-                chunk = sock.recv(4096)
-                if not chunk:
-                    break
-                reply += chunk
-            sock.close()
-            ok = reply.startswith(b"HTTP/1.1 200")
+            ok = check_wr_answered(sock)
         except OSError:
             pass
         if ok:
@@ -166,15 +171,7 @@ def legitimate(port, use_tls, stop):
             sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
             if context:
                 sock = context.wrap_socket(sock)
-            sock.sendall(b"GET /checkwr.asp HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n")
-            reply = b""
-            while True:
-                chunk = sock.recv(4096)
-                if not chunk:
-                    break
-                reply += chunk
-            sock.close()
-            ok = reply.startswith(b"HTTP/1.1 200")
+            ok = check_wr_answered(sock)
         except (OSError, ssl.SSLError):
             pass
         if ok:
