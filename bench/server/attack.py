@@ -109,24 +109,10 @@ def slow(args):
     slowpoke = threading.Thread(target=dribble)
     slowpoke.start()
     time.sleep(0.5)
-    latencies, failed = [], 0
-    while time.monotonic() < stop:
-        began = time.monotonic()
-        ok = False
-        try:
-            sock = connect(args.port, 60)
-            ok = check_wr_answered(sock)
-        except OSError:
-            pass
-        if ok:
-            latencies.append((time.monotonic() - began) * 1000.0)
-        else:
-            failed += 1
-        time.sleep(0.02)
+    latencies, failed = legitimate(args.port, False, stop)
     slowpoke.join()
     for sock in sockets:
         sock.close()
-    latencies.sort()
 
     def pct(p):
         return latencies[min(len(latencies) - 1, int(p * len(latencies)))] if latencies else 0.0
